@@ -14,6 +14,12 @@
 extern "C" {
 #endif
 
+#if defined(__GNUC__)
+#define VELMORA_API __attribute__((visibility("default")))
+#else
+#define VELMORA_API
+#endif
+
 #define SMS_TEXT_CAPACITY 919    /* 6 parts x 153 codes + 1 */
 #define SMS_PDU_CAPACITY 322     /* hexadecimal characters of one PDU (2 x 161 octets) */
 #define SMS_MAX_PARTS 6
@@ -54,40 +60,40 @@ typedef struct sms_message {
 } sms_message;
 
 /* The GSM escape code 0x1B announcing an extension-table code. */
-extern const unsigned char eESCAPE;
+VELMORA_API extern const unsigned char eESCAPE;
 
 /* Text entry and sending */
-int sms_write(const char *str, sms_message *sms);
-int sms_encode_pdus(sms_message *sms, int pdu_format, int debug);
+VELMORA_API int sms_write(const char *str, sms_message *sms);
+VELMORA_API int sms_encode_pdus(sms_message *sms, int pdu_format, int debug);
 
 /* Per-part encoders: part_count 0 selects a single PDU without a concatenation header. */
-int sms_encode_pdu(const sms_message *sms, char *out, uint32_t out_size, uint32_t part_no,
+VELMORA_API int sms_encode_pdu(const sms_message *sms, char *out, uint32_t out_size, uint32_t part_no,
                    uint32_t part_count, uint32_t msg_ref, int debug);
-int sms_encode_3gpp2_pdu(const sms_message *sms, char *out, uint32_t out_size, uint32_t part_no,
+VELMORA_API int sms_encode_3gpp2_pdu(const sms_message *sms, char *out, uint32_t out_size, uint32_t part_no,
                          uint32_t part_count, uint32_t msg_ref, int debug);
 
 /* Receiving */
-int sms_decode_pdu(const char *pdu_str, uint32_t sz, sms_message *sms, int debug);
-int sms_decode_3gpp2_pdu(const char *pdu_str, uint32_t sz, sms_message *sms, int debug);
+VELMORA_API int sms_decode_pdu(const char *pdu_str, uint32_t sz, sms_message *sms, int debug);
+VELMORA_API int sms_decode_3gpp2_pdu(const char *pdu_str, uint32_t sz, sms_message *sms, int debug);
 
 /* Hexadecimal text: octets -> text and text -> octets; neither writes a NUL. */
-uint32_t convert_hexarray_to_bytestr(const unsigned char *octets, uint32_t octet_count, char *text,
+VELMORA_API uint32_t convert_hexarray_to_bytestr(const unsigned char *octets, uint32_t octet_count, char *text,
                                      uint32_t text_capacity);
-uint32_t convert_bytestr_to_hexarray(const char *text, uint32_t text_len, unsigned char *octets,
+VELMORA_API uint32_t convert_bytestr_to_hexarray(const char *text, uint32_t text_len, unsigned char *octets,
                                      uint32_t octet_capacity, int debug);
 
 /* GSM 7-bit default alphabet (3GPP TS 23.038), one code per byte. */
-uint32_t encode_ascii_to_gsm0338(const char *text, uint32_t length, unsigned char *out, uint32_t cap,
+VELMORA_API uint32_t encode_ascii_to_gsm0338(const char *text, uint32_t length, unsigned char *out, uint32_t cap,
                                  int debug);
-uint32_t decode_gsm0338_to_ascii(const unsigned char *codes, uint32_t count, char *out, uint32_t cap);
-unsigned char esc_decode_to_ascii_char(const unsigned char *code);
+VELMORA_API uint32_t decode_gsm0338_to_ascii(const unsigned char *codes, uint32_t count, char *out, uint32_t cap);
+VELMORA_API unsigned char esc_decode_to_ascii_char(const unsigned char *code);
 
 /* Septet unpacking after `fill` zero bits; 0 on success, -1 when cap < floor(8 x count / 7). */
-int decode7(const unsigned char *in, uint32_t count, unsigned char *out, uint32_t cap, uint32_t fill);
+VELMORA_API int decode7(const unsigned char *in, uint32_t count, unsigned char *out, uint32_t cap, uint32_t fill);
 
 /* Time stamps: 14 hex characters of a GSM TP-SCTS, or 12 plain-order 3GPP2 digits. */
-void decode_datetime(const char *hex14, sms_message *sms);
-void decode_datetime_3gpp2(const char *hex12, sms_message *sms);
+VELMORA_API void decode_datetime(const char *hex14, sms_message *sms);
+VELMORA_API void decode_datetime_3gpp2(const char *hex12, sms_message *sms);
 
 #ifdef __cplusplus
 }

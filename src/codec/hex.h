@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <string_view>
 
 namespace velmora {
 
@@ -14,7 +13,10 @@ char hex2c(std::uint8_t nibble);
 // are read directly; anything else goes through sscanf itself.
 std::optional<std::uint32_t> scan_hex_field(const char *text, int width);
 
-// Render octets as upper-case hex into a text area that must hold 2 x octets.size().
-void render_hex(std::basic_string_view<unsigned char> octets, char *text);
+// What sscanf(text, "%02X%02X%02X", &a, &b, &c) stores; values it does not assign stay 0.
+void scan_three_octets(const char *text, std::uint32_t (&values)[3]);
+
+// Renders octets as upper-case hex into a text area that holds 2 x count characters.
+void render_hex(const unsigned char *octets, std::uint32_t count, char *text);
 
 }  // namespace velmora

@@ -14,3 +14,16 @@ std::uint32_t decode_usc2_pdu(const char *hex, std::uint32_t hex_len, char *out,
                               int debug);
 
 }  // namespace velmora
+
+#include "velmora.h"
+
+namespace velmora {
+
+enum class UserDataCoding { Septets, Octets, Ucs2 };
+
+// Decodes `hex_chars` characters of user data (fewer when the text ends first) into
+// sms.text and sms.text_len. False when septet or UCS-2 data decode to nothing.
+bool decode_user_data(const char *hex, std::uint64_t hex_chars, UserDataCoding coding, std::uint32_t fill,
+                      sms_message &sms, int debug);
+
+}  // namespace velmora

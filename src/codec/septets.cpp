@@ -1,0 +1,122 @@
+#include "codec/septets.h"
+
+#include <bit>
+#include <cstring>
+
+#include <cstdio>
+#include "velmora.h"
+
+namespace velmora {
+namespace {
+
+constexpr std::uint32_t kDumpCapacity = 1837;
+
+// Little-endian load and store of the low `count` octets of a 64-bit word.
+std::uint64_t load_octets(const unsigned char *in, std::uint32_t count) {
+    std::uint64_t word = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&word, in, count);
+    } else {
+        for (std::uint32_t i = 0; i < count; ++i)
+            word |= std::uint64_t{in[i]} << (8 * i);
+    }
+    return word;
+}
+
+void store_octets(unsigned char *out, std::uint64_t word, std::uint32_t count) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(out, &word, count);
+    } else {
+        for (std::uint32_t i = 0; i < count; ++i)
+            out[i] = static_cast<unsigned char>(word >> (8 * i));
+    }
+}
+
+// Eight codes as one 56-bit group, code 0 in the lowest bits.
+std::uint64_t septet_group(const unsigned char *codes) {
+    std::uint64_t group = 0;
+    for (int j = 7; j >= 0; --j)
+        group = group << 7 | (codes[j] & 0x7Fu);
+    return group;
+}
+
+void trace_dump(int line, const char *format, const unsigned char *octets, std::uint32_t count) {
+    char dump[kDumpCapacity] = {};
+    convert_hexarray_to_bytestr(octets, count, dump, sizeof dump);
+    std::printf(format, "encode7", line, dump, static_cast<long>(std::strlen(dump)));
+}
+
+}  // namespace
+
+std::uint32_t encode7(const unsigned char *codes, std::uint32_t count, unsigned char *out, std::uint32_t cap,
+                      std::uint32_t fill, int debug) {
+    std::uint32_t written = 0;
+    std::uint64_t pending = 0;  // stream bits not yet written, lowest first
+    std::uint32_t pending_bits = fill;
+    std::uint32_t i = 0;
+    if (fill != 0) {
+        if (cap == 0)
+            return 0;
+        if (count == 0) {
+            // No code behind the fill bits: the octet still takes the first byte.
+            out[written++] = static_cast<unsigned char>(codes[0] << fill);
+            pending_bits = 0;
+        }
+    }
+    if (debug)
+        trace_dump(488, "DEBUG: %s(): LINE %d,  data before = %s\n", codes, count);
+
+    // Whole groups: eight codes become seven octets.
+    for (; i + 8 <= count && written + 7 <= cap; i += 8) {
+        const std::uint64_t word = pending | septet_group(codes + i) << pending_bits;
+        store_octets(out + written, word, 7);
+        written += 7;
+        pending = word >> 56;
+    }
+    for (; i < count; ++i) {
+        pending |= std::uint64_t{codes[i] & 0x7Fu} << pending_bits;
+        pending_bits += 7;
+        while (pending_bits >= 8) {
+            if (written == cap)
+                return 0;
+            out[written++] = static_cast<unsigned char>(pending);
+            pending >>= 8;
+            pending_bits -= 8;
+        }
+    }
+    if (pending_bits > 0) {  // the last, partial octet
+        if (written == cap)
+            return 0;
+        out[written++] = static_cast<unsigned char>(pending);
+    }
+    if (debug)
+        trace_dump(516, "DEBUG: %s(): LINE %d,  data after = %s, length = %ld\n", out, written);
+    return written;
+}
+
+}  // namespace velmora
+
+using namespace velmora;
+
+extern "C" int decode7(const unsigned char *in, std::uint32_t count, unsigned char *out, std::uint32_t cap,
+                       std::uint32_t fill) {
+    if (8 * std::uint64_t{count} / 7 > cap)
+        return -1;
+    // Code k is stream bits fill + 7k .. fill + 7k + 6; exactly packed_size(count, fill) octets are read.
+    std::uint64_t bit = fill;
+    std::uint32_t k = 0;
+    for (; k + 8 <= count; k += 8, bit += 56) {
+        const std::uint32_t shift = bit % 8;
+        const std::uint64_t word = load_octets(in + bit / 8, shift == 0 ? 7 : 8) >> shift;
+        for (std::uint32_t j = 0; j < 8; ++j)
+            out[k + j] = static_cast<unsigned char>(word >> (7 * j) & 0x7F);
+    }
+    for (; k < count; ++k, bit += 7) {
+        const std::uint32_t shift = bit % 8;
+        std::uint32_t value = in[bit / 8] >> shift;
+        if (shift > 1)
+            value |= std::uint32_t{in[bit / 8 + 1]} << (8 - shift);
+        out[k] = static_cast<unsigned char>(value & 0x7F);
+    }
+    return 0;
+}
