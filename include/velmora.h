@@ -67,29 +67,33 @@ VELMORA_API int sms_write(const char *str, sms_message *sms);
 VELMORA_API int sms_encode_pdus(sms_message *sms, int pdu_format, int debug);
 
 /* Per-part encoders: part_count 0 selects a single PDU without a concatenation header. */
-VELMORA_API int sms_encode_pdu(const sms_message *sms, char *out, uint32_t out_size, uint32_t part_no,
-                   uint32_t part_count, uint32_t msg_ref, int debug);
-VELMORA_API int sms_encode_3gpp2_pdu(const sms_message *sms, char *out, uint32_t out_size, uint32_t part_no,
-                         uint32_t part_count, uint32_t msg_ref, int debug);
+VELMORA_API int sms_encode_pdu(const sms_message *sms, char *out, uint32_t out_size,
+                               uint32_t part_no, uint32_t part_count, uint32_t msg_ref, int debug);
+VELMORA_API int sms_encode_3gpp2_pdu(const sms_message *sms, char *out, uint32_t out_size,
+                                     uint32_t part_no, uint32_t part_count, uint32_t msg_ref,
+                                     int debug);
 
 /* Receiving */
 VELMORA_API int sms_decode_pdu(const char *pdu_str, uint32_t sz, sms_message *sms, int debug);
 VELMORA_API int sms_decode_3gpp2_pdu(const char *pdu_str, uint32_t sz, sms_message *sms, int debug);
 
 /* Hexadecimal text: octets -> text and text -> octets; neither writes a NUL. */
-VELMORA_API uint32_t convert_hexarray_to_bytestr(const unsigned char *octets, uint32_t octet_count, char *text,
-                                     uint32_t text_capacity);
-VELMORA_API uint32_t convert_bytestr_to_hexarray(const char *text, uint32_t text_len, unsigned char *octets,
-                                     uint32_t octet_capacity, int debug);
+VELMORA_API uint32_t convert_hexarray_to_bytestr(const unsigned char *octets, uint32_t octet_count,
+                                                 char *text, uint32_t text_capacity);
+VELMORA_API uint32_t convert_bytestr_to_hexarray(const char *text, uint32_t text_len,
+                                                 unsigned char *octets, uint32_t octet_capacity,
+                                                 int debug);
 
 /* GSM 7-bit default alphabet (3GPP TS 23.038), one code per byte. */
-VELMORA_API uint32_t encode_ascii_to_gsm0338(const char *text, uint32_t length, unsigned char *out, uint32_t cap,
-                                 int debug);
-VELMORA_API uint32_t decode_gsm0338_to_ascii(const unsigned char *codes, uint32_t count, char *out, uint32_t cap);
+VELMORA_API uint32_t encode_ascii_to_gsm0338(const char *text, uint32_t length, unsigned char *out,
+                                             uint32_t cap, int debug);
+VELMORA_API uint32_t decode_gsm0338_to_ascii(const unsigned char *codes, uint32_t count, char *out,
+                                             uint32_t cap);
 VELMORA_API unsigned char esc_decode_to_ascii_char(const unsigned char *code);
 
 /* Septet unpacking after `fill` zero bits; 0 on success, -1 when cap < floor(8 x count / 7). */
-VELMORA_API int decode7(const unsigned char *in, uint32_t count, unsigned char *out, uint32_t cap, uint32_t fill);
+VELMORA_API int decode7(const unsigned char *in, uint32_t count, unsigned char *out, uint32_t cap,
+                        uint32_t fill);
 
 /* Time stamps: 14 hex characters of a GSM TP-SCTS, or 12 plain-order 3GPP2 digits. */
 VELMORA_API void decode_datetime(const char *hex14, sms_message *sms);
