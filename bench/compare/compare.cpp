@@ -1,0 +1,342 @@
+// velmora side by side with Gammu (SMS-SUBMIT encoding, SMS-DELIVER decoding, hex text in
+// and out) and libosmocore (septet packing and unpacking), in one process. Each round
+// times a batch of one side, then a batch of the other, alternating which goes first,
+// in thread CPU time so that other processes on a shared machine count less; the
+// table shows the median time per call of each side and the median of the per-round
+// ratios. Before timing, every pair is checked to produce the same output.
+//
+//   velmora_compare [--rounds=N] [--batch-ms=M]
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern "C" {
+#include <gammu.h>
+#include <osmocom/gsm/gsm_utils.h>
+}
+
+#include "codec/septets.h"
+#include "corpus.h"
+#include "velmora.h"
+
+namespace {
+
+double thread_cpu_ns() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e9 + static_cast<double>(now.tv_nsec);
+}
+
+// Runs the body `n` times; returns nanoseconds per call.
+using Batch = std::function<double(std::size_t)>;
+
+template <class Body>
+Batch batch(Body body) {
+    return [body](std::size_t n) mutable {
+        const double start = thread_cpu_ns();
+        for (std::size_t i = 0; i < n; ++i) {
+            body();
+            benchmark::ClobberMemory();
+        }
+        return (thread_cpu_ns() - start) / static_cast<double>(n);
+    };
+}
+
+struct Workload {
+    std::string name;
+    std::string peer;
+    Batch ours;
+    Batch theirs;
+    double min_ratio;     // peer time / velmora time to reach; 0: no target
+    double max_ours_ns;   // bound on velmora's own time; 0: none
+};
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const std::size_t m = v.size() / 2;
+    return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
+}
+
+// Calls per batch so that one batch of the slower side takes about `ms` milliseconds,
+// measured after a first run of both sides that warms caches and lazy initialisation.
+std::size_t calibrate(const Workload &w, double ms) {
+    w.ours(64);
+    w.theirs(64);
+    const double per_call = std::max(w.ours(64), w.theirs(64));
+    return std::max<std::size_t>(16, static_cast<std::size_t>(ms * 1e6 / std::max(per_call, 1.0)));
+}
+
+std::string cpu_model() {
+    std::ifstream in("/proc/cpuinfo");
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("model name", 0) == 0)
+            return line.substr(line.find(':') + 2);
+    return "unknown CPU";
+}
+
+// --- Gammu ----------------------------------------------------------------------
+
+struct GammuSubmit {
+    GSM_SMSMessage sms{};
+    unsigned char frame[GSM_MAX_SMS_LENGTH + 64];
+    unsigned char pdu[200];
+    char hex[420];
+
+    // Destination 12345 (0x81), 7-bit default alphabet, relative validity 0xAA, no class:
+    // the fields velmora writes.
+    GammuSubmit() {
+        GSM_SetDefaultSMSData(&sms);
+        sms.PDU = SMS_Submit;
+        sms.Class = -1;
+        sms.Coding = SMS_Coding_Default_No_Compression;
+        sms.SMSC.Validity.Format = SMS_Validity_RelativeFormat;
+        sms.SMSC.Validity.Relative = static_cast<GSM_ValidityPeriod>(0xAA);
+        EncodeUnicode(sms.Number, "12345", 5);
+    }
+
+    // Text in, hexadecimal PDU out. GSM_EncodeSMSFrame lays the fields out at fixed
+    // offsets; they are gathered into a PDU (empty service-centre address first) the
+    // way Gammu's AT driver does before rendering it as hex.
+    int encode(const std::string &text) {
+        EncodeUnicode(sms.Text, text.c_str(), text.size());
+        sms.Length = static_cast<int>(text.size());
+        int length = 0;
+        if (GSM_EncodeSMSFrame(GSM_GetGlobalDebug(), &sms, frame, PHONE_SMSSubmit, &length, TRUE) != ERR_NONE)
+            return -1;
+        const GSM_SMSMessageLayout &at = PHONE_SMSSubmit;
+        std::size_t n = 0;
+        pdu[n++] = 0x00;
+        pdu[n++] = frame[at.firstbyte];
+        pdu[n++] = frame[at.TPMR];
+        const std::size_t address = (frame[at.Number] + 1) / 2 + 2;
+        std::memcpy(pdu + n, frame + at.Number, address);
+        n += address;
+        pdu[n++] = frame[at.TPPID];
+        pdu[n++] = frame[at.TPDCS];
+        if (frame[at.firstbyte] & 0x10)
+            pdu[n++] = frame[at.TPVP];
+        pdu[n++] = frame[at.TPUDL];
+        const std::size_t user_data = static_cast<std::size_t>(length) - at.Text;
+        std::memcpy(pdu + n, frame + at.Text, user_data);
+        n += user_data;
+        EncodeHexBin(hex, pdu, n);
+        return static_cast<int>(2 * n);
+    }
+};
+
+struct GammuDeliver {
+    GSM_SMSMessage sms{};
+    unsigned char octets[200];
+
+    // Hexadecimal PDU (service-centre address first) in, message fields and text out.
+    bool decode(const std::string &pdu) {
+        if (!DecodeHexBin(octets, reinterpret_cast<const unsigned char *>(pdu.data()), pdu.size()))
+            return false;
+        std::size_t end = 0;
+        return GSM_DecodePDUFrame(GSM_GetGlobalDebug(), &sms, octets, pdu.size() / 2, &end, TRUE) == ERR_NONE;
+    }
+};
+
+// --- Workloads --------------------------------------------------------------------
+
+int g_mismatches = 0;
+
+void check(bool same, const std::string &what) {
+    if (!same) {
+        std::fprintf(stderr, "velmora_compare: %s: outputs differ, the pair is not doing the same job\n",
+                     what.c_str());
+        ++g_mismatches;
+    }
+}
+
+Workload encode_submit(std::size_t length) {
+    const std::string text = corpus::text(length);
+    auto sms = std::make_shared<sms_message>();
+    corpus::address(*sms);
+    auto gammu = std::make_shared<GammuSubmit>();
+    const std::string name = "encode SMS-SUBMIT, " + std::to_string(length) + " chars";
+
+    corpus::place_text(*sms, text);
+    const int ours = sms_encode_pdus(sms.get(), SMS_FORMAT_GSM, 0);
+    const int theirs = gammu->encode(text);
+    check(ours == 0 && sms->pdu_count == 1 && theirs > 0 &&
+              std::string(sms->pdus[0].pdu, sms->pdus[0].pdu_len) == std::string(gammu->hex, theirs),
+          name);
+
+    return {name, "Gammu",
+            batch([sms, text] {
+                corpus::place_text(*sms, text);
+                benchmark::DoNotOptimize(sms_encode_pdus(sms.get(), SMS_FORMAT_GSM, 0));
+            }),
+            batch([gammu, text] { benchmark::DoNotOptimize(gammu->encode(text)); }), length == 160 ? 20.0 : 0.0,
+            length == 160 ? 250.0 : 0.0};
+}
+
+Workload decode_deliver(std::size_t length) {
+    const std::string text = corpus::text(length);
+    const std::string pdu = corpus::deliver_7bit(text);
+    auto sms = std::make_shared<sms_message>();
+    auto gammu = std::make_shared<GammuDeliver>();
+    const std::string name = "decode SMS-DELIVER, " + std::to_string(length) + " chars";
+
+    const bool ours = sms_decode_pdu(pdu.c_str(), static_cast<std::uint32_t>(pdu.size()), sms.get(), 0) == 0;
+    const bool theirs = gammu->decode(pdu);
+    check(ours && theirs && std::string(sms->text, sms->text_len) == text &&
+              DecodeUnicodeString(gammu->sms.Text) == text,
+          name);
+
+    return {name, "Gammu",
+            batch([sms, pdu] {
+                benchmark::DoNotOptimize(
+                    sms_decode_pdu(pdu.c_str(), static_cast<std::uint32_t>(pdu.size()), sms.get(), 0));
+            }),
+            batch([gammu, pdu] { benchmark::DoNotOptimize(gammu->decode(pdu)); }), length == 160 ? 20.0 : 0.0,
+            length == 160 ? 250.0 : 0.0};
+}
+
+Workload pack(std::uint32_t count, std::uint32_t fill) {
+    const std::string codes = corpus::gsm_codes(corpus::text(count));
+    const auto *in = reinterpret_cast<const unsigned char *>(codes.data());
+    auto ours = std::make_shared<std::vector<unsigned char>>(161);
+    auto theirs = std::make_shared<std::vector<unsigned char>>(161);
+    const std::string name = "pack " + std::to_string(count) + " septets, fill " + std::to_string(fill);
+
+    const std::uint32_t n = velmora::encode7(in, count, ours->data(), 160, fill, 0);
+    const int m = gsm_septet_pack(theirs->data(), in, count, static_cast<std::uint8_t>(fill));
+    check(n != 0 && static_cast<std::uint32_t>(m) == n && std::equal(ours->begin(), ours->begin() + n, theirs->begin()),
+          name);
+
+    return {name, "libosmocore gsm_septet_pack",
+            batch([ours, in, count, fill] {
+                benchmark::DoNotOptimize(velmora::encode7(in, count, ours->data(), 160, fill, 0));
+            }),
+            batch([theirs, in, count, fill] {
+                benchmark::DoNotOptimize(gsm_septet_pack(theirs->data(), in, count, static_cast<std::uint8_t>(fill)));
+            }),
+            1, 0};
+}
+
+// Packed septets to text: decode7 and the alphabet mapping against gsm_7bit_decode_n.
+Workload unpack_to_text(std::uint32_t count) {
+    const std::string text = corpus::text(count);
+    auto packed = std::make_shared<std::string>(corpus::pack_septets(corpus::gsm_codes(text), 0));
+    const auto *in = reinterpret_cast<const unsigned char *>(packed->data());
+    auto ours = std::make_shared<std::vector<char>>(161);
+    auto codes = std::make_shared<std::vector<unsigned char>>(322);
+    auto theirs = std::make_shared<std::vector<char>>(count + 1);
+    const std::string name = "unpack " + std::to_string(count) + " septets to text";
+
+    auto velmora_unpack = [ours, codes, in, count] {
+        decode7(in, count, codes->data(), 322, 0);
+        return decode_gsm0338_to_ascii(codes->data(), count, ours->data(), 161);
+    };
+    const std::uint32_t n = velmora_unpack();
+    const int m = gsm_7bit_decode_n(theirs->data(), theirs->size(), in, static_cast<std::uint8_t>(count));
+    check(n == count && std::string(ours->data(), n) == text && std::string(theirs->data(), m) == text, name);
+
+    return {name, "libosmocore gsm_7bit_decode_n", batch([velmora_unpack] { benchmark::DoNotOptimize(velmora_unpack()); }),
+            batch([theirs, in, count] {
+                benchmark::DoNotOptimize(
+                    gsm_7bit_decode_n(theirs->data(), theirs->size(), in, static_cast<std::uint8_t>(count)));
+            }),
+            1, 0};
+}
+
+// Text to packed septets: the alphabet mapping and encode7 against gsm_7bit_encode_n.
+Workload text_to_packed(std::uint32_t count) {
+    const std::string text = corpus::text(count);
+    auto codes = std::make_shared<std::vector<unsigned char>>(918);
+    auto ours = std::make_shared<std::vector<unsigned char>>(161);
+    auto theirs = std::make_shared<std::vector<unsigned char>>(161);
+    const std::string name = "pack " + std::to_string(count) + " chars of text";
+
+    auto velmora_pack = [codes, ours, text] {
+        const std::uint32_t n =
+            encode_ascii_to_gsm0338(text.data(), static_cast<std::uint32_t>(text.size()), codes->data(), 918, 0);
+        return velmora::encode7(codes->data(), n, ours->data(), 160, 0, 0);
+    };
+    const std::uint32_t n = velmora_pack();
+    int written = 0;
+    gsm_7bit_encode_n(theirs->data(), theirs->size(), text.c_str(), &written);
+    check(n != 0 && static_cast<std::uint32_t>(written) == n &&
+              std::equal(ours->begin(), ours->begin() + n, theirs->begin()),
+          name);
+
+    return {name, "libosmocore gsm_7bit_encode_n", batch([velmora_pack] { benchmark::DoNotOptimize(velmora_pack()); }),
+            batch([theirs, text] {
+                int octets = 0;
+                benchmark::DoNotOptimize(gsm_7bit_encode_n(theirs->data(), theirs->size(), text.c_str(), &octets));
+            }),
+            1, 0};
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    int rounds = 21;
+    double batch_ms = 2.0;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--rounds=", 9) == 0)
+            rounds = std::max(1, std::atoi(argv[i] + 9));
+        else if (std::strncmp(argv[i], "--batch-ms=", 11) == 0)
+            batch_ms = std::max(0.01, std::atof(argv[i] + 11));
+        else {
+            std::fprintf(stderr, "usage: %s [--rounds=N] [--batch-ms=M]\n", argv[0]);
+            return 2;
+        }
+    }
+
+    std::vector<Workload> workloads = {
+        encode_submit(160), decode_deliver(160), encode_submit(5), decode_deliver(5),
+        pack(160, 0),       pack(153, 1),        unpack_to_text(160), text_to_packed(160),
+    };
+    if (g_mismatches)
+        return 1;
+
+    std::printf("velmora %s side by side: %u hardware threads, %s\n", VELMORA_VERSION_TEXT,
+                std::thread::hardware_concurrency(), cpu_model().c_str());
+    std::printf("peers: Gammu %s, libosmogsm %s; %d interleaved rounds of about %.2f ms thread CPU time per side\n\n",
+                GetGammuVersion(), OSMOGSM_VERSION_TEXT, rounds, batch_ms);
+    std::printf("%-34s %-30s %12s %12s %10s  %s\n", "workload", "peer", "velmora ns", "peer ns", "peer/ours",
+                "target");
+
+    for (const Workload &w : workloads) {
+        const std::size_t n = calibrate(w, batch_ms);
+        std::vector<double> ours, theirs, ratios;
+        for (int r = 0; r < rounds; ++r) {
+            double a = 0, b = 0;
+            if (r % 2 == 0) {
+                a = w.ours(n);
+                b = w.theirs(n);
+            } else {
+                b = w.theirs(n);
+                a = w.ours(n);
+            }
+            ours.push_back(a);
+            theirs.push_back(b);
+            ratios.push_back(b / a);
+        }
+        const double ours_ns = median(ours), theirs_ns = median(theirs), ratio = median(ratios);
+        const bool met = ratio >= w.min_ratio && (w.max_ours_ns == 0 || ours_ns < w.max_ours_ns);
+        char target[64] = "-";
+        if (w.min_ratio != 0 && w.max_ours_ns != 0)
+            std::snprintf(target, sizeof target, ">= %.0fx, < %.0f ns: %s", w.min_ratio, w.max_ours_ns,
+                          met ? "met" : "missed");
+        else if (w.min_ratio != 0)
+            std::snprintf(target, sizeof target, ">= %.0fx: %s", w.min_ratio, met ? "met" : "missed");
+        std::printf("%-34s %-30s %12.1f %12.1f %9.1fx  %s\n", w.name.c_str(), w.peer.c_str(), ours_ns, theirs_ns,
+                    ratio, target);
+        std::fflush(stdout);
+    }
+    return 0;
+}
