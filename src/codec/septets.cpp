@@ -40,6 +40,15 @@ std::uint64_t septet_group(const unsigned char *codes) {
     return group;
 }
 
+// A 56-bit group spread to eight codes, one per octet, code 0 in the lowest octet:
+// halves of 28 bits, quarters of 14, then septets, each step moving the upper part up.
+std::uint64_t spread_septets(std::uint64_t group) {
+    group = (group & 0x000000000FFFFFFF) | (group & 0x00FFFFFFF0000000) << 4;
+    group = (group & 0x00003FFF00003FFF) | (group & 0x0FFFC0000FFFC000) << 2;
+    group = (group & 0x007F007F007F007F) | (group & 0x3F803F803F803F80) << 1;
+    return group;
+}
+
 void trace_dump(int line, const char *format, const unsigned char *octets, std::uint32_t count) {
     char dump[kDumpCapacity] = {};
     convert_hexarray_to_bytestr(octets, count, dump, sizeof dump);
@@ -103,13 +112,16 @@ extern "C" int decode7(const unsigned char *in, std::uint32_t count, unsigned ch
     if (8 * std::uint64_t{count} / 7 > cap)
         return -1;
     // Code k is stream bits fill + 7k .. fill + 7k + 6; exactly packed_size(count, fill) octets are read.
+    const std::uint64_t octets = (7 * std::uint64_t{count} + fill + 7) / 8;
     std::uint64_t bit = fill;
     std::uint32_t k = 0;
     for (; k + 8 <= count; k += 8, bit += 56) {
         const std::uint32_t shift = bit % 8;
-        const std::uint64_t word = load_octets(in + bit / 8, shift == 0 ? 7 : 8) >> shift;
-        for (std::uint32_t j = 0; j < 8; ++j)
-            out[k + j] = static_cast<unsigned char>(word >> (7 * j) & 0x7F);
+        const std::uint64_t first = bit / 8;
+        // A whole word while it stays inside the packed octets; the last group reads only its own.
+        const std::uint64_t word = first + 8 <= octets ? load_octets(in + first, 8)
+                                                       : load_octets(in + first, shift == 0 ? 7 : 8);
+        store_octets(out + k, spread_septets(word >> shift), 8);
     }
     for (; k < count; ++k, bit += 7) {
         const std::uint32_t shift = bit % 8;
