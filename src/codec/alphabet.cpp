@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "codec/alphabet_tables.h"
 #include "codec/trace.h"
@@ -26,11 +27,13 @@ struct Encoding {
     Mapping mapping;
 };
 
-constexpr const CharCode *find_character(const auto &table, std::uint32_t character) {
+// Code of the first entry holding the character. A code, not a pointer: GCC's
+// -fsanitize=null cannot evaluate a table element's address against null at compile time.
+constexpr std::optional<std::uint32_t> find_character(const auto &table, std::uint32_t character) {
     for (const CharCode &entry : table)
         if (entry.character == character)
-            return &entry;
-    return nullptr;
+            return entry.code;
+    return std::nullopt;
 }
 
 // The searches of the alphabet tables, done once at compile time for every byte:
@@ -38,10 +41,10 @@ constexpr const CharCode *find_character(const auto &table, std::uint32_t charac
 constexpr std::array<Encoding, 256> kEncoding = [] {
     std::array<Encoding, 256> table{};
     for (std::uint32_t byte = 0; byte < 256; ++byte) {
-        if (const CharCode *escaped = find_character(g_S_ascii2GSM338_escaped, byte))
-            table[byte] = {static_cast<std::uint8_t>(escaped->code), Mapping::Escaped};
-        else if (const CharCode *entry = find_character(g_S_ASCII2GSM, byte))
-            table[byte] = {static_cast<std::uint8_t>(entry->code), Mapping::Table};
+        if (const auto escaped = find_character(g_S_ascii2GSM338_escaped, byte))
+            table[byte] = {static_cast<std::uint8_t>(*escaped), Mapping::Escaped};
+        else if (const auto code = find_character(g_S_ASCII2GSM, byte))
+            table[byte] = {static_cast<std::uint8_t>(*code), Mapping::Table};
         else
             table[byte] = {static_cast<std::uint8_t>(byte), Mapping::PassThrough};
     }
