@@ -1,0 +1,153 @@
+// Hexadecimal text <-> octets, and the two/four-digit field scanner behind every PDU read.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "codec/hex.h"
+#include "heap_text.h"
+#include "velmora.h"
+
+namespace {
+
+using Octets = std::vector<unsigned char>;
+constexpr unsigned char kUntouched = 0xEE;
+
+struct RenderRow {
+    Octets octets;
+    std::uint32_t cap;
+    std::uint32_t result;
+    std::string text;  // the cap characters afterwards; '.' = not written
+};
+
+TEST(HexTest, RendersOctetsOnlyWhenTheyFit) {
+    const RenderRow rows[] = {
+        {{0x00, 0xAB, 0x0F}, 8, 6, "00AB0F.."},
+        {{0x00, 0xAB, 0x0F}, 6, 6, "00AB0F"},
+        {{0x00, 0xAB, 0x0F}, 5, 0, "....."},
+        {{}, 4, 0, "...."},
+        {{0xFF, 0x5A, 0x90}, 6, 6, "FF5A90"},
+    };
+    for (const auto &row : rows) {
+        std::string text(row.cap + 2, '.');  // two guard characters past the capacity
+        EXPECT_EQ(convert_hexarray_to_bytestr(row.octets.data(), static_cast<std::uint32_t>(row.octets.size()),
+                                              text.data(), row.cap),
+                  row.result);
+        EXPECT_EQ(text, row.text + "..");
+    }
+}
+
+struct ParseRow {
+    const char *text;
+    std::uint32_t length;
+    std::uint32_t cap;
+    Octets octets;  // the result is octets.size()
+};
+
+TEST(HexTest, ParsesPairsAsLibcScanDoes) {
+    const ParseRow rows[] = {
+        {"0A1b", 4, 10, {0x0A, 0x1B}},
+        {"4a4A", 4, 10, {0x4A, 0x4A}},
+        {"ABC", 3, 10, {0xAB}},              // unpaired last character ignored
+        {"A", 1, 10, {}},
+        {"AABBCC", 6, 2, {0xAA, 0xBB}},      // cut at the capacity
+        {"0A1b", 4, 0, {}},
+        {"41ZZ42", 6, 10, {0x41, 0x41, 0x42}},  // ZZ converts nothing: previous octet again
+        {"ZZ41", 4, 10, {0x00, 0x41}},       // nothing converted yet: 0
+        {"4Z", 2, 10, {0x04}},               // one digit alone
+        {" 41A", 4, 10, {0x41, 0x1A}},       // blank skipped, the scan runs into the next pair
+        {"-1", 2, 10, {0xFF}},               // signed scan, low 8 bits kept
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.text);
+        const HeapText text(row.text);
+        Octets out(row.cap + 2, kUntouched);
+        EXPECT_EQ(convert_bytestr_to_hexarray(text, row.length, out.data(), row.cap, 0), row.octets.size());
+        Octets expected = row.octets;
+        expected.resize(out.size(), kUntouched);
+        EXPECT_EQ(out, expected);
+    }
+}
+
+TEST(HexTest, TracesEntryAndEveryScannedValue) {
+    unsigned char out[10];
+    testing::internal::CaptureStdout();
+    convert_bytestr_to_hexarray(HeapText("0A1b"), 4, out, sizeof out, 1);
+    convert_bytestr_to_hexarray(HeapText("0A1b"), 4, out, 0, 1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "DEBUG: convert_bytestr_to_hexarray(): LINE 531, Entering function\n"
+              "DEBUG: convert_bytestr_to_hexarray(): LINE 548, Value: 0A\n"
+              "DEBUG: convert_bytestr_to_hexarray(): LINE 548, Value: 1B\n"
+              "DEBUG: convert_bytestr_to_hexarray(): LINE 531, Entering function\n");
+}
+
+// What sscanf(text, "%02X") / "%04X" stores, nullopt when it converts nothing.
+std::optional<std::uint32_t> libc_scan(const char *text, int width) {
+    unsigned value = 0;
+    const int converted = std::sscanf(text, width == 2 ? "%02X" : "%04X", &value);
+    return converted == 1 ? std::optional<std::uint32_t>(value) : std::nullopt;
+}
+
+TEST(HexScanTest, TwoDigitsMatchLibcOnEveryPair) {
+    for (const std::string tail : {"", "7Fz"}) {
+        for (int a = 0; a < 256; ++a) {
+            for (int b = 0; b < 256; ++b) {
+                std::string input{static_cast<char>(a), static_cast<char>(b)};
+                input += tail;
+                const HeapText text(input);
+                ASSERT_EQ(velmora::scan_hex_field(text, 2), libc_scan(text, 2)) << a << ',' << b << " + '" << tail << "'";
+            }
+        }
+    }
+}
+
+std::string random_text(std::mt19937 &rng, std::size_t max_length, bool with_junk) {
+    static const std::string hex = "0123456789abcdefABCDEF";
+    static const std::string junk = "0123456789abcdefABCDEFxXgGzZ +-\t\n";
+    const std::string &alphabet = with_junk ? junk : hex;
+    std::string text(std::uniform_int_distribution<std::size_t>(0, max_length)(rng), ' ');
+    for (char &c : text)
+        c = alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(rng)];
+    return text;
+}
+
+TEST(HexScanTest, RandomFieldsMatchLibc) {
+    std::mt19937 rng(2024);
+    for (int i = 0; i < 200000; ++i) {
+        const int width = i % 2 ? 4 : 2;
+        const std::string input = random_text(rng, 7, i % 3 != 0);
+        const HeapText text(input);
+        ASSERT_EQ(velmora::scan_hex_field(text, width), libc_scan(text, width)) << '"' << input << "\" width " << width;
+    }
+}
+
+// Plain loop: one sscanf per pair into one scan value kept across pairs, initially 0.
+Octets reference_parse(const char *text, std::uint32_t length, std::uint32_t cap) {
+    Octets out;
+    unsigned value = 0;
+    for (std::uint32_t pos = 0; pos + 1 < length && out.size() < cap; pos += 2) {
+        std::sscanf(text + pos, "%02X", &value);
+        out.push_back(static_cast<unsigned char>(value));
+    }
+    return out;
+}
+
+TEST(HexScanTest, RandomTextMatchesPerPairScan) {
+    std::mt19937 rng(77);
+    for (int i = 0; i < 20000; ++i) {
+        const std::string input = random_text(rng, 40, i % 4 != 0);
+        const HeapText text(input);
+        const auto length = std::uniform_int_distribution<std::uint32_t>(0, static_cast<std::uint32_t>(input.size()))(rng);
+        const auto cap = std::uniform_int_distribution<std::uint32_t>(0, 24)(rng);
+        Octets out(cap + 1, kUntouched);
+        const Octets expected = reference_parse(text, length, cap);
+        ASSERT_EQ(convert_bytestr_to_hexarray(text, length, out.data(), cap, 0), expected.size()) << input;
+        ASSERT_EQ(Octets(out.begin(), out.begin() + static_cast<long>(expected.size())), expected) << input;
+        ASSERT_EQ(out[expected.size()], kUntouched) << input;
+    }
+}
+
+}  // namespace
