@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "codec/trace.h"
 #include "velmora.h"
@@ -34,6 +39,52 @@ constexpr std::array<std::array<char, 2>, 256> kOctetDigits = [] {
 }();
 
 int digit(char c) { return kDigitValue[static_cast<unsigned char>(c)]; }
+
+#if defined(__SSE2__)
+// Digit characters of sixteen nibbles: '0' + n, and 7 more for the letters A-F.
+__m128i nibble_digits(__m128i nibbles) {
+    const __m128i letters = _mm_and_si128(_mm_cmpgt_epi8(nibbles, _mm_set1_epi8(9)), _mm_set1_epi8('A' - '9' - 1));
+    return _mm_add_epi8(_mm_add_epi8(nibbles, _mm_set1_epi8('0')), letters);
+}
+
+// Sixteen characters that are all hex digits, of either case, as eight octets;
+// false when any of them is not a hex digit.
+bool parse_sixteen(const char *text, unsigned char *octets) {
+    const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text));
+    const __m128i decimal = _mm_sub_epi8(chars, _mm_set1_epi8('0'));
+    const __m128i letter = _mm_sub_epi8(_mm_or_si128(chars, _mm_set1_epi8(0x20)), _mm_set1_epi8('a'));
+    // Unsigned "at most": saturating subtraction leaves 0 exactly for the values in range.
+    const __m128i is_decimal = _mm_cmpeq_epi8(_mm_subs_epu8(decimal, _mm_set1_epi8(9)), _mm_setzero_si128());
+    const __m128i is_letter = _mm_cmpeq_epi8(_mm_subs_epu8(letter, _mm_set1_epi8(5)), _mm_setzero_si128());
+    if (_mm_movemask_epi8(_mm_or_si128(is_decimal, is_letter)) != 0xFFFF)
+        return false;
+    const __m128i values = _mm_or_si128(_mm_and_si128(is_decimal, decimal),
+                                        _mm_and_si128(is_letter, _mm_add_epi8(letter, _mm_set1_epi8(10))));
+    // Each 16-bit lane holds a pair, its first (high-nibble) digit in the low byte.
+    const __m128i pairs = _mm_or_si128(_mm_and_si128(_mm_slli_epi16(values, 4), _mm_set1_epi16(0x00FF)),
+                                       _mm_srli_epi16(values, 8));
+    _mm_storel_epi64(reinterpret_cast<__m128i *>(octets), _mm_packus_epi16(pairs, pairs));
+    return true;
+}
+#endif
+
+// Converts the leading pairs that are two hex digits each, up to `pairs` of them;
+// returns how many it converted. Reads only the first 2 x pairs characters.
+std::uint32_t parse_digit_pairs(const char *text, std::uint32_t pairs, unsigned char *octets) {
+    std::uint32_t i = 0;
+#if defined(__SSE2__)
+    while (i + 8 <= pairs && parse_sixteen(text + 2 * i, octets + i))
+        i += 8;
+#endif
+    for (; i < pairs; ++i) {
+        const int high = digit(text[2 * i]);
+        const int low = digit(text[2 * i + 1]);
+        if ((high | low) < 0)
+            break;
+        octets[i] = static_cast<unsigned char>(high << 4 | low);
+    }
+    return i;
+}
 
 }  // namespace
 
@@ -76,10 +127,20 @@ void scan_three_octets(const char *text, std::uint32_t (&values)[3]) {
 }
 
 void render_hex(const unsigned char *octets, std::uint32_t count, char *text) {
-    for (std::uint32_t i = 0; i < count; ++i) {
-        text[2 * i] = kOctetDigits[octets[i]][0];
-        text[2 * i + 1] = kOctetDigits[octets[i]][1];
+    std::uint32_t i = 0;
+#if defined(__SSE2__)
+    // Sixteen octets at a time: nibbles split, interleaved high first, mapped to digits.
+    for (; i + 16 <= count; i += 16) {
+        const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i *>(octets + i));
+        const __m128i high = _mm_and_si128(_mm_srli_epi16(in, 4), _mm_set1_epi8(0x0F));
+        const __m128i low = _mm_and_si128(in, _mm_set1_epi8(0x0F));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(text + 2 * i), nibble_digits(_mm_unpacklo_epi8(high, low)));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(text + 2 * i + 16),
+                         nibble_digits(_mm_unpackhi_epi8(high, low)));
     }
+#endif
+    for (; i < count; ++i)
+        std::memcpy(text + 2 * i, kOctetDigits[octets[i]].data(), 2);
 }
 
 }  // namespace velmora
@@ -106,7 +167,15 @@ extern "C" std::uint32_t convert_bytestr_to_hexarray(const char *text, std::uint
     // The scan value carries over a pair that converts nothing, as libc's sscanf leaves it.
     std::uint32_t scanned = 0;
     bool ended = false;  // a NUL was met: later pairs convert nothing and are not read
-    for (std::uint32_t i = 0; i < count; ++i) {
+    std::uint32_t i = 0;
+    if (!debug) {
+        // Plain digit pairs in bulk, never reading past the NUL; the pair that stops
+        // them and all after it take the path below.
+        i = parse_digit_pairs(text, static_cast<std::uint32_t>(strnlen(text, 2 * std::size_t{count})) / 2, octets);
+        if (i != 0)
+            scanned = octets[i - 1];
+    }
+    for (; i < count; ++i) {
         const char *pair = text + 2 * i;
         if (!ended) {
             if (const auto value = scan_hex_field(pair, 2))
