@@ -32,11 +32,13 @@ void store_octets(unsigned char *out, std::uint64_t word, std::uint32_t count) {
     }
 }
 
-// Eight codes as one 56-bit group, code 0 in the lowest bits.
+// Eight codes as one 56-bit group, code 0 in the lowest bits: the low 7 bits of each
+// code, then pairs joined into 14 bits, quarters into 28, halves into 56.
 std::uint64_t septet_group(const unsigned char *codes) {
-    std::uint64_t group = 0;
-    for (int j = 7; j >= 0; --j)
-        group = group << 7 | (codes[j] & 0x7Fu);
+    std::uint64_t group = load_octets(codes, 8) & 0x7F7F7F7F7F7F7F7F;
+    group = (group & 0x007F007F007F007F) | (group & 0x7F007F007F007F00) >> 1;
+    group = (group & 0x00003FFF00003FFF) | (group & 0x3FFF00003FFF0000) >> 2;
+    group = (group & 0x000000000FFFFFFF) | (group & 0x0FFFFFFF00000000) >> 4;
     return group;
 }
 
