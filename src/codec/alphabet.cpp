@@ -1,9 +1,14 @@
 #include "codec/alphabet.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
 #include <optional>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "codec/alphabet_tables.h"
 #include "codec/trace.h"
@@ -72,6 +77,74 @@ constexpr std::array<unsigned char, 256> kDecodedChar = [] {
     return table;
 }();
 
+// Characters 0x20-0x7A other than '$', '@' and '[' to '`': each is its own GSM code
+// and that code decodes back to it, as the tables confirm below.
+constexpr bool plain_ascii(std::uint32_t c) {
+    return c >= 0x20 && c <= 0x7A && c != 0x24 && c != 0x40 && !(c >= 0x5B && c <= 0x60);
+}
+
+constexpr bool plain_ascii_maps_to_itself() {
+    for (std::uint32_t c = 0; c < 256; ++c)
+        if (plain_ascii(c) && (kEncoding[c].mapping == Mapping::Escaped || kEncoding[c].code != c ||
+                               kDecodedChar[c] != c || c == kEscape))
+            return false;
+    return true;
+}
+static_assert(plain_ascii_maps_to_itself());
+
+// Whether all sixteen bytes are plain_ascii, so that a run converts by copying.
+bool sixteen_plain_ascii(const unsigned char *bytes) {
+#if defined(__SSE2__)
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes));
+    const __m128i zero = _mm_setzero_si128();
+    // Unsigned ranges: the saturating subtraction leaves 0 exactly for the values in range.
+    const __m128i in_range =
+        _mm_cmpeq_epi8(_mm_subs_epu8(_mm_sub_epi8(c, _mm_set1_epi8(0x20)), _mm_set1_epi8(0x7A - 0x20)), zero);
+    const __m128i brackets =
+        _mm_cmpeq_epi8(_mm_subs_epu8(_mm_sub_epi8(c, _mm_set1_epi8(0x5B)), _mm_set1_epi8(0x60 - 0x5B)), zero);
+    const __m128i excluded =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(c, _mm_set1_epi8(0x24)), _mm_cmpeq_epi8(c, _mm_set1_epi8(0x40))),
+                     brackets);
+    return _mm_movemask_epi8(_mm_andnot_si128(excluded, in_range)) == 0xFFFF;
+#else
+    for (int i = 0; i < 16; ++i)
+        if (!plain_ascii(bytes[i]))
+            return false;
+    return true;
+#endif
+}
+
+// The conversion without tracing, written straight into out while the codes fit in
+// min(cap, 1837): the codes, then zeros up to cap. Nullopt, with out written over,
+// when they do not fit and the result needs the cut at cap.
+std::optional<std::uint32_t> encode_direct(const unsigned char *chars, std::uint32_t length, unsigned char *out,
+                                           std::uint32_t cap) {
+    const std::uint32_t limit = std::min(cap, kMaxCodes);
+    std::uint32_t n = 0;
+    std::uint32_t i = 0;
+    while (i < length) {
+        if (i + 16 <= length && n + 16 <= limit && sixteen_plain_ascii(chars + i)) {
+            std::memcpy(out + n, chars + i, 16);
+            i += 16;
+            n += 16;
+            continue;
+        }
+        for (const std::uint32_t end = std::min(length, i + 16); i < end; ++i) {
+            const Encoding encoding = kEncoding[chars[i]];
+            if (encoding.mapping == Mapping::Escaped) {
+                if (n + 2 > limit)
+                    return std::nullopt;
+                out[n++] = kEscape;
+            } else if (n + 1 > limit) {
+                return std::nullopt;
+            }
+            out[n++] = encoding.code;
+        }
+    }
+    std::memset(out + n, 0, cap - n);
+    return n;
+}
+
 // Trace dump of octets as hex; empty when it would not fit the 1837-character area.
 struct HexDump {
     char text[kMaxCodes] = {};
@@ -103,6 +176,10 @@ extern "C" std::uint32_t encode_ascii_to_gsm0338(const char *text, std::uint32_t
     if (cap < kMinEncodeCapacity || length > kMaxEncodeLength)
         return 0;
     const auto *chars = reinterpret_cast<const unsigned char *>(text);
+    if (!debug) {
+        if (const auto n = encode_direct(chars, length, out, cap))
+            return *n;
+    }
     if (debug) {
         const HexDump before(chars, length);
         VELMORA_TRACE(debug, kName, 293, " data before = %s, length %ld\n", before.text, before.length());
@@ -146,17 +223,27 @@ extern "C" std::uint32_t decode_gsm0338_to_ascii(const unsigned char *codes, std
     if (cap < kMaxDecodedChars)
         return 0;
     std::memset(out, 0, cap);
-    std::uint32_t produced = 0;
     // A character starts only below position 161; an ESC there may still take the code after it.
-    for (std::uint32_t i = 0; i < count && i < kMaxDecodedChars; ++i, ++produced) {
-        unsigned char character;
-        if (codes[i] == kEscape) {
-            ++i;
-            character = i < count ? kExtensionChar[codes[i]] : kUnknown;
-        } else {
-            character = kDecodedChar[codes[i]];
+    const std::uint32_t starts = std::min(count, kMaxDecodedChars);
+    std::uint32_t produced = 0;
+    std::uint32_t i = 0;
+    while (i < starts) {
+        if (i + 16 <= starts && sixteen_plain_ascii(codes + i)) {
+            std::memcpy(out + produced, codes + i, 16);
+            i += 16;
+            produced += 16;
+            continue;
         }
-        out[produced] = static_cast<char>(character);
+        for (const std::uint32_t end = std::min(starts, i + 16); i < end; ++i, ++produced) {
+            unsigned char character;
+            if (codes[i] == kEscape) {
+                ++i;
+                character = i < count ? kExtensionChar[codes[i]] : kUnknown;
+            } else {
+                character = kDecodedChar[codes[i]];
+            }
+            out[produced] = static_cast<char>(character);
+        }
     }
     return produced;
 }
