@@ -69,6 +69,13 @@ TEST(CdmaDecoderTest, FieldsOfEachRow) {
         {"sz 14 passes the minimum length", kHello, 14, 0,
          [](sms_message &r) { service(r, 4098, 0); text(r, "hello", 5, 2); }},
         {"sz 13 is below it (26 < 27)", kHello, 13, -1, [](sms_message &r) { r.telnum_len = 7; }},
+        {"sz 13 meets it for address length 6", "06812143658709" + kHello.substr(16), 13, 0,
+         [](sms_message &r) {
+             service(r, 4098, 0);
+             r.telnum_len = 6;
+             PDU_TEST_PUT(r, telnum, "1234567890");
+             text(r, "hello", 5, 2);
+         }},
         {"address length 0", "00" + kHello.substr(2), 0, -1, [](sms_message &) {}},
         {"other teleservice", kHead + "1003" "05" "02" "05E8329BFD06", 0, 0,
          [](sms_message &r) { service(r, 4099, 0); }},
@@ -117,7 +124,7 @@ TEST(CdmaDecoderTest, HeaderLengthByEncoding) {
          [concat](sms_message &r) { service(r, 4101, 0); concat(r); text(r, "ABC", 3, 0); }},
         {"UCS-2, UDHL 5", kHead + "1005" "00" "04" "05" "0500032A0201" "00480069", 0, 0,
          [concat, ucs2](sms_message &r) { service(r, 4101, 0); concat(r); text(r, ucs2, 2, 4); }},
-        {"UCS-2, UDHL 4", kHead + "1005" "00" "04" "05" "0400022A02" "00480069", 0, 0,
+        {"UCS-2, UDHL 4", kHead + "1005" "00" "04" "05" "0400022A02" "00480069" "0021", 0, 0,
          [ucs2](sms_message &r) { service(r, 4101, 0); text(r, ucs2, 2, 4); }},
         // 7-bit user data after a 16-bit reference (UDHL 6) and a 10-octet header; see
         // DeliverDecoderTest for where the packed octets come from.
