@@ -90,7 +90,13 @@ TEST(DriverCutTest, PartsHoldEveryCodeInOrder) {
             ASSERT_EQ(codes.size(), 918u);
             std::memset(sms->pdus, 'Z', sizeof sms->pdus);
             sms->pdu_count = 4;
-            EXPECT_EQ(sms_encode_pdus(sms.get(), SMS_FORMAT_GSM, 0), -1);
+            testing::internal::CaptureStdout();
+            EXPECT_EQ(sms_encode_pdus(sms.get(), SMS_FORMAT_GSM, 1), -1);
+            const std::string trace = testing::internal::GetCapturedStdout();
+            const std::string cut = "DEBUG: sms_encode_pdus(): LINE 1594, SMS Message (length 917) will be split up "
+                                    "into 7 parts\n";
+            ASSERT_GE(trace.size(), cut.size());
+            EXPECT_EQ(trace.substr(trace.size() - cut.size()), cut) << "the last line, before any part";
             EXPECT_EQ(sms->pdu_count, 0u);
             EXPECT_EQ(sms->pdus[0].pdu[0], 'Z') << "no part is encoded";
             continue;
