@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -92,8 +93,15 @@ constexpr bool plain_ascii_maps_to_itself() {
 }
 static_assert(plain_ascii_maps_to_itself());
 
-// Whether all sixteen bytes are plain_ascii, so that a run converts by copying.
-bool sixteen_plain_ascii(const unsigned char *bytes) {
+// Whether two byte ranges share memory; conversions between them keep their plain order.
+bool overlapping(const void *a, std::size_t a_size, const void *b, std::size_t b_size) {
+    const auto a_start = reinterpret_cast<std::uintptr_t>(a);
+    const auto b_start = reinterpret_cast<std::uintptr_t>(b);
+    return a_start < b_start + b_size && b_start < a_start + a_size;
+}
+
+// Bit k set when byte k of the sixteen from `bytes` on is plain_ascii.
+std::uint32_t plain_ascii_mask(const unsigned char *bytes) {
 #if defined(__SSE2__)
     const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes));
     const __m128i zero = _mm_setzero_si128();
@@ -105,14 +113,16 @@ bool sixteen_plain_ascii(const unsigned char *bytes) {
     const __m128i excluded =
         _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(c, _mm_set1_epi8(0x24)), _mm_cmpeq_epi8(c, _mm_set1_epi8(0x40))),
                      brackets);
-    return _mm_movemask_epi8(_mm_andnot_si128(excluded, in_range)) == 0xFFFF;
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_andnot_si128(excluded, in_range)));
 #else
-    for (int i = 0; i < 16; ++i)
-        if (!plain_ascii(bytes[i]))
-            return false;
-    return true;
+    std::uint32_t mask = 0;
+    for (std::uint32_t k = 0; k < 16; ++k)
+        mask |= static_cast<std::uint32_t>(plain_ascii(bytes[k])) << k;
+    return mask;
 #endif
 }
+
+constexpr std::uint32_t kAllSixteen = 0xFFFF;
 
 // The conversion without tracing, written straight into out while the codes fit in
 // min(cap, 1837): the codes, then zeros up to cap. Nullopt, with out written over,
@@ -123,23 +133,29 @@ std::optional<std::uint32_t> encode_direct(const unsigned char *chars, std::uint
     std::uint32_t n = 0;
     std::uint32_t i = 0;
     while (i < length) {
-        if (i + 16 <= length && n + 16 <= limit && sixteen_plain_ascii(chars + i)) {
+        if (i + 16 <= length && n + 16 <= limit) {
+            // All sixteen copied; those past the plain run are written again below. A whole
+            // block moves on by a constant, so the next block need not wait for this test.
+            const std::uint32_t plain = plain_ascii_mask(chars + i);
             std::memcpy(out + n, chars + i, 16);
-            i += 16;
-            n += 16;
-            continue;
-        }
-        for (const std::uint32_t end = std::min(length, i + 16); i < end; ++i) {
-            const Encoding encoding = kEncoding[chars[i]];
-            if (encoding.mapping == Mapping::Escaped) {
-                if (n + 2 > limit)
-                    return std::nullopt;
-                out[n++] = kEscape;
-            } else if (n + 1 > limit) {
-                return std::nullopt;
+            if (plain == kAllSixteen) {
+                i += 16;
+                n += 16;
+                continue;
             }
-            out[n++] = encoding.code;
+            const auto run = static_cast<std::uint32_t>(std::countr_one(plain));
+            i += run;
+            n += run;
         }
+        const Encoding encoding = kEncoding[chars[i++]];
+        if (encoding.mapping == Mapping::Escaped) {
+            if (n + 2 > limit)
+                return std::nullopt;
+            out[n++] = kEscape;
+        } else if (n + 1 > limit) {
+            return std::nullopt;
+        }
+        out[n++] = encoding.code;
     }
     std::memset(out + n, 0, cap - n);
     return n;
@@ -176,7 +192,7 @@ extern "C" std::uint32_t encode_ascii_to_gsm0338(const char *text, std::uint32_t
     if (cap < kMinEncodeCapacity || length > kMaxEncodeLength)
         return 0;
     const auto *chars = reinterpret_cast<const unsigned char *>(text);
-    if (!debug) {
+    if (!debug && !overlapping(chars, length, out, cap)) {
         if (const auto n = encode_direct(chars, length, out, cap))
             return *n;
     }
@@ -222,28 +238,40 @@ extern "C" std::uint32_t decode_gsm0338_to_ascii(const unsigned char *codes, std
                                                  std::uint32_t cap) {
     if (cap < kMaxDecodedChars)
         return 0;
-    std::memset(out, 0, cap);
     // A character starts only below position 161; an ESC there may still take the code after it.
     const std::uint32_t starts = std::min(count, kMaxDecodedChars);
+    // Codes inside out are read after out is cleared, one at a time.
+    const bool in_place = overlapping(codes, count, out, cap);
+    if (in_place)
+        std::memset(out, 0, cap);
     std::uint32_t produced = 0;
     std::uint32_t i = 0;
     while (i < starts) {
-        if (i + 16 <= starts && sixteen_plain_ascii(codes + i)) {
+        if (i + 16 <= starts && !in_place) {
+            // All sixteen copied; those past the plain run are written again or cleared below.
+            const std::uint32_t plain = plain_ascii_mask(codes + i);
             std::memcpy(out + produced, codes + i, 16);
-            i += 16;
-            produced += 16;
-            continue;
-        }
-        for (const std::uint32_t end = std::min(starts, i + 16); i < end; ++i, ++produced) {
-            unsigned char character;
-            if (codes[i] == kEscape) {
-                ++i;
-                character = i < count ? kExtensionChar[codes[i]] : kUnknown;
-            } else {
-                character = kDecodedChar[codes[i]];
+            if (plain == kAllSixteen) {
+                i += 16;
+                produced += 16;
+                continue;
             }
-            out[produced] = static_cast<char>(character);
+            const auto run = static_cast<std::uint32_t>(std::countr_one(plain));
+            i += run;
+            produced += run;
         }
+        unsigned char character;
+        if (codes[i] == kEscape) {
+            ++i;
+            character = i < count ? kExtensionChar[codes[i]] : kUnknown;
+        } else {
+            character = kDecodedChar[codes[i]];
+        }
+        out[produced++] = static_cast<char>(character);
+        ++i;
     }
+    // The rest of out is cleared, as if all of it had been cleared first.
+    if (!in_place)
+        std::memset(out + produced, 0, cap - produced);
     return produced;
 }
