@@ -15,21 +15,6 @@
 namespace velmora {
 namespace {
 
-constexpr char hexchar[] = "0123456789ABCDEF";
-
-// Value of a hexadecimal digit of either case, -1 for any other byte.
-constexpr std::array<signed char, 256> kDigitValue = [] {
-    std::array<signed char, 256> table{};
-    for (int c = 0; c < 256; ++c)
-        table[c] = -1;
-    for (int v = 0; v < 16; ++v) {
-        table[static_cast<unsigned char>(hexchar[v])] = static_cast<signed char>(v);
-        if (v >= 10)
-            table[static_cast<unsigned char>(hexchar[v] - 'A' + 'a')] = static_cast<signed char>(v);
-    }
-    return table;
-}();
-
 // Both digits of every octet, high nibble first.
 constexpr std::array<std::array<char, 2>, 256> kOctetDigits = [] {
     std::array<std::array<char, 2>, 256> table{};
@@ -38,7 +23,7 @@ constexpr std::array<std::array<char, 2>, 256> kOctetDigits = [] {
     return table;
 }();
 
-int digit(char c) { return kDigitValue[static_cast<unsigned char>(c)]; }
+int digit(char c) { return kHexDigitValue[static_cast<unsigned char>(c)]; }
 
 #if defined(__SSE2__)
 // Digit characters of sixteen nibbles: '0' + n, and 7 more for the letters A-F.
@@ -90,18 +75,7 @@ std::uint32_t parse_digit_pairs(const char *text, std::uint32_t pairs, unsigned 
 
 char hex2c(std::uint8_t nibble) { return hexchar[nibble]; }
 
-std::optional<std::uint32_t> scan_hex_field(const char *text, int width) {
-    std::uint32_t value = 0;
-    int i = 0;
-    // Stops at the first non-digit, so a NUL ends the run before anything past it is read.
-    for (; i < width; ++i) {
-        const int d = digit(text[i]);
-        if (d < 0)
-            break;
-        value = value << 4 | static_cast<std::uint32_t>(d);
-    }
-    if (i == width)
-        return value;
+std::optional<std::uint32_t> scan_hex_field_with_libc(const char *text, int width) {
     // Blanks, signs, a "0x" prefix and short runs: libc decides.
     unsigned int scanned = 0;
     if (std::sscanf(text, width == 2 ? "%02X" : "%04X", &scanned) == 1)
