@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "codec/septets.h"
 #include "codec/trace.h"
 #include "velmora.h"
 
@@ -25,13 +26,17 @@ std::uint32_t available(const char *hex, std::uint32_t wanted) {
 std::uint32_t decode_7bit_pdu(const char *hex, std::uint32_t hex_len, char *out, std::uint32_t out_cap,
                               std::uint32_t fill, int debug) {
     const std::uint32_t septets = std::min(kMaxSeptets, hex_len / 2);
-    // Octets the text does not reach stay 0.
-    unsigned char octets[kMaxSeptets] = {};
+    unsigned char octets[kMaxSeptets];
     unsigned char codes[kCodeArea];
     if (debug)  // traced as a string, so the codes must end in NUL
         std::memset(codes, 0, sizeof codes);
 
-    convert_bytestr_to_hexarray(hex, available(hex, 2 * septets), octets, sizeof octets, debug);
+    const std::uint32_t converted =
+        convert_bytestr_to_hexarray(hex, available(hex, 2 * septets), octets, sizeof octets, debug);
+    // Octets that unpacking reads but the text does not reach read as 0.
+    const std::uint32_t unpacked_octets = std::min<std::uint32_t>(sizeof octets, packed_size(septets, fill));
+    if (converted < unpacked_octets)
+        std::memset(octets + converted, 0, unpacked_octets - converted);
     const int unpacked = decode7(octets, septets, codes, sizeof codes, fill);
     if (debug)
         std::printf("DEBUG %s(): LINE %d, Decoded message before gsm0338_to_ascii = '%s'\n", "decode_7bit_pdu",
