@@ -1,6 +1,6 @@
 // velmora side by side with Gammu (SMS-SUBMIT encoding, SMS-DELIVER decoding, hex text in
 // and out) and libosmocore (septet packing and unpacking), in one process. Each round
-// times a batch of one side, then a batch of the other, alternating which goes first,
+// times a batch of one side, then an equally long batch of the other, alternating which goes first,
 // in thread CPU time so that other processes on a shared machine count less; the
 // table shows the median time per call of each side and the median of the per-round
 // ratios. Before timing, every pair is checked to produce the same output.
@@ -67,13 +67,22 @@ double median(std::vector<double> v) {
     return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
 }
 
-// Calls per batch so that one batch of the slower side takes about `ms` milliseconds,
-// measured after a first run of both sides that warms caches and lazy initialisation.
-std::size_t calibrate(const Workload &w, double ms) {
+// Calls per batch for each side, so that a batch of either takes about `ms`
+// milliseconds, measured after a first run of both that warms caches and lazy
+// initialisation. Equal durations keep a fast side's batch long enough that the
+// cache and branch state left by the other side's batch does not weigh on it.
+struct BatchSizes {
+    std::size_t ours;
+    std::size_t theirs;
+};
+
+BatchSizes calibrate(const Workload &w, double ms) {
     w.ours(64);
     w.theirs(64);
-    const double per_call = std::max(w.ours(64), w.theirs(64));
-    return std::max<std::size_t>(16, static_cast<std::size_t>(ms * 1e6 / std::max(per_call, 1.0)));
+    const auto calls = [ms](double per_call) {
+        return std::max<std::size_t>(16, static_cast<std::size_t>(ms * 1e6 / std::max(per_call, 1.0)));
+    };
+    return {calls(w.ours(256)), calls(w.theirs(64))};
 }
 
 std::string cpu_model() {
@@ -205,23 +214,24 @@ Workload decode_deliver(std::size_t length) {
 }
 
 Workload pack(std::uint32_t count, std::uint32_t fill) {
-    const std::string codes = corpus::gsm_codes(corpus::text(count));
-    const auto *in = reinterpret_cast<const unsigned char *>(codes.data());
+    // Every buffer is owned by the batches that use it, which outlive this function.
+    auto codes = std::make_shared<const std::string>(corpus::gsm_codes(corpus::text(count)));
     auto ours = std::make_shared<std::vector<unsigned char>>(161);
     auto theirs = std::make_shared<std::vector<unsigned char>>(161);
+    const auto in = [codes] { return reinterpret_cast<const unsigned char *>(codes->data()); };
     const std::string name = "pack " + std::to_string(count) + " septets, fill " + std::to_string(fill);
 
-    const std::uint32_t n = velmora::encode7(in, count, ours->data(), 160, fill, 0);
-    const int m = gsm_septet_pack(theirs->data(), in, count, static_cast<std::uint8_t>(fill));
+    const std::uint32_t n = velmora::encode7(in(), count, ours->data(), 160, fill, 0);
+    const int m = gsm_septet_pack(theirs->data(), in(), count, static_cast<std::uint8_t>(fill));
     check(n != 0 && static_cast<std::uint32_t>(m) == n && std::equal(ours->begin(), ours->begin() + n, theirs->begin()),
           name);
 
     return {name, "libosmocore gsm_septet_pack",
             batch([ours, in, count, fill] {
-                benchmark::DoNotOptimize(velmora::encode7(in, count, ours->data(), 160, fill, 0));
+                benchmark::DoNotOptimize(velmora::encode7(in(), count, ours->data(), 160, fill, 0));
             }),
             batch([theirs, in, count, fill] {
-                benchmark::DoNotOptimize(gsm_septet_pack(theirs->data(), in, count, static_cast<std::uint8_t>(fill)));
+                benchmark::DoNotOptimize(gsm_septet_pack(theirs->data(), in(), count, static_cast<std::uint8_t>(fill)));
             }),
             1, 0};
 }
@@ -229,25 +239,25 @@ Workload pack(std::uint32_t count, std::uint32_t fill) {
 // Packed septets to text: decode7 and the alphabet mapping against gsm_7bit_decode_n.
 Workload unpack_to_text(std::uint32_t count) {
     const std::string text = corpus::text(count);
-    auto packed = std::make_shared<std::string>(corpus::pack_septets(corpus::gsm_codes(text), 0));
-    const auto *in = reinterpret_cast<const unsigned char *>(packed->data());
+    auto packed = std::make_shared<const std::string>(corpus::pack_septets(corpus::gsm_codes(text), 0));
+    const auto in = [packed] { return reinterpret_cast<const unsigned char *>(packed->data()); };
     auto ours = std::make_shared<std::vector<char>>(161);
     auto codes = std::make_shared<std::vector<unsigned char>>(322);
     auto theirs = std::make_shared<std::vector<char>>(count + 1);
     const std::string name = "unpack " + std::to_string(count) + " septets to text";
 
     auto velmora_unpack = [ours, codes, in, count] {
-        decode7(in, count, codes->data(), 322, 0);
+        decode7(in(), count, codes->data(), 322, 0);
         return decode_gsm0338_to_ascii(codes->data(), count, ours->data(), 161);
     };
     const std::uint32_t n = velmora_unpack();
-    const int m = gsm_7bit_decode_n(theirs->data(), theirs->size(), in, static_cast<std::uint8_t>(count));
+    const int m = gsm_7bit_decode_n(theirs->data(), theirs->size(), in(), static_cast<std::uint8_t>(count));
     check(n == count && std::string(ours->data(), n) == text && std::string(theirs->data(), m) == text, name);
 
     return {name, "libosmocore gsm_7bit_decode_n", batch([velmora_unpack] { benchmark::DoNotOptimize(velmora_unpack()); }),
             batch([theirs, in, count] {
                 benchmark::DoNotOptimize(
-                    gsm_7bit_decode_n(theirs->data(), theirs->size(), in, static_cast<std::uint8_t>(count)));
+                    gsm_7bit_decode_n(theirs->data(), theirs->size(), in(), static_cast<std::uint8_t>(count)));
             }),
             1, 0};
 }
@@ -311,16 +321,16 @@ int main(int argc, char **argv) {
                 "target");
 
     for (const Workload &w : workloads) {
-        const std::size_t n = calibrate(w, batch_ms);
+        const BatchSizes n = calibrate(w, batch_ms);
         std::vector<double> ours, theirs, ratios;
         for (int r = 0; r < rounds; ++r) {
             double a = 0, b = 0;
             if (r % 2 == 0) {
-                a = w.ours(n);
-                b = w.theirs(n);
+                a = w.ours(n.ours);
+                b = w.theirs(n.theirs);
             } else {
-                b = w.theirs(n);
-                a = w.ours(n);
+                b = w.theirs(n.theirs);
+                a = w.ours(n.ours);
             }
             ours.push_back(a);
             theirs.push_back(b);
