@@ -84,9 +84,13 @@ std::string indented(std::string_view text) {
             out += '\n';
             out += kIndent;
         } else if ((c < 0x20 && c != '\t') || c == 0x7F) {
-            out += "<" + describe_code_point(c) + ">";
+            out += '<';
+            out += describe_code_point(c);
+            out += '>';
         } else if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
-            out += "<" + describe_code_point(static_cast<unsigned char>(text[++i])) + ">";  // C1 controls
+            out += '<';  // C1 controls
+            out += describe_code_point(static_cast<unsigned char>(text[++i]));
+            out += '>';
         } else {
             out += static_cast<char>(c);
         }
@@ -200,10 +204,14 @@ void json_body(JsonObject &o, const DecodedMessage &m) {
 }
 
 std::string json_array(const std::vector<std::uint32_t> &numbers) {
-    std::string out;
-    for (const auto n : numbers)
-        out += (out.empty() ? "" : ",") + std::to_string(n);
-    return "[" + out + "]";
+    std::string out = "[";
+    for (const auto n : numbers) {
+        if (out.size() > 1)
+            out += ',';
+        out += std::to_string(n);
+    }
+    out += ']';
+    return out;
 }
 
 }  // namespace
