@@ -1,5 +1,6 @@
 // Test inputs placed at the very end of an exactly sized heap block, so that a read
-// past the terminating NUL is caught by AddressSanitizer or valgrind.
+// past the terminating NUL (or past the last octet, without one) is caught by
+// AddressSanitizer or valgrind.
 #pragma once
 
 #include <cstring>
@@ -8,12 +9,13 @@
 
 class HeapText {
 public:
-    explicit HeapText(std::string_view text) : bytes_(new char[text.size() + 1]) {
+    explicit HeapText(std::string_view text, bool nul = true) : bytes_(new char[text.size() + nul]) {
         std::memcpy(bytes_.get(), text.data(), text.size());
-        bytes_[text.size()] = '\0';
+        if (nul)
+            bytes_[text.size()] = '\0';
     }
-    const char *c_str() const { return bytes_.get(); }
     operator const char *() const { return bytes_.get(); }
+    const unsigned char *octets() const { return reinterpret_cast<const unsigned char *>(bytes_.get()); }
 
 private:
     std::unique_ptr<char[]> bytes_;

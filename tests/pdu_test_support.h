@@ -81,13 +81,14 @@ inline std::string pack_septets(std::string_view codes, unsigned fill) {
     return out;
 }
 
-inline std::string unpack_septets(const std::vector<std::uint8_t> &octets, std::size_t first_bit, std::size_t count) {
+// Code k from stream bits first_bit + 7k .. first_bit + 7k + 6; bits past the octets read as 0.
+inline std::string unpack_septets(std::string_view octets, std::size_t first_bit, std::size_t count) {
     std::string codes;
     for (std::size_t k = 0; k < count; ++k) {
         unsigned code = 0;
         for (unsigned bit = 0; bit < 7; ++bit) {
             const std::size_t at = first_bit + 7 * k + bit;
-            if (at / 8 < octets.size() && ((octets[at / 8] >> (at % 8)) & 1))
+            if (at / 8 < octets.size() && ((static_cast<unsigned char>(octets[at / 8]) >> (at % 8)) & 1))
                 code |= 1u << bit;
         }
         codes += static_cast<char>(code);
@@ -120,7 +121,7 @@ inline void read_user_data(const std::vector<std::uint8_t> &o, std::size_t i, bo
         first_bit = header_septets * 7;
     }
     const std::size_t septets = v.udl - header_septets;
-    const std::vector<std::uint8_t> ud(o.begin() + static_cast<std::ptrdiff_t>(i), o.end());
+    const std::string ud(o.begin() + static_cast<std::ptrdiff_t>(i), o.end());
     v.codes = unpack_septets(ud, first_bit, septets);
     v.octets_after = ud.size() - (first_bit + 7 * septets + 7) / 8;
 }
