@@ -16,20 +16,16 @@ namespace {
 using Octets = std::vector<unsigned char>;
 constexpr unsigned char kUntouched = 0xEE;
 
-struct RenderRow {
-    Octets octets;
-    std::uint32_t cap;
-    std::uint32_t result;
-    std::string text;  // the cap characters afterwards; '.' = not written
-};
-
 TEST(HexTest, RendersOctetsOnlyWhenTheyFit) {
-    const RenderRow rows[] = {
+    const struct {
+        Octets octets;
+        std::uint32_t cap, result;
+        std::string text;  // the cap characters afterwards; '.' = not written
+    } rows[] = {
         {{0x00, 0xAB, 0x0F}, 8, 6, "00AB0F.."},
         {{0x00, 0xAB, 0x0F}, 6, 6, "00AB0F"},
         {{0x00, 0xAB, 0x0F}, 5, 0, "....."},
         {{}, 4, 0, "...."},
-        {{0xFF, 0x5A, 0x90}, 6, 6, "FF5A90"},
     };
     for (const auto &row : rows) {
         std::string text(row.cap + 2, '.');  // two guard characters past the capacity
@@ -40,32 +36,28 @@ TEST(HexTest, RendersOctetsOnlyWhenTheyFit) {
     }
 }
 
-struct ParseRow {
-    const char *text;
-    std::uint32_t length;
-    std::uint32_t cap;
-    Octets octets;  // the result is octets.size()
-};
-
 TEST(HexTest, ParsesPairsAsLibcScanDoes) {
-    const ParseRow rows[] = {
+    const struct {
+        const char *text;
+        std::uint32_t length, cap;
+        Octets octets;  // the result is octets.size()
+    } rows[] = {
         {"0A1b", 4, 10, {0x0A, 0x1B}},
-        {"4a4A", 4, 10, {0x4A, 0x4A}},
-        {"ABC", 3, 10, {0xAB}},              // unpaired last character ignored
+        {"ABC", 3, 10, {0xAB}},                 // unpaired last character ignored
         {"A", 1, 10, {}},
-        {"AABBCC", 6, 2, {0xAA, 0xBB}},      // cut at the capacity
+        {"AABBCC", 6, 2, {0xAA, 0xBB}},         // cut at the capacity
         {"0A1b", 4, 0, {}},
         {"41ZZ42", 6, 10, {0x41, 0x41, 0x42}},  // ZZ converts nothing: previous octet again
-        {"ZZ41", 4, 10, {0x00, 0x41}},       // nothing converted yet: 0
-        {"4Z", 2, 10, {0x04}},               // one digit alone
-        {" 41A", 4, 10, {0x41, 0x1A}},       // blank skipped, the scan runs into the next pair
-        {"-1", 2, 10, {0xFF}},               // signed scan, low 8 bits kept
+        {"ZZ41", 4, 10, {0x00, 0x41}},          // nothing converted yet: 0
+        {"4Z", 2, 10, {0x04}},                  // one digit alone
+        {" 41A", 4, 10, {0x41, 0x1A}},          // blank skipped, the scan runs into the next pair
+        {"-1", 2, 10, {0xFF}},                  // signed scan, low 8 bits kept
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.text);
-        const HeapText text(row.text);
         Octets out(row.cap + 2, kUntouched);
-        EXPECT_EQ(convert_bytestr_to_hexarray(text, row.length, out.data(), row.cap, 0), row.octets.size());
+        EXPECT_EQ(convert_bytestr_to_hexarray(HeapText(row.text), row.length, out.data(), row.cap, 0),
+                  row.octets.size());
         Octets expected = row.octets;
         expected.resize(out.size(), kUntouched);
         EXPECT_EQ(out, expected);
@@ -93,21 +85,15 @@ std::optional<std::uint32_t> libc_scan(const char *text, int width) {
 
 TEST(HexScanTest, TwoDigitsMatchLibcOnEveryPair) {
     for (const std::string tail : {"", "7Fz"}) {
-        for (int a = 0; a < 256; ++a) {
-            for (int b = 0; b < 256; ++b) {
-                std::string input{static_cast<char>(a), static_cast<char>(b)};
-                input += tail;
-                const HeapText text(input);
-                ASSERT_EQ(velmora::scan_hex_field(text, 2), libc_scan(text, 2)) << a << ',' << b << " + '" << tail << "'";
-            }
+        for (int pair = 0; pair < 65536; ++pair) {
+            const HeapText text(std::string{static_cast<char>(pair >> 8), static_cast<char>(pair)} + tail);
+            ASSERT_EQ(velmora::scan_hex_field(text, 2), libc_scan(text, 2)) << pair << " + '" << tail << "'";
         }
     }
 }
 
 std::string random_text(std::mt19937 &rng, std::size_t max_length, bool with_junk) {
-    static const std::string hex = "0123456789abcdefABCDEF";
-    static const std::string junk = "0123456789abcdefABCDEFxXgGzZ +-\t\n";
-    const std::string &alphabet = with_junk ? junk : hex;
+    const std::string alphabet = with_junk ? "0123456789abcdefABCDEFxXgGzZ +-\t\n" : "0123456789abcdefABCDEF";
     std::string text(std::uniform_int_distribution<std::size_t>(0, max_length)(rng), ' ');
     for (char &c : text)
         c = alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(rng)];
@@ -124,17 +110,7 @@ TEST(HexScanTest, RandomFieldsMatchLibc) {
     }
 }
 
-// Plain loop: one sscanf per pair into one scan value kept across pairs, initially 0.
-Octets reference_parse(const char *text, std::uint32_t length, std::uint32_t cap) {
-    Octets out;
-    unsigned value = 0;
-    for (std::uint32_t pos = 0; pos + 1 < length && out.size() < cap; pos += 2) {
-        std::sscanf(text + pos, "%02X", &value);
-        out.push_back(static_cast<unsigned char>(value));
-    }
-    return out;
-}
-
+// Against a plain loop: one sscanf per pair into one scan value kept across pairs, initially 0.
 TEST(HexScanTest, RandomTextMatchesPerPairScan) {
     std::mt19937 rng(77);
     for (int i = 0; i < 20000; ++i) {
@@ -142,11 +118,16 @@ TEST(HexScanTest, RandomTextMatchesPerPairScan) {
         const HeapText text(input);
         const auto length = std::uniform_int_distribution<std::uint32_t>(0, static_cast<std::uint32_t>(input.size()))(rng);
         const auto cap = std::uniform_int_distribution<std::uint32_t>(0, 24)(rng);
+        Octets expected;
+        unsigned value = 0;
+        for (std::uint32_t pos = 0; pos + 1 < length && expected.size() < cap; pos += 2) {
+            std::sscanf(text + pos, "%02X", &value);
+            expected.push_back(static_cast<unsigned char>(value));
+        }
         Octets out(cap + 1, kUntouched);
-        const Octets expected = reference_parse(text, length, cap);
         ASSERT_EQ(convert_bytestr_to_hexarray(text, length, out.data(), cap, 0), expected.size()) << input;
+        expected.push_back(kUntouched);
         ASSERT_EQ(Octets(out.begin(), out.begin() + static_cast<long>(expected.size())), expected) << input;
-        ASSERT_EQ(out[expected.size()], kUntouched) << input;
     }
 }
 
