@@ -83,7 +83,7 @@ TEST(TimestampTest, DecodesGsmAndPlainOrderStamps) {
         row.gsm ? decode_datetime(hex, &sms) : decode_datetime_3gpp2(hex, &sms);
         EXPECT_STREQ(sms.date_time, row.date_time) << row.hex;
         EXPECT_STREQ(sms.date_time_raw, row.raw) << row.hex;
-        EXPECT_EQ(std::string(sms.timezone, 3), std::string(row.timezone) + std::string(3 - std::strlen(row.timezone), '\0'));
+        EXPECT_EQ(std::string(sms.timezone, 3), (std::string(row.timezone) + std::string(3, '\0')).substr(0, 3));
     }
     sms_message sms;  // null pointers change nothing
     std::memset(&sms, 0x55, sizeof sms);

@@ -116,8 +116,8 @@ TEST(HexScanTest, RandomTextMatchesPerPairScan) {
     for (int i = 0; i < 20000; ++i) {
         const std::string input = random_text(rng, 40, i % 4 != 0);
         const HeapText text(input);
-        const auto length = std::uniform_int_distribution<std::uint32_t>(0, static_cast<std::uint32_t>(input.size()))(rng);
-        const auto cap = std::uniform_int_distribution<std::uint32_t>(0, 24)(rng);
+        const auto length = static_cast<std::uint32_t>(rng() % (input.size() + 1));
+        const auto cap = static_cast<std::uint32_t>(rng() % 25);
         Octets expected;
         unsigned value = 0;
         for (std::uint32_t pos = 0; pos + 1 < length && expected.size() < cap; pos += 2) {

@@ -107,7 +107,8 @@ TEST(SeptetTest, MatchesBitByBitReferenceForEveryFillAndCount) {
             for (char &c : low7)
                 c &= 0x7F;
             const Bytes noise = random_bytes(size);
-            for (const auto &[octets, want] : {std::pair{expected, low7}, {noise, unpack_septets(noise, fill, count)}}) {
+            const Bytes noise_codes = unpack_septets(noise, fill, count);
+            for (const auto &[octets, want] : {std::pair{expected, low7}, {noise, noise_codes}}) {
                 const HeapText exact(octets, false);
                 Bytes out(323, kUntouched);
                 ASSERT_EQ(decode7(exact.octets(), count, u8(out), 322, fill), 0);
