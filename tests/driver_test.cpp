@@ -10,34 +10,19 @@
 
 namespace {
 
+using pdu_test::part_record;
 using pdu_test::PartView;
 using pdu_test::strf;
-
-// A record addressed to 12345 (type 0x81) with callback 678, holding `text`.
-std::unique_ptr<sms_message> message(const std::string &text, std::string_view dst = "12345",
-                                     std::string_view callback = "678") {
-    auto sms = pdu_test::part_record("", dst, callback, 0);
-    std::memcpy(sms->text, text.data(), text.size());
-    sms->text_len = static_cast<std::uint32_t>(text.size());
-    return sms;
-}
 
 // GSM codes of the characters these tests use: letters, '[' and '{' (escaped), '$', 0x1B.
 std::string codes_of(const std::string &text) {
     std::string codes;
-    for (char c : text) {
-        if (c == '[')
-            codes += "\x1B\x3C";
-        else if (c == '{')
-            codes += "\x1B\x28";
-        else if (c == '$')
-            codes += '\x02';
-        else
-            codes += c;
-    }
+    for (char c : text)
+        codes += c == '[' ? "\x1B\x3C" : c == '{' ? "\x1B\x28" : c == '$' ? "\x02" : std::string(1, c);
     return codes;
 }
 
+// The parts in the record's slots, each checked to be NUL-filled after its text.
 std::vector<PartView> parts_of(const sms_message &sms, bool gsm = true) {
     std::vector<PartView> parts;
     for (std::uint32_t i = 0; i < sms.pdu_count; ++i) {
@@ -51,23 +36,12 @@ std::vector<PartView> parts_of(const sms_message &sms, bool gsm = true) {
 
 std::string repeat(std::size_t n, char c = 'a') { return std::string(n, c); }
 
-TEST(DriverTest, EndToEndExample) {
-    auto sms = message("");
-    ASSERT_EQ(sms_write("hello", sms.get()), 5);
-    ASSERT_EQ(sms_encode_pdus(sms.get(), SMS_FORMAT_GSM, 0), 0);
-    EXPECT_EQ(sms->pdu_count, 1u);
-    EXPECT_STREQ(sms->pdus[0].pdu, "00110005812143F50000AA05E8329BFD06");
-    EXPECT_EQ(sms->pdus[0].pdu_len, 34u);
-}
-
-struct CutRow {
-    const char *name;
-    std::string text;
-    std::vector<std::uint32_t> lengths;  // empty: the message needs more than 6 parts
-};
-
 TEST(DriverCutTest, PartsHoldEveryCodeInOrder) {
-    const CutRow rows[] = {
+    const struct {
+        const char *name;
+        std::string text;
+        std::vector<std::uint32_t> lengths;  // empty: the message needs more than 6 parts
+    } rows[] = {
         {"160 codes: one PDU", repeat(160), {160}},
         {"161 codes", repeat(161), {153, 8}},
         {"306 codes", repeat(306), {153, 153}},
@@ -84,26 +58,24 @@ TEST(DriverCutTest, PartsHoldEveryCodeInOrder) {
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
-        auto sms = message(row.text);
-        std::string codes = codes_of(row.text).substr(0, 918);
-        if (row.lengths.empty()) {
-            ASSERT_EQ(codes.size(), 918u);
+        auto sms = part_record(row.text);
+        const std::string codes = codes_of(row.text).substr(0, 918);
+        if (row.lengths.empty()) {  // the cut's trace line is the last: no part is encoded
             std::memset(sms->pdus, 'Z', sizeof sms->pdus);
             sms->pdu_count = 4;
             testing::internal::CaptureStdout();
             EXPECT_EQ(sms_encode_pdus(sms.get(), SMS_FORMAT_GSM, 1), -1);
             const std::string trace = testing::internal::GetCapturedStdout();
-            const std::string cut = "DEBUG: sms_encode_pdus(): LINE 1594, SMS Message (length 917) will be split up "
-                                    "into 7 parts\n";
+            const std::string cut = "LINE 1594, SMS Message (length 917) will be split up into 7 parts\n";
             ASSERT_GE(trace.size(), cut.size());
-            EXPECT_EQ(trace.substr(trace.size() - cut.size()), cut) << "the last line, before any part";
+            EXPECT_EQ(trace.substr(trace.size() - cut.size()), cut);
             EXPECT_EQ(sms->pdu_count, 0u);
-            EXPECT_EQ(sms->pdus[0].pdu[0], 'Z') << "no part is encoded";
+            EXPECT_EQ(sms->pdus[0].pdu[0], 'Z');
             continue;
         }
         ASSERT_EQ(sms_encode_pdus(sms.get(), SMS_FORMAT_GSM, 0), 0);
-        ASSERT_EQ(sms->pdu_count, row.lengths.size());
         const auto parts = parts_of(*sms);
+        ASSERT_EQ(parts.size(), row.lengths.size());
         std::string sent;
         for (std::size_t i = 0; i < parts.size(); ++i) {
             SCOPED_TRACE(i);
@@ -120,40 +92,35 @@ TEST(DriverCutTest, PartsHoldEveryCodeInOrder) {
     }
 }
 
-struct FormatRow {
-    int format;
-    std::uint32_t coding;
-    bool gsm;
-};
-
 TEST(DriverTest, FormatSelectsEncoderAndCoding) {
-    const FormatRow rows[] = {{0, 0, true}, {1, 2, false}, {2, 0, false}, {-1, 0, false}};
+    const struct {
+        int format;
+        std::uint32_t coding;
+        bool gsm;
+    } rows[] = {{0, 0, true}, {1, 2, false}, {2, 0, false}, {-1, 0, false}};
     for (const auto &row : rows) {
-        SCOPED_TRACE(row.format);
         for (const std::size_t length : {5u, 200u}) {
-            auto sms = message(repeat(length, 'h'));
+            SCOPED_TRACE(testing::Message() << "format " << row.format << " length " << length);
+            auto sms = part_record(repeat(length, 'h'));
             sms->data_coding = 7;
             ASSERT_EQ(sms_encode_pdus(sms.get(), row.format, 0), 0);
             EXPECT_EQ(sms->data_coding, row.coding);
             const auto parts = parts_of(*sms, row.gsm);
             ASSERT_EQ(parts.size(), length > 160 ? 2u : 1u);
+            std::string sent;
             for (const auto &part : parts) {
                 EXPECT_EQ(part.coding, row.coding);
-                if (!row.gsm) {
-                    EXPECT_EQ(part.first, length > 160 ? 0x1005u : 0x1002u);
-                }
+                EXPECT_EQ(part.first, row.gsm ? (length > 160 ? 0x41u : 0x11u) : (length > 160 ? 0x1005u : 0x1002u));
+                sent += part.codes;
             }
-            EXPECT_EQ(parts[0].codes + (parts.size() > 1 ? parts[1].codes : ""), repeat(length, 'h'));
+            EXPECT_EQ(sent, repeat(length, 'h'));
         }
     }
-    auto sms = message("hello");
-    ASSERT_EQ(sms_encode_pdus(sms.get(), SMS_FORMAT_3GPP2, 0), 0);
-    EXPECT_STREQ(sms->pdus[0].pdu, "04812143F5038176F81002000205E8329BFD06");
 }
 
 TEST(DriverTest, RecordAfterSuccess) {
     // A single part: the codes replace the text, no NUL is added, later slots stay.
-    auto sms = message("");
+    auto sms = part_record("");
     std::memset(sms->text, 'Z', sizeof sms->text);
     std::memset(sms->pdus, 'Y', sizeof sms->pdus);
     ASSERT_EQ(sms_write("a$\xA1", sms.get()), 3);
@@ -161,16 +128,16 @@ TEST(DriverTest, RecordAfterSuccess) {
     EXPECT_EQ(std::string(sms->text, 4), "a\x02\x40Z");
     EXPECT_EQ(sms->text_len, 3u);
     EXPECT_EQ(sms->pdu_count, 1u);
-    EXPECT_EQ(parts_of(*sms)[0].codes, "a\x02\x40");
+    EXPECT_EQ(parts_of(*sms).at(0).codes, "a\x02\x40");
     EXPECT_EQ(sms->pdus[1].pdu[0], 'Y');
     EXPECT_EQ(sms->pdus[5].pdu[SMS_PDU_CAPACITY - 1], 'Y');
 
     // A second call converts the codes left by the first: '@' (0x40) becomes code 0x00.
     ASSERT_EQ(sms_encode_pdus(sms.get(), SMS_FORMAT_GSM, 0), 0);
-    EXPECT_EQ(parts_of(*sms)[0].codes, std::string("a\x02\x00", 3));
+    EXPECT_EQ(parts_of(*sms).at(0).codes, std::string("a\x02\x00", 3));
 
     // Several parts: the last part's codes and a NUL; slots after the parts keep theirs.
-    auto multi = message(repeat(153, 'b') + repeat(8, 'c'));
+    auto multi = part_record(repeat(153, 'b') + repeat(8, 'c'));
     std::memset(multi->pdus, 'Y', sizeof multi->pdus);
     ASSERT_EQ(sms_encode_pdus(multi.get(), SMS_FORMAT_GSM, 0), 0);
     EXPECT_EQ(std::string(multi->text, 9), repeat(8, 'c') + '\0');
@@ -181,38 +148,34 @@ TEST(DriverTest, RecordAfterSuccess) {
 }
 
 TEST(DriverTest, FailuresLeaveTheRecordAsDocumented) {
-    // No code at all: pdu_count, slots and text stay; data_coding is set.
-    auto empty = message("");
-    empty->pdu_count = 3;
-    std::memset(empty->pdus, 'Y', sizeof empty->pdus);
-    EXPECT_EQ(sms_encode_pdus(empty.get(), SMS_FORMAT_3GPP2, 0), -1);
-    EXPECT_EQ(empty->pdu_count, 3u);
-    EXPECT_EQ(empty->data_coding, 2u);
-    EXPECT_EQ(empty->pdus[0].pdu[0], 'Y');
-
-    // A single 3GPP2 part without a destination.
-    auto nodst = message("hello", "");
-    nodst->pdu_count = 3;
-    std::memset(nodst->pdus, 'Y', sizeof nodst->pdus);
-    EXPECT_EQ(sms_encode_pdus(nodst.get(), SMS_FORMAT_3GPP2, 0), -1);
-    EXPECT_EQ(nodst->pdu_count, 0u);
-    EXPECT_EQ(nodst->pdus[0].pdu[0], 'Y');
-    EXPECT_EQ(nodst->text_len, 5u);
-
-    // 153-code 3GPP2 parts to 10 + 10 digits exceed 322 characters: the first part fails.
-    auto wide = message(repeat(306), "1234567890", "1234567890");
-    std::memset(wide->pdus, 'Y', sizeof wide->pdus);
-    EXPECT_EQ(sms_encode_pdus(wide.get(), SMS_FORMAT_3GPP2, 0), -1);
-    EXPECT_EQ(wide->pdu_count, 0u);
-    EXPECT_EQ(wide->text_len, 153u);
-    EXPECT_EQ(wide->pdus[0].pdu[0], 'Y');
-
+    const struct {
+        const char *name;
+        std::string text, dst, callback;
+        std::uint32_t pdu_count, text_len;  // afterwards
+    } rows[] = {
+        {"no code at all: pdu_count and text stay", "", "12345", "678", 3, 0},
+        {"a single part without a destination", "hello", "", "678", 0, 5},
+        // 153-code parts to 10 + 10 digits exceed 322 characters: the first part fails.
+        {"first of two parts too long", repeat(306), "1234567890", "1234567890", 0, 153},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        auto sms = part_record(row.text, row.dst, row.callback);
+        sms->pdu_count = 3;
+        std::memset(sms->pdus, 'Y', sizeof sms->pdus);
+        EXPECT_EQ(sms_encode_pdus(sms.get(), SMS_FORMAT_3GPP2, 0), -1);
+        EXPECT_EQ(sms->pdu_count, row.pdu_count);
+        EXPECT_EQ(sms->data_coding, 2u);
+        EXPECT_EQ(sms->text_len, row.text_len);
+        EXPECT_EQ(sms->pdus[0].pdu[0], 'Y');
+    }
     EXPECT_EQ(sms_encode_pdus(nullptr, SMS_FORMAT_GSM, 0), -1);
 }
 
-// The counter is process-wide: measured relative to the first reference seen here.
+// The counter is process-wide: measured relative to the first reference seen here. It
+// advances on failed, null-record and single-part calls too, and wraps 254 -> 1.
 TEST(DriverCounterTest, AdvancesOnEveryCallAndWrapsAfter254) {
-    auto sms = message("");
+    auto sms = part_record("");
     auto multipart_ref = [&](int format = SMS_FORMAT_GSM) {
         sms->text_len = 161;
         std::memset(sms->text, 'r', 161);
@@ -223,16 +186,13 @@ TEST(DriverCounterTest, AdvancesOnEveryCallAndWrapsAfter254) {
         return parts.at(0).ref;
     };
     auto other_call = [&](int kind) {
-        switch (kind % 3) {
-        case 0:
+        if (kind % 3 == 0) {
             ASSERT_EQ(sms_write("single", sms.get()), 6);
             ASSERT_EQ(sms_encode_pdus(sms.get(), kind % 2, 0), 0);
-            break;
-        case 1:
+        } else if (kind % 3 == 1) {
             sms->text_len = 0;
             ASSERT_EQ(sms_encode_pdus(sms.get(), SMS_FORMAT_GSM, 0), -1);
-            break;
-        default:
+        } else {
             ASSERT_EQ(sms_encode_pdus(nullptr, SMS_FORMAT_GSM, 0), -1);
         }
     };
@@ -255,21 +215,16 @@ TEST(DriverCounterTest, AdvancesOnEveryCallAndWrapsAfter254) {
 std::string conversion_trace(const std::string &text, const std::string &codes) {
     const char *name = "DEBUG: encode_ascii_to_gsm0338(): LINE";
     const std::string in = pdu_test::to_hex(text);
-    std::string t = strf("%s 293,  data before = %s, length %ld\n", name, in.c_str(), static_cast<long>(in.size()));
+    std::string t = strf("%s 293,  data before = %s, length %zu\n", name, in.c_str(), in.size());
     for (const char c : text) {
-        unsigned code = static_cast<unsigned char>(c);
-        if (c == '{') {
+        if (c == '{')
             t += strf("%s 308, Appending character ESC 0x1B\n", name);
-            code = 0x28;
-        } else if (c == '$') {
+        else if (c == '$')
             t += strf("%s 325, Changing char from 0x24 to 0x02\n", name);
-            code = 0x02;
-        }
-        t += strf("%s 335, Appending character 0x%02X\n", name, code);
+        t += strf("%s 335, Appending character 0x%02X\n", name, c == '{' ? 0x28 : c == '$' ? 0x02 : c);
     }
     const std::string out = pdu_test::to_hex(codes + std::string(918 - codes.size(), '\0'));
-    return t + strf("%s 363,  data after = %s, length = %d (%ld)\n", name, out.c_str(), static_cast<int>(codes.size()),
-                    static_cast<long>(out.size()));
+    return t + strf("%s 363,  data after = %s, length = %zu (%zu)\n", name, out.c_str(), codes.size(), out.size());
 }
 
 std::string part_trace(const std::string &codes) {
@@ -277,9 +232,9 @@ std::string part_trace(const std::string &codes) {
     return "DEBUG: sms_encode_pdu(): LINE 1319, SMS is multipart - adding UDH\n"
            "DEBUG: sms_encode_pdu(): LINE 1329, padding_bits = 1\n" +
            strf("DEBUG: encode7(): LINE 488,  data before = %s\n", pdu_test::to_hex(codes).c_str()) +
-           strf("DEBUG: encode7(): LINE 516,  data after = %s, length = %ld\n", pdu_test::to_hex(packed).c_str(),
-                static_cast<long>(2 * packed.size())) +
-           strf("DEBUG: sms_encode_pdu(): LINE 1336, encode7 returned size = %d\n", static_cast<int>(packed.size()));
+           strf("DEBUG: encode7(): LINE 516,  data after = %s, length = %zu\n", pdu_test::to_hex(packed).c_str(),
+                2 * packed.size()) +
+           strf("DEBUG: sms_encode_pdu(): LINE 1336, encode7 returned size = %zu\n", packed.size());
 }
 
 TEST(DriverTest, TracesAThreePartMessage) {
@@ -290,7 +245,7 @@ TEST(DriverTest, TracesAThreePartMessage) {
     text[200] = '$';
     const std::string codes = codes_of(text);
     ASSERT_EQ(codes.size(), 321u);
-    auto sms = message(text);
+    auto sms = part_record(text);
 
     testing::internal::CaptureStdout();
     ASSERT_EQ(sms_encode_pdus(sms.get(), SMS_FORMAT_GSM, 1), 0);
@@ -301,26 +256,25 @@ TEST(DriverTest, TracesAThreePartMessage) {
     std::string want = conversion_trace(text, codes);
     want += strf("%s 1577, encoded length is 321\n", name);
     want += strf("%s 1594, SMS Message (length 320) will be split up into 3 parts\n", name);
-    const std::uint32_t lengths[] = {153, 153, 15};
     std::size_t at = 0;
-    for (const std::uint32_t length : lengths) {
+    for (const std::size_t length : {153, 153, 15}) {
         const std::string part = codes.substr(at, length);
         at += length;
         if (at < codes.size()) {
-            want += strf("%s 1626, This part length is %ld\n", name, static_cast<long>(length));
+            want += strf("%s 1626, This part length is %zu\n", name, length);
             want += strf("%s 1627, This part message is '%s'\n", name, part.c_str());
-            want += strf("%s 1628, Parts length left to encode is %d\n", name, static_cast<int>(codes.size() - at));
+            want += strf("%s 1628, Parts length left to encode is %zu\n", name, codes.size() - at);
         }
         want += part_trace(part);
     }
     want += strf("%s 1668, number of message parts: 3\n", name);
     for (int slot = 0; slot < 3; ++slot)
-        want += strf("%s 1673, encoded message #%d is '%s' with a length of %d\n", name, slot + 1,
-                     sms->pdus[slot].pdu, static_cast<int>(sms->pdus[slot].pdu_len));
+        want += strf("%s 1673, encoded message #%d is '%s' with a length of %u\n", name, slot + 1,
+                     sms->pdus[slot].pdu, sms->pdus[slot].pdu_len);
     EXPECT_EQ(trace, want);
 
     // A single part prints the conversion, line 1577 and the encoder's packing only.
-    auto single = message("a{");
+    auto single = part_record("a{");
     testing::internal::CaptureStdout();
     ASSERT_EQ(sms_encode_pdus(single.get(), SMS_FORMAT_GSM, 1), 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
