@@ -5,7 +5,6 @@
 #include <functional>
 #include <string>
 
-#include "heap_text.h"
 #include "pdu_test_support.h"
 #include "velmora.h"
 
@@ -24,8 +23,8 @@ struct DecodeRow {
 
 void run(pdu_test::Decoder decode, const DecodeRow &row) {
     SCOPED_TRACE(row.name);
-    auto got = pdu_test::filled_record(0xA5);
-    auto want = pdu_test::cleared_record();
+    auto got = pdu_test::record(0xA5);
+    auto want = pdu_test::record();
     if (decode == sms_decode_pdu)
         want->total_parts = want->part_num = 1;
     row.expect(*want);
@@ -213,8 +212,8 @@ TEST(CdmaDecoderTest, HeaderLengthByEncoding) {
 }
 
 TEST(DecoderTest, BadArgumentsTouchNothing) {
-    auto got = pdu_test::filled_record(0xA5);
-    auto want = pdu_test::filled_record(0xA5);
+    auto got = pdu_test::record(0xA5);
+    auto want = pdu_test::record(0xA5);
     for (const pdu_test::Decoder decode : {sms_decode_pdu, sms_decode_3gpp2_pdu}) {
         EXPECT_EQ(decode(nullptr, 48, got.get(), 0), -1);
         EXPECT_EQ(decode(kHello.c_str(), 48, nullptr, 0), -1);
@@ -289,7 +288,7 @@ const char *const kHiUserDataTrace =
     "DEBUG: decode_7bit_pdu(): LINE 776,   SMS ASCII: 6869\n";
 
 std::string traced(pdu_test::Decoder decode, const std::string &pdu, std::uint32_t sz, int result) {
-    auto sms = pdu_test::cleared_record();
+    auto sms = pdu_test::record();
     testing::internal::CaptureStdout();
     EXPECT_EQ(decode(pdu.c_str(), sz, sms.get(), 1), result);
     return testing::internal::GetCapturedStdout();

@@ -29,7 +29,7 @@ std::vector<PartView> parts_of(const sms_message &sms, bool gsm = true) {
         const std::string pdu(sms.pdus[i].pdu, sms.pdus[i].pdu_len);
         EXPECT_EQ(std::string(sms.pdus[i].pdu + pdu.size(), SMS_PDU_CAPACITY - pdu.size()),
                   std::string(SMS_PDU_CAPACITY - pdu.size(), '\0'));
-        parts.push_back(gsm ? pdu_test::parse_submit(pdu) : pdu_test::parse_3gpp2_submit(pdu));
+        parts.push_back(pdu_test::parse_part(pdu, gsm));
     }
     return parts;
 }

@@ -7,7 +7,7 @@
 
 #include "codec/address.h"
 #include "codec/user_data.h"
-#include "heap_text.h"
+#include "pdu_test_support.h"
 #include "velmora.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "codec/hex.h"
-#include "heap_text.h"
+#include "pdu_test_support.h"
 #include "velmora.h"
 
 namespace {

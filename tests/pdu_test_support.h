@@ -1,10 +1,12 @@
-// Shared helpers of the PDU-level tests: records, hex, an independent septet packer
-// and unpacker, SMS-SUBMIT / 3GPP2 submit parsers, and whole-record comparison.
+// Shared helpers of the unit tests: exactly sized heap inputs, records, hex, an
+// independent septet packer and unpacker, a parser of the encoders' PDUs, whole-record
+// comparison and truncated decoding.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdarg>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -14,62 +16,67 @@
 #include <string_view>
 #include <vector>
 
-#include "heap_text.h"
 #include "velmora.h"
+
+// Test inputs placed at the very end of an exactly sized heap block, so that a read past
+// the terminating NUL (or past the last octet, without one) is caught by AddressSanitizer
+// or valgrind.
+class HeapText {
+public:
+    explicit HeapText(std::string_view text, bool nul = true) : bytes_(new char[text.size() + nul]) {
+        std::memcpy(bytes_.get(), text.data(), text.size());
+        if (nul)
+            bytes_[text.size()] = '\0';
+    }
+    operator const char *() const { return bytes_.get(); }
+    const unsigned char *octets() const { return reinterpret_cast<const unsigned char *>(bytes_.get()); }
+
+private:
+    std::unique_ptr<char[]> bytes_;
+};
 
 namespace pdu_test {
 
-// Records are ~4 KB; tests keep them on the heap.
-inline std::unique_ptr<sms_message> cleared_record() {
-    auto record = std::make_unique<sms_message>();
-    std::memset(record.get(), 0, sizeof(sms_message));
-    return record;
+using Decoder = int (*)(const char *, std::uint32_t, sms_message *, int);
+
+// Records are ~4 KB; tests keep them on the heap, every byte set to `fill`.
+inline std::unique_ptr<sms_message> record(unsigned char fill = 0) {
+    auto r = std::make_unique<sms_message>();
+    std::memset(r.get(), fill, sizeof(sms_message));
+    return r;
 }
 
-inline std::unique_ptr<sms_message> filled_record(unsigned char byte) {
-    auto record = std::make_unique<sms_message>();
-    std::memset(record.get(), byte, sizeof(sms_message));
-    return record;
+inline void put(char *field, std::size_t capacity, std::string_view value) {
+    std::memset(field, 0, capacity);
+    std::memcpy(field, value.data(), value.size());
 }
+#define PDU_TEST_PUT(record, member, value) pdu_test::put((record).member, sizeof (record).member, value)
 
-inline void set_digits(char *field, std::uint32_t *len, std::string_view digits) {
-    std::memset(field, 0, SMS_TELNUM_CAPACITY);
-    std::memcpy(field, digits.data(), digits.size());
-    *len = static_cast<std::uint32_t>(digits.size());
-}
-
-// A record as the driver hands it to a per-part encoder: GSM codes in text.
+// A record as the driver hands it to a per-part encoder (GSM codes in text), or as a
+// caller hands it to the driver (8-bit text): numbers of type 0x81.
 inline std::unique_ptr<sms_message> part_record(std::string_view codes, std::string_view dst = "12345",
                                                 std::string_view callback = "678", std::uint32_t coding = 0) {
-    auto record = cleared_record();
-    std::memcpy(record->text, codes.data(), codes.size());
-    record->text_len = static_cast<std::uint32_t>(codes.size());
-    record->data_coding = coding;
-    set_digits(record->dst_telnum, &record->dst_telnum_len, dst);
-    record->dst_telnum_type = 0x81;
-    set_digits(record->telnum, &record->telnum_len, callback);
-    record->telnum_type = 0x81;
-    return record;
+    auto r = record();
+    PDU_TEST_PUT(*r, text, codes);
+    r->text_len = static_cast<std::uint32_t>(codes.size());
+    r->data_coding = coding;
+    PDU_TEST_PUT(*r, dst_telnum, dst);
+    r->dst_telnum_len = static_cast<std::uint32_t>(dst.size());
+    PDU_TEST_PUT(*r, telnum, callback);
+    r->telnum_len = static_cast<std::uint32_t>(callback.size());
+    r->dst_telnum_type = r->telnum_type = 0x81;
+    return r;
 }
 
 inline std::string to_hex(std::string_view bytes) {
-    static const char digits[] = "0123456789ABCDEF";
     std::string out;
-    for (unsigned char b : bytes) {
-        out += digits[b >> 4];
-        out += digits[b & 0x0F];
-    }
+    for (unsigned char b : bytes)
+        out += {"0123456789ABCDEF"[b >> 4], "0123456789ABCDEF"[b & 0x0F]};
     return out;
 }
 
-inline std::vector<std::uint8_t> from_hex(std::string_view hex) {
-    std::vector<std::uint8_t> out;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-        out.push_back(static_cast<std::uint8_t>(std::stoul(std::string(hex.substr(i, 2)), nullptr, 16)));
-    return out;
-}
-
-// Septets LSB first behind `fill` zero bits (3GPP TS 23.038 packing), written bit by bit.
+// Septets LSB first behind `fill` zero bits (3GPP TS 23.038 packing), written bit by bit:
+// code k occupies stream bits fill + 7k .. fill + 7k + 6, octet j holds bits 8j .. 8j + 7.
 inline std::string pack_septets(std::string_view codes, unsigned fill) {
     std::string out((7 * codes.size() + fill + 7) / 8, '\0');
     for (std::size_t k = 0; k < codes.size(); ++k)
@@ -83,16 +90,13 @@ inline std::string pack_septets(std::string_view codes, unsigned fill) {
 
 // Code k from stream bits first_bit + 7k .. first_bit + 7k + 6; bits past the octets read as 0.
 inline std::string unpack_septets(std::string_view octets, std::size_t first_bit, std::size_t count) {
-    std::string codes;
-    for (std::size_t k = 0; k < count; ++k) {
-        unsigned code = 0;
+    std::string codes(count, '\0');
+    for (std::size_t k = 0; k < count; ++k)
         for (unsigned bit = 0; bit < 7; ++bit) {
             const std::size_t at = first_bit + 7 * k + bit;
             if (at / 8 < octets.size() && ((static_cast<unsigned char>(octets[at / 8]) >> (at % 8)) & 1))
-                code |= 1u << bit;
+                codes[k] = static_cast<char>(codes[k] | (1 << bit));
         }
-        codes += static_cast<char>(code);
-    }
     return codes;
 }
 
@@ -100,63 +104,43 @@ inline std::string unpack_septets(std::string_view octets, std::size_t first_bit
 struct PartView {
     unsigned first = 0;      // GSM first octet, or the 3GPP2 teleservice
     unsigned coding = 0;     // TP-DCS or the 3GPP2 message encoding
-    unsigned udl = 0;        // user-data length as written
     bool header = false;
     unsigned ref = 0, count = 0, seq = 0;
     std::string codes;       // unpacked septets after the header
-    std::size_t octets_after = 0;  // octets left over after the user data
 };
 
-inline void read_user_data(const std::vector<std::uint8_t> &o, std::size_t i, bool header, PartView &v) {
-    std::size_t first_bit = 0, header_septets = 0;
-    if (header) {
-        const unsigned udhl = o.at(i);
-        v.header = true;
-        if (o.at(i + 1) == 0x00 && o.at(i + 2) == 0x03) {
-            v.ref = o.at(i + 3);
-            v.count = o.at(i + 4);
-            v.seq = o.at(i + 5);
-        }
-        header_septets = ((udhl + 1) * 8 + 6) / 7;
-        first_bit = header_septets * 7;
+// SMS-SUBMIT (SCA, first octet, MR, DA, PID, DCS, [VP], UDL, UD) or 3GPP2 submit
+// (destination, callback, teleservice, priority, encoding, length, user data).
+inline PartView parse_part(std::string_view pdu, bool gsm) {
+    std::string o;
+    for (std::size_t i = 0; i + 1 < pdu.size(); i += 2)
+        o += static_cast<char>(std::stoul(std::string(pdu.substr(i, 2)), nullptr, 16));
+    const auto at = [&o](std::size_t i) { return static_cast<unsigned char>(o.at(i)); };
+    PartView v;
+    std::size_t i = 1 + at(0);
+    if (gsm) {
+        v.first = at(i);
+        i += 3 + (at(i + 2) + 1) / 2 + 2;  // first octet, MR, DA length, DA, PID
+        v.coding = at(i++);
+        i += (v.first & 0x18) == 0x10;  // relative TP-VP
+        v.header = (v.first & 0x40) != 0;
+    } else {
+        i += 1 + at(i);
+        v.first = at(i) << 8 | at(i + 1);
+        v.coding = at(i += 3);
+        ++i;
+        v.header = v.first == 0x1005;
     }
-    const std::size_t septets = v.udl - header_septets;
-    const std::string ud(o.begin() + static_cast<std::ptrdiff_t>(i), o.end());
-    v.codes = unpack_septets(ud, first_bit, septets);
-    v.octets_after = ud.size() - (first_bit + 7 * septets + 7) / 8;
-}
-
-// SMS-SUBMIT as written by the GSM encoder: SCA, first octet, MR, DA, PID, DCS, [VP], UDL, UD.
-inline PartView parse_submit(std::string_view pdu) {
-    const auto o = from_hex(pdu);
-    PartView v;
-    std::size_t i = 0;
-    i += 1 + o.at(0);
-    v.first = o.at(i++);
-    ++i;  // TP-MR
-    const unsigned digits = o.at(i++);
-    i += 1 + (digits + 1) / 2;
-    ++i;  // TP-PID
-    v.coding = o.at(i++);
-    if ((v.first & 0x18) == 0x10)
-        ++i;  // relative TP-VP
-    v.udl = o.at(i++);
-    read_user_data(o, i, (v.first & 0x40) != 0, v);
-    return v;
-}
-
-// 3GPP2 submit: destination, callback, teleservice, priority, encoding, length, user data.
-inline PartView parse_3gpp2_submit(std::string_view pdu) {
-    const auto o = from_hex(pdu);
-    PartView v;
-    std::size_t i = 0;
-    i += 1 + o.at(i);
-    i += 1 + o.at(i);
-    v.first = (o.at(i) << 8) | o.at(i + 1);
-    i += 3;  // teleservice, priority
-    v.coding = o.at(i++);
-    v.udl = o.at(i++);
-    read_user_data(o, i, v.first == 0x1005, v);
+    const std::size_t udl = at(i++);
+    std::size_t header_septets = 0;
+    if (v.header) {
+        if (at(i + 1) == 0x00 && at(i + 2) == 0x03)
+            v.ref = at(i + 3), v.count = at(i + 4), v.seq = at(i + 5);
+        header_septets = ((at(i) + 1) * 8 + 6) / 7;
+    }
+    const std::string ud = o.substr(i);
+    v.codes = unpack_septets(ud, 7 * header_septets, udl - header_septets);
+    EXPECT_EQ(ud.size(), (7 * udl + 7) / 8) << "octets after the user data";
     return v;
 }
 
@@ -169,50 +153,35 @@ __attribute__((format(printf, 1, 2))) inline std::string strf(const char *format
     return line;
 }
 
-inline std::string head_hex(const char *bytes, std::size_t n) {
-    return to_hex(std::string_view(bytes, n < 48 ? n : 48));
-}
-
 // Member-by-member comparison; padding bytes are not part of the record's state.
 inline void expect_same_record(const sms_message &want, const sms_message &got) {
-#define PDU_TEST_MEMBER(m) EXPECT_EQ(want.m, got.m) << #m
-#define PDU_TEST_BYTES(m)                                                                   \
-    EXPECT_EQ(0, std::memcmp(want.m, got.m, sizeof want.m))                                 \
-        << #m << ": want " << head_hex(want.m, sizeof want.m) << " got " << head_hex(got.m, sizeof got.m)
-    PDU_TEST_MEMBER(reserved);
-    PDU_TEST_BYTES(text);
-    PDU_TEST_MEMBER(text_len);
-    PDU_TEST_MEMBER(data_coding);
-    PDU_TEST_MEMBER(msg_id);
-    PDU_TEST_MEMBER(priority);
-    PDU_TEST_MEMBER(total_parts);
-    PDU_TEST_MEMBER(part_num);
-    PDU_TEST_BYTES(telnum);
-    PDU_TEST_MEMBER(telnum_type);
-    PDU_TEST_MEMBER(telnum_len);
-    PDU_TEST_BYTES(dst_telnum);
-    PDU_TEST_MEMBER(dst_telnum_type);
-    PDU_TEST_MEMBER(dst_telnum_len);
-    PDU_TEST_MEMBER(teleserv_id);
-    PDU_TEST_BYTES(date_time);
-    PDU_TEST_BYTES(date_time_raw);
-    PDU_TEST_BYTES(timezone);
-    PDU_TEST_MEMBER(pdu_count);
-    for (int s = 0; s < SMS_MAX_PARTS; ++s) {
-        PDU_TEST_BYTES(pdus[s].pdu) << " slot " << s;
-        PDU_TEST_MEMBER(pdus[s].pdu_len) << " slot " << s;
-    }
+    struct Member {
+        std::string name;
+        std::size_t offset, size;
+    };
+#define PDU_TEST_MEMBER(m) Member{#m, offsetof(sms_message, m), sizeof(sms_message::m)}
+    std::vector<Member> members = {
+        PDU_TEST_MEMBER(reserved),    PDU_TEST_MEMBER(text),        PDU_TEST_MEMBER(text_len),
+        PDU_TEST_MEMBER(data_coding), PDU_TEST_MEMBER(msg_id),      PDU_TEST_MEMBER(priority),
+        PDU_TEST_MEMBER(total_parts), PDU_TEST_MEMBER(part_num),    PDU_TEST_MEMBER(telnum),
+        PDU_TEST_MEMBER(telnum_type), PDU_TEST_MEMBER(telnum_len),  PDU_TEST_MEMBER(dst_telnum),
+        PDU_TEST_MEMBER(dst_telnum_type), PDU_TEST_MEMBER(dst_telnum_len), PDU_TEST_MEMBER(teleserv_id),
+        PDU_TEST_MEMBER(date_time),   PDU_TEST_MEMBER(date_time_raw), PDU_TEST_MEMBER(timezone),
+        PDU_TEST_MEMBER(pdu_count),
+    };
 #undef PDU_TEST_MEMBER
-#undef PDU_TEST_BYTES
+    for (std::size_t s = 0; s < SMS_MAX_PARTS; ++s) {
+        const std::size_t slot = offsetof(sms_message, pdus) + s * sizeof(sms_pdu_slot);
+        const std::string name = "pdus[" + std::to_string(s) + "].";
+        members.push_back({name + "pdu", slot + offsetof(sms_pdu_slot, pdu), SMS_PDU_CAPACITY});
+        members.push_back({name + "pdu_len", slot + offsetof(sms_pdu_slot, pdu_len), sizeof(std::uint32_t)});
+    }
+    for (const Member &m : members) {
+        const std::string_view w(reinterpret_cast<const char *>(&want) + m.offset, m.size);
+        const std::string_view g(reinterpret_cast<const char *>(&got) + m.offset, m.size);
+        EXPECT_TRUE(w == g) << m.name << ": want " << to_hex(w.substr(0, 48)) << " got " << to_hex(g.substr(0, 48));
+    }
 }
-
-inline void put(char *field, std::size_t capacity, std::string_view value) {
-    std::memset(field, 0, capacity);
-    std::memcpy(field, value.data(), value.size());
-}
-#define PDU_TEST_PUT(record, member, value) pdu_test::put((record).member, sizeof (record).member, value)
-
-using Decoder = int (*)(const char *, std::uint32_t, sms_message *, int);
 
 // Decodes every prefix of `full` from an exactly sized heap block, with sz its length.
 // `expect` fills the wanted record (starting cleared) and returns the wanted result; a
@@ -222,16 +191,15 @@ inline void decode_prefixes(Decoder decode, const std::string &full, std::size_t
                             const std::function<int(std::size_t, sms_message &)> &expect) {
     for (std::size_t p = 0; p <= full.size(); ++p) {
         SCOPED_TRACE("prefix " + std::to_string(p));
-        const HeapText prefix(full.substr(0, p));
-        auto got = filled_record(0xA5);
-        auto want = cleared_record();
+        auto got = record(0xA5);
+        auto want = record();
         const int result = expect(p, *want);
         if (result == 0 && p >= user_data) {
             const std::size_t even = p - p % 2;
             const std::string padded = full.substr(0, even) + std::string(full.size() - even, '0');
             ASSERT_EQ(decode(padded.c_str(), static_cast<std::uint32_t>(padded.size()), want.get(), 0), 0);
         }
-        EXPECT_EQ(decode(prefix, static_cast<std::uint32_t>(p), got.get(), 0), result);
+        EXPECT_EQ(decode(HeapText(full.substr(0, p)), static_cast<std::uint32_t>(p), got.get(), 0), result);
         expect_same_record(*want, *got);
     }
 }
