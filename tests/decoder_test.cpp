@@ -222,62 +222,61 @@ TEST(DecoderTest, BadArgumentsTouchNothing) {
     expect_same_record(*want, *got);
 }
 
-// A field that the text does not hold whole fails the decode, keeping what came before.
-TEST(DeliverDecoderTest, TruncatedPdus) {
-    auto fields_before = [](std::size_t p, sms_message &r) {
+// Every prefix: a field that the text does not hold whole fails the decode, keeping what
+// came before; from `ok` characters on the decode succeeds.
+TEST(DecoderTest, EveryPrefixOfAPdu) {
+    // GSM: sender length 4-5, type 6-7, digits 8-19, PID and DCS 20-23, time stamp 24-37,
+    // TP-UDL 38-39, then the header (UDHL 40, IEI 42, IEDL 44, values 46-51) or user data.
+    const auto gsm = [](std::size_t p, sms_message &r) {
         r.total_parts = r.part_num = 1;
         if (p >= 6) r.telnum_len = 11;
         if (p >= 8) r.telnum_type = 0x91;
         if (p >= 20) PDU_TEST_PUT(r, telnum, "12345678901");
         if (p >= 38) sender(r);
     };
-    pdu_test::decode_prefixes(sms_decode_pdu, kHelloPdu, 40, [&](std::size_t p, sms_message &r) {
-        fields_before(p, r);
-        return p >= 40 ? 0 : -1;
-    });
-    // The header: UDHL at 40, IEI at 42, IEDL at 44, the three values at 46-51.
-    pdu_test::decode_prefixes(sms_decode_pdu, kHiPartPdu, 52, [&](std::size_t p, sms_message &r) {
-        fields_before(p, r);
-        return p >= 52 ? 0 : -1;
-    });
-    // A service-centre address longer than the text.
-    pdu_test::decode_prefixes(sms_decode_pdu, "0791214365", 10, [](std::size_t, sms_message &r) {
-        r.total_parts = r.part_num = 1;
-        return -1;
-    });
-}
-
-// 3GPP2 fields: address length 0-1, type 2-3, digits 4-15, time stamp 16-27, teleservice
-// 28-31, priority 32-33, encoding 34-35, length 36-37, header or user data from 38.
-TEST(CdmaDecoderTest, TruncatedMessages) {
-    const auto fields_before = [](std::size_t p, sms_message &r, std::uint32_t teleservice) {
-        if (p == 0) {  // sz 0: the record is not touched
-            std::memset(&r, 0xA5, sizeof r);
-            return;
-        }
-        if (p >= 2) r.telnum_len = 7;
-        if (p >= 14) r.telnum_type = 0x81;  // below sz 14 the minimum-length test fails first
-        if (p >= 16) PDU_TEST_PUT(r, telnum, "12345678901");
-        if (p >= 28) PDU_TEST_PUT(r, date_time, "14/02/21 - 13:06:05"), PDU_TEST_PUT(r, date_time_raw, "210214130605");
-        if (p >= 32) r.teleserv_id = teleservice;
+    // 3GPP2: address length 0-1, type 2-3, digits 4-15, time stamp 16-27, teleservice 28-31,
+    // priority 32-33, encoding 34-35, length 36-37, then the header (UDHL 38, IEI 40, IEDL 42,
+    // values 44-49) or user data.
+    const auto cdma = [](std::uint32_t teleservice, std::uint32_t priority) {
+        return [=](std::size_t p, sms_message &r) {
+            if (p == 0)  // sz 0: the record is not touched
+                std::memset(&r, 0xA5, sizeof r);
+            if (p >= 2) r.telnum_len = 7;
+            if (p >= 14) r.telnum_type = 0x81;  // below sz 14 the minimum-length test fails first
+            if (p >= 16) PDU_TEST_PUT(r, telnum, "12345678901");
+            if (p >= 28) PDU_TEST_PUT(r, date_time, "14/02/21 - 13:06:05");
+            if (p >= 28) PDU_TEST_PUT(r, date_time_raw, "210214130605");
+            if (p >= 32) r.teleserv_id = teleservice;
+            if (p >= 34) r.priority = priority;
+        };
     };
-    const std::string hello = kHead + "1002" "03" "02" "05E8329BFD06";
-    pdu_test::decode_prefixes(sms_decode_3gpp2_pdu, hello, 38, [&](std::size_t p, sms_message &r) {
-        fields_before(p, r, 4098);
-        if (p >= 34) r.priority = 3;
-        return p >= 38 ? 0 : -1;
-    });
-    // Header: UDHL 38-39, IEI 40-41, IEDL 42-43, the three values 44-49.
-    pdu_test::decode_prefixes(sms_decode_3gpp2_pdu, kHiPart, 50, [&](std::size_t p, sms_message &r) {
-        fields_before(p, r, 4101);
-        return p >= 50 ? 0 : -1;
-    });
-    // The early return after another teleservice needs nothing after it.
     const std::string other = kHead + "1003" "05" "02" "05E8329BFD06";
-    pdu_test::decode_prefixes(sms_decode_3gpp2_pdu, other, other.size(), [&](std::size_t p, sms_message &r) {
-        fields_before(p, r, 4099);
-        return p >= 32 ? 0 : -1;
-    });
+    const struct {
+        const char *name;
+        pdu_test::Decoder decode;
+        std::string pdu;
+        std::size_t ok;
+        std::function<void(std::size_t, sms_message &)> before;
+    } rows[] = {
+        {"GSM 7-bit", sms_decode_pdu, kHelloPdu, 40, gsm},
+        {"GSM part", sms_decode_pdu, kHiPartPdu, 52, gsm},
+        {"service centre longer than the text", sms_decode_pdu, "0791214365", 11,
+         [](std::size_t, sms_message &r) { r.total_parts = r.part_num = 1; }},
+        {"3GPP2 7-bit", sms_decode_3gpp2_pdu, kHead + "1002" "03" "02" "05E8329BFD06", 38, cdma(4098, 3)},
+        {"3GPP2 part", sms_decode_3gpp2_pdu, kHiPart, 50, cdma(4101, 0)},
+        // The early return after another teleservice reads nothing after it, not even the priority.
+        {"3GPP2 other teleservice", sms_decode_3gpp2_pdu, other, 32, cdma(4099, 0)},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        // Past the user data's start, a success decodes as if the missing characters were zeros.
+        const std::size_t user_data = row.decode == sms_decode_pdu ? 40 : 38;
+        pdu_test::decode_prefixes(row.decode, row.pdu, row.pdu == other ? other.size() : user_data,
+                                  [&row](std::size_t p, sms_message &r) {
+                                      row.before(p, r);
+                                      return p >= row.ok ? 0 : -1;
+                                  });
+    }
 }
 
 const char *const kHiUserDataTrace =
