@@ -122,50 +122,29 @@ TEST(AllocationTest, OneScratchBufferPerEncodedPartNoneElsewhere) {
         {"3gpp2 160", [] { return encodes(SMS_FORMAT_3GPP2, 160, 1); }, {157}},
         {"3gpp2 918, six parts", [] { return encodes(SMS_FORMAT_3GPP2, 918, 6); }, six_3gpp2},
         {"refused: empty text", [] { return !encodes(SMS_FORMAT_GSM, 0, 0); }, {}},
-        {"refused: out below 2S",
-         [] {
-             char out[33];
-             return sms_encode_pdu(&record(5), out, 33, 0, 0, 0, 0) == -1;  // needs 2 x 17
-         },
-         {}},
+        {"refused: out below 2S", [] { char o[33]; return sms_encode_pdu(&record(5), o, 33, 0, 0, 0, 0) < 0; }, {}},
         {"refused: no callback",
+         [] { char o[322]; return sms_encode_3gpp2_pdu(&record(5, ""), o, sizeof o, 0, 0, 0, 0) < 0; }, {}},
+        {"decoders",
          [] {
-             char out[SMS_PDU_CAPACITY];
-             return sms_encode_3gpp2_pdu(&record(5, ""), out, sizeof out, 0, 0, 0, 0) == -1;
+             return decodes(sms_decode_pdu, "00040B912143658709F100001220413160508005E8329BFD06") &&
+                    decodes(sms_decode_pdu, "00440B912143658709F1000012204131605080090500032A0201D069") &&
+                    decodes(sms_decode_pdu, "00040B912143658709F10008122041316050800400480069") &&
+                    decodes(sms_decode_pdu, "00040B912143658709F100041220413160508003414243") &&
+                    decodes(sms_decode_3gpp2_pdu, "07812143658709F12102141306051002000205E8329BFD06") &&
+                    decodes(sms_decode_3gpp2_pdu, "07812143658709F121021413060510050002090500032A0201D069");
          },
          {}},
-        {"deliver 7-bit", [] { return decodes(sms_decode_pdu, "00040B912143658709F100001220413160508005E8329BFD06"); },
-         {}},
-        {"deliver part",
-         [] { return decodes(sms_decode_pdu, "00440B912143658709F1000012204131605080090500032A0201D069"); }, {}},
-        {"deliver UCS-2", [] { return decodes(sms_decode_pdu, "00040B912143658709F10008122041316050800400480069"); },
-         {}},
-        {"deliver 8-bit", [] { return decodes(sms_decode_pdu, "00040B912143658709F100041220413160508003414243"); }, {}},
-        {"3gpp2 7-bit", [] { return decodes(sms_decode_3gpp2_pdu, "07812143658709F12102141306051002000205E8329BFD06"); },
-         {}},
-        {"3gpp2 part",
-         [] { return decodes(sms_decode_3gpp2_pdu, "07812143658709F121021413060510050002090500032A0201D069"); }, {}},
-        {"hex both ways",
+        {"codecs",
          [] {
-             unsigned char octets[4];
-             char text[8];
-             return convert_bytestr_to_hexarray("0A1b", 4, octets, sizeof octets, 0) == 2 &&
-                    convert_hexarray_to_bytestr(octets, 2, text, sizeof text) == 4;
-         },
-         {}},
-        {"alphabet both ways",
-         [] {
-             unsigned char codes[918];
+             unsigned char octets[918];
              char text[161];
-             return encode_ascii_to_gsm0338("a{b", 3, codes, sizeof codes, 0) == 4 &&
-                    decode_gsm0338_to_ascii(codes, 4, text, sizeof text) == 3;
-         },
-         {}},
-        {"septets unpacked",
-         [] {
-             const unsigned char packed[] = {0x41, 0xE1, 0x90, 0x58, 0x34, 0x1E, 0x91};
-             unsigned char codes[9];
-             return decode7(packed, 8, codes, sizeof codes, 0) == 0 && codes[7] == 0x48;
+             return convert_bytestr_to_hexarray("0A1b", 4, octets, sizeof octets, 0) == 2 &&
+                    convert_hexarray_to_bytestr(octets, 2, text, sizeof text) == 4 &&
+                    encode_ascii_to_gsm0338("a{b", 3, octets, sizeof octets, 0) == 4 &&
+                    decode_gsm0338_to_ascii(octets, 4, text, sizeof text) == 3 &&
+                    decode7(reinterpret_cast<const unsigned char *>("\x41\xE1\x90\x58\x34\x1E\x91"), 8, octets,
+                            sizeof octets, 0) == 0;
          },
          {}},
     };
