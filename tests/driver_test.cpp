@@ -11,7 +11,6 @@
 namespace {
 
 using pdu_test::part_record;
-using pdu_test::PartView;
 using pdu_test::strf;
 
 // GSM codes of the characters these tests use: letters, '[' and '{' (escaped), '$', 0x1B.
@@ -22,16 +21,27 @@ std::string codes_of(const std::string &text) {
     return codes;
 }
 
-// The parts in the record's slots, each checked to be NUL-filled after its text.
-std::vector<PartView> parts_of(const sms_message &sms, bool gsm = true) {
-    std::vector<PartView> parts;
-    for (std::uint32_t i = 0; i < sms.pdu_count; ++i) {
-        const std::string pdu(sms.pdus[i].pdu, sms.pdus[i].pdu_len);
-        EXPECT_EQ(std::string(sms.pdus[i].pdu + pdu.size(), SMS_PDU_CAPACITY - pdu.size()),
-                  std::string(SMS_PDU_CAPACITY - pdu.size(), '\0'));
-        parts.push_back(pdu_test::parse_part(pdu, gsm));
+// The reference in the first part's concatenation header (to 12345, callback 678).
+unsigned reference(const sms_message &sms, int format) {
+    return static_cast<unsigned>(std::stoul(std::string(sms.pdus[0].pdu + (format ? 34 : 28), 2), nullptr, 16));
+}
+
+// Each slot holds, to its last byte, what the per-part encoder of the format writes for
+// its share of `codes`, with the coding the driver sets (2 for 3GPP2 selected by 1).
+void expect_parts(const sms_message &sms, int format, const std::string &codes, std::vector<std::uint32_t> lengths) {
+    ASSERT_EQ(sms.pdu_count, lengths.size());
+    const auto parts = static_cast<std::uint32_t>(lengths.size() > 1 ? lengths.size() : 0);
+    std::size_t at = 0;
+    for (std::uint32_t i = 0; i < lengths.size(); at += lengths[i++]) {
+        SCOPED_TRACE(testing::Message() << "part " << i + 1);
+        const auto part = part_record(codes.substr(at, lengths[i]), "12345", "678", format == 1 ? 2 : 0);
+        char pdu[SMS_PDU_CAPACITY];
+        const int n = (format ? sms_encode_3gpp2_pdu : sms_encode_pdu)(part.get(), pdu, sizeof pdu, parts ? i + 1 : 0,
+                                                                       parts, parts ? reference(sms, format) : 0, 0);
+        EXPECT_EQ(std::string(sms.pdus[i].pdu, sizeof pdu), std::string(pdu, sizeof pdu));
+        EXPECT_EQ(static_cast<int>(sms.pdus[i].pdu_len), n);
     }
-    return parts;
+    EXPECT_EQ(at, codes.size());
 }
 
 std::string repeat(std::size_t n, char c = 'a') { return std::string(n, c); }
@@ -74,46 +84,21 @@ TEST(DriverCutTest, PartsHoldEveryCodeInOrder) {
             continue;
         }
         ASSERT_EQ(sms_encode_pdus(sms.get(), SMS_FORMAT_GSM, 0), 0);
-        const auto parts = parts_of(*sms);
-        ASSERT_EQ(parts.size(), row.lengths.size());
-        std::string sent;
-        for (std::size_t i = 0; i < parts.size(); ++i) {
-            SCOPED_TRACE(i);
-            EXPECT_EQ(parts[i].codes.size(), row.lengths[i]);
-            EXPECT_EQ(parts[i].header, parts.size() > 1);
-            if (parts.size() > 1) {
-                EXPECT_EQ(parts[i].count, parts.size());
-                EXPECT_EQ(parts[i].seq, i + 1);
-                EXPECT_EQ(parts[i].ref, parts[0].ref);
-            }
-            sent += parts[i].codes;
-        }
-        EXPECT_EQ(sent, codes);
+        expect_parts(*sms, SMS_FORMAT_GSM, codes, row.lengths);
     }
 }
 
+// 0 selects SMS-SUBMIT, any other value 3GPP2; 1 also sets data_coding to 2, others to 0.
 TEST(DriverTest, FormatSelectsEncoderAndCoding) {
-    const struct {
-        int format;
-        std::uint32_t coding;
-        bool gsm;
-    } rows[] = {{0, 0, true}, {1, 2, false}, {2, 0, false}, {-1, 0, false}};
-    for (const auto &row : rows) {
+    for (const int format : {0, 1, 2, -1}) {
         for (const std::size_t length : {5u, 200u}) {
-            SCOPED_TRACE(testing::Message() << "format " << row.format << " length " << length);
+            SCOPED_TRACE(testing::Message() << "format " << format << " length " << length);
             auto sms = part_record(repeat(length, 'h'));
             sms->data_coding = 7;
-            ASSERT_EQ(sms_encode_pdus(sms.get(), row.format, 0), 0);
-            EXPECT_EQ(sms->data_coding, row.coding);
-            const auto parts = parts_of(*sms, row.gsm);
-            ASSERT_EQ(parts.size(), length > 160 ? 2u : 1u);
-            std::string sent;
-            for (const auto &part : parts) {
-                EXPECT_EQ(part.coding, row.coding);
-                EXPECT_EQ(part.first, row.gsm ? (length > 160 ? 0x41u : 0x11u) : (length > 160 ? 0x1005u : 0x1002u));
-                sent += part.codes;
-            }
-            EXPECT_EQ(sent, repeat(length, 'h'));
+            ASSERT_EQ(sms_encode_pdus(sms.get(), format, 0), 0);
+            EXPECT_EQ(sms->data_coding, format == 1 ? 2u : 0u);
+            expect_parts(*sms, format, repeat(length, 'h'), length > 160 ? std::vector<std::uint32_t>{153, 47}
+                                                                         : std::vector<std::uint32_t>{5});
         }
     }
 }
@@ -127,14 +112,13 @@ TEST(DriverTest, RecordAfterSuccess) {
     ASSERT_EQ(sms_encode_pdus(sms.get(), SMS_FORMAT_GSM, 0), 0);
     EXPECT_EQ(std::string(sms->text, 4), "a\x02\x40Z");
     EXPECT_EQ(sms->text_len, 3u);
-    EXPECT_EQ(sms->pdu_count, 1u);
-    EXPECT_EQ(parts_of(*sms).at(0).codes, "a\x02\x40");
+    expect_parts(*sms, SMS_FORMAT_GSM, "a\x02\x40", {3});
     EXPECT_EQ(sms->pdus[1].pdu[0], 'Y');
     EXPECT_EQ(sms->pdus[5].pdu[SMS_PDU_CAPACITY - 1], 'Y');
 
     // A second call converts the codes left by the first: '@' (0x40) becomes code 0x00.
     ASSERT_EQ(sms_encode_pdus(sms.get(), SMS_FORMAT_GSM, 0), 0);
-    EXPECT_EQ(parts_of(*sms).at(0).codes, std::string("a\x02\x00", 3));
+    expect_parts(*sms, SMS_FORMAT_GSM, std::string("a\x02\x00", 3), {3});
 
     // Several parts: the last part's codes and a NUL; slots after the parts keep theirs.
     auto multi = part_record(repeat(153, 'b') + repeat(8, 'c'));
@@ -180,10 +164,8 @@ TEST(DriverCounterTest, AdvancesOnEveryCallAndWrapsAfter254) {
         sms->text_len = 161;
         std::memset(sms->text, 'r', 161);
         EXPECT_EQ(sms_encode_pdus(sms.get(), format, 0), 0);
-        const auto parts = parts_of(*sms, format == SMS_FORMAT_GSM);
-        EXPECT_EQ(parts.size(), 2u);
-        EXPECT_EQ(parts.at(1).ref, parts.at(0).ref);
-        return parts.at(0).ref;
+        expect_parts(*sms, format, repeat(161, 'r'), {153, 8});
+        return reference(*sms, format);
     };
     auto other_call = [&](int kind) {
         if (kind % 3 == 0) {

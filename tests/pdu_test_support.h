@@ -1,6 +1,5 @@
 // Shared helpers of the unit tests: exactly sized heap inputs, records, hex, an
-// independent septet packer and unpacker, a parser of the encoders' PDUs, whole-record
-// comparison and truncated decoding.
+// independent septet packer and unpacker, whole-record comparison, truncated decoding.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -98,50 +97,6 @@ inline std::string unpack_septets(std::string_view octets, std::size_t first_bit
                 codes[k] = static_cast<char>(codes[k] | (1 << bit));
         }
     return codes;
-}
-
-// The fields of one encoded part, read back by the test's own parser.
-struct PartView {
-    unsigned first = 0;      // GSM first octet, or the 3GPP2 teleservice
-    unsigned coding = 0;     // TP-DCS or the 3GPP2 message encoding
-    bool header = false;
-    unsigned ref = 0, count = 0, seq = 0;
-    std::string codes;       // unpacked septets after the header
-};
-
-// SMS-SUBMIT (SCA, first octet, MR, DA, PID, DCS, [VP], UDL, UD) or 3GPP2 submit
-// (destination, callback, teleservice, priority, encoding, length, user data).
-inline PartView parse_part(std::string_view pdu, bool gsm) {
-    std::string o;
-    for (std::size_t i = 0; i + 1 < pdu.size(); i += 2)
-        o += static_cast<char>(std::stoul(std::string(pdu.substr(i, 2)), nullptr, 16));
-    const auto at = [&o](std::size_t i) { return static_cast<unsigned char>(o.at(i)); };
-    PartView v;
-    std::size_t i = 1 + at(0);
-    if (gsm) {
-        v.first = at(i);
-        i += 3 + (at(i + 2) + 1) / 2 + 2;  // first octet, MR, DA length, DA, PID
-        v.coding = at(i++);
-        i += (v.first & 0x18) == 0x10;  // relative TP-VP
-        v.header = (v.first & 0x40) != 0;
-    } else {
-        i += 1 + at(i);
-        v.first = at(i) << 8 | at(i + 1);
-        v.coding = at(i += 3);
-        ++i;
-        v.header = v.first == 0x1005;
-    }
-    const std::size_t udl = at(i++);
-    std::size_t header_septets = 0;
-    if (v.header) {
-        if (at(i + 1) == 0x00 && at(i + 2) == 0x03)
-            v.ref = at(i + 3), v.count = at(i + 4), v.seq = at(i + 5);
-        header_septets = ((at(i) + 1) * 8 + 6) / 7;
-    }
-    const std::string ud = o.substr(i);
-    v.codes = unpack_septets(ud, 7 * header_septets, udl - header_septets);
-    EXPECT_EQ(ud.size(), (7 * udl + 7) / 8) << "octets after the user data";
-    return v;
 }
 
 __attribute__((format(printf, 1, 2))) inline std::string strf(const char *format, ...) {
