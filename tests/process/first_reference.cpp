@@ -8,6 +8,7 @@
 
 namespace {
 
+sms_message sms;
 int failures = 0;
 
 void check(bool ok, const char *what, int call) {
@@ -19,7 +20,7 @@ void check(bool ok, const char *what, int call) {
 
 // The reference octet of a concatenated SMS-SUBMIT to 12345: after SCA, first octet,
 // TP-MR, TP-DA (4 octets), TP-PID, TP-DCS, TP-UDL, UDHL, IEI and IEDL.
-int encode_reference(sms_message &sms, int call) {
+int encode_reference(int call) {
     std::memset(sms.text, 'm', 161);
     sms.text_len = 161;
     check(sms_encode_pdus(&sms, SMS_FORMAT_GSM, 0) == 0 && sms.pdu_count == 2, "two parts", call);
@@ -31,20 +32,18 @@ int encode_reference(sms_message &sms, int call) {
 }  // namespace
 
 int main() {
-    static sms_message sms;
     std::memcpy(sms.dst_telnum, "12345", 5);
     sms.dst_telnum_len = 5;
     sms.dst_telnum_type = 0x81;
-    std::memcpy(sms.telnum, "678", 3);  // 3GPP2 callback
-    sms.telnum_len = 3;
-
-    check(encode_reference(sms, 1) == 1, "first reference is 1", 1);
+    std::memcpy(sms.telnum, "678", 3);
+    sms.telnum_len = 3;  // 3GPP2 callback
+    check(encode_reference(1) == 1, "first reference is 1", 1);
     for (int call = 2; call < 254; ++call) {
         sms_write("x", &sms);
         check(sms_encode_pdus(&sms, call % 2, 0) == 0 && sms.pdu_count == 1, "single part", call);
     }
-    check(encode_reference(sms, 254) == 254, "254th reference is 254", 254);
-    check(encode_reference(sms, 255) == 1, "255th reference is 1", 255);
-    std::printf("%s\n", failures == 0 ? "first reference: passed" : "first reference: FAILED");
+    check(encode_reference(254) == 254, "254th reference is 254", 254);
+    check(encode_reference(255) == 1, "255th reference is 1", 255);
+    std::printf("first reference: %s\n", failures == 0 ? "passed" : "FAILED");
     return failures == 0 ? 0 : 1;
 }

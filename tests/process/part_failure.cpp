@@ -13,7 +13,6 @@ namespace {
 
 int allocations = 0;
 int allocations_before_failure = -1;  // -1: never fail
-
 int failures = 0;
 
 void check(bool ok, const char *what, int format) {
@@ -35,15 +34,14 @@ extern "C" void *__wrap_malloc(std::size_t size) {
 }
 
 int main() {
+    static sms_message sms;
     for (const int format : {SMS_FORMAT_GSM, SMS_FORMAT_3GPP2}) {
-        static sms_message sms;
         std::memset(&sms, 0, sizeof sms);
         std::memcpy(sms.dst_telnum, "12345", 5);
         sms.dst_telnum_len = 5;
-        sms.dst_telnum_type = 0x81;
         std::memcpy(sms.telnum, "678", 3);
         sms.telnum_len = 3;
-        sms.telnum_type = 0x81;
+        sms.dst_telnum_type = sms.telnum_type = 0x81;
         std::memset(sms.text, 'a', 153);
         std::memset(sms.text + 153, 'b', 153);
         sms.text[306] = 'c';
@@ -67,6 +65,6 @@ int main() {
         check(part1.compare(header.size() + 2, 4, "0301") == 0, "part 1 of 3", format);
         check(sms.pdus[1].pdu[0] == 'Y' && sms.pdus[2].pdu[0] == 'Y', "later slots untouched", format);
     }
-    std::printf("%s\n", failures == 0 ? "part failure: passed" : "part failure: FAILED");
+    std::printf("part failure: %s\n", failures == 0 ? "passed" : "FAILED");
     return failures == 0 ? 0 : 1;
 }
