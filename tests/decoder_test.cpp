@@ -196,8 +196,9 @@ TEST(CdmaDecoderTest, HeaderLengthByEncoding) {
         };
     };
     const DecodeRow rows[] = {
-        {"Latin", kHead + "1005" "00" "08" "09" "0500032A0201" "414243", 0, part("ABC", 3, 8)},
-        {"octets", kHead + "1005" "00" "00" "09" "0500032A0201" "414243", 0, part("ABC", 3, 0)},
+        // An octet more after the length in each row: the reduction decides where the text ends.
+        {"Latin", kHead + "1005" "00" "08" "09" "0500032A0201" "414243" "44", 0, part("ABC", 3, 8)},
+        {"octets", kHead + "1005" "00" "00" "09" "0500032A0201" "414243" "44", 0, part("ABC", 3, 0)},
         {"UCS-2, UDHL 5", kHead + "1005" "00" "04" "05" "0500032A0201" "00480069", 0, part(kUcs2Hi, 2, 4)},
         {"UCS-2, UDHL 4", kHead + "1005" "00" "04" "05" "0400022A02" "00480069" "0021", 0, part(kUcs2Hi, 2, 4, false)},
         // 7-bit user data after a 16-bit reference (UDHL 6) and a 10-octet header, packed
