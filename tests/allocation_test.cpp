@@ -13,6 +13,12 @@
 
 #include "velmora.h"
 
+#if __has_include(<valgrind/valgrind.h>)
+#include <valgrind/valgrind.h>
+#else
+#define RUNNING_ON_VALGRIND 0
+#endif
+
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define VELMORA_SANITIZED_HEAP 1
 #elif defined(__has_feature)
@@ -105,7 +111,7 @@ bool decodes(int (*decode)(const char *, std::uint32_t, sms_message *, int), con
 // (17 with the concatenation header), 3GPP2 two octets more for the callback length and
 // teleservice. Refused encodings, decoders and codecs use no heap at all.
 TEST(AllocationTest, OneScratchBufferPerEncodedPartNoneElsewhere) {
-    if (heap_sizes([] { std::free(std::malloc(1)); return true; }).size() != 1)
+    if (RUNNING_ON_VALGRIND || heap_sizes([] { std::free(std::malloc(1)); return true; }).size() != 1)
         GTEST_SKIP() << "malloc here is the sanitizer's or valgrind's, not the counting wrapper";
     using Sizes = std::vector<std::size_t>;
     const Sizes six_gsm(6, 153), six_3gpp2(6, 157);
