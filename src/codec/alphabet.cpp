@@ -122,7 +122,13 @@ std::uint32_t plain_ascii_mask(const unsigned char *bytes) {
 #endif
 }
 
-constexpr std::uint32_t kAllSixteen = 0xFFFF;
+// Copies all sixteen bytes from `from` (those past the leading plain run are for the
+// caller to write again or clear) and returns the length of that run.
+std::uint32_t copy_plain_run(const unsigned char *from, unsigned char *to) {
+    const std::uint32_t plain = plain_ascii_mask(from);
+    std::memcpy(to, from, 16);
+    return static_cast<std::uint32_t>(std::countr_one(plain));
+}
 
 // The conversion without tracing, written straight into out while the codes fit in
 // min(cap, 1837): the codes, then zeros up to cap. Nullopt, with out written over,
@@ -134,18 +140,11 @@ std::optional<std::uint32_t> encode_direct(const unsigned char *chars, std::uint
     std::uint32_t i = 0;
     while (i < length) {
         if (i + 16 <= length && n + 16 <= limit) {
-            // All sixteen copied; those past the plain run are written again below. A whole
-            // block moves on by a constant, so the next block need not wait for this test.
-            const std::uint32_t plain = plain_ascii_mask(chars + i);
-            std::memcpy(out + n, chars + i, 16);
-            if (plain == kAllSixteen) {
-                i += 16;
-                n += 16;
-                continue;
-            }
-            const auto run = static_cast<std::uint32_t>(std::countr_one(plain));
+            const std::uint32_t run = copy_plain_run(chars + i, out + n);
             i += run;
             n += run;
+            if (run == 16)
+                continue;
         }
         const Encoding encoding = kEncoding[chars[i++]];
         if (encoding.mapping == Mapping::Escaped) {
@@ -248,17 +247,11 @@ extern "C" std::uint32_t decode_gsm0338_to_ascii(const unsigned char *codes, std
     std::uint32_t i = 0;
     while (i < starts) {
         if (i + 16 <= starts && !in_place) {
-            // All sixteen copied; those past the plain run are written again or cleared below.
-            const std::uint32_t plain = plain_ascii_mask(codes + i);
-            std::memcpy(out + produced, codes + i, 16);
-            if (plain == kAllSixteen) {
-                i += 16;
-                produced += 16;
-                continue;
-            }
-            const auto run = static_cast<std::uint32_t>(std::countr_one(plain));
+            const std::uint32_t run = copy_plain_run(codes + i, reinterpret_cast<unsigned char *>(out) + produced);
             i += run;
             produced += run;
+            if (run == 16)
+                continue;
         }
         unsigned char character;
         if (codes[i] == kEscape) {
