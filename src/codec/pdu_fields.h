@@ -24,7 +24,6 @@ public:
     std::uint32_t room() const { return capacity_ - written_; }
     void advance(std::uint32_t count) { written_ += count; }
     std::uint32_t written() const { return written_; }
-    const unsigned char *data() const { return octets_; }
 
 private:
     unsigned char *octets_;
@@ -60,7 +59,6 @@ public:
 
     const char *here() const { return text_ + position_; }
     std::uint32_t position() const { return position_; }
-    std::uint32_t left() const { return length_ - position_; }
 
 private:
     std::optional<std::uint32_t> field(int width) {
