@@ -1,13 +1,13 @@
 #include "codec/septets.h"
 
 #include <bit>
+#include <cstdio>
 #include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
-#include <cstdio>
 #include "velmora.h"
 
 namespace velmora {
