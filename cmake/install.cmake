@@ -1,16 +1,19 @@
-# Installation: the shared library with its SONAME links, the header, the tool, a
-# pkg-config file and a CMake package exporting velmora::velmora. velmora_internal
-# exists for the unit tests only and is not installed.
+# Installation: both shared libraries with their SONAME links, their headers, the tool,
+# a pkg-config file each and one CMake package exporting velmora::velmora and
+# velmora::sms. velmora_internal exists for the unit tests only and is not installed.
 include(CMakePackageConfigHelpers)
 
 set(VELMORA_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/velmora)
 
-install(TARGETS velmora EXPORT velmoraTargets
+set_target_properties(velmora_sms PROPERTIES EXPORT_NAME sms)
+install(TARGETS velmora velmora_sms EXPORT velmoraTargets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         COMPONENT runtime
         NAMELINK_COMPONENT development)
 install(FILES ${PROJECT_SOURCE_DIR}/include/velmora.h
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
+install(FILES ${PROJECT_SOURCE_DIR}/include/velmora/sms.h
+    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/velmora COMPONENT development)
 
 if(TARGET velmora_cli)
     # Outside the system library directories the tool finds the library next to it.
@@ -36,7 +39,7 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/velmoraConfigVersion.cmak
 install(FILES ${PROJECT_BINARY_DIR}/velmoraConfig.cmake ${PROJECT_BINARY_DIR}/velmoraConfigVersion.cmake
     DESTINATION ${VELMORA_CMAKE_DIR} COMPONENT development)
 
-# velmora.pc is written at install time, so that its prefix is the one installed to
+# The .pc files are written at install time, so that their prefix is the one installed to
 # (cmake --install --prefix included), without DESTDIR.
 set(velmora_pc_script [=[
     set(VELMORA_PC_PREFIX "${CMAKE_INSTALL_PREFIX}")
@@ -51,9 +54,11 @@ set(velmora_pc_script [=[
         endif()
     endforeach()
     set(PROJECT_VERSION "@PROJECT_VERSION@")
+    set(VELMORA_SMS_VERSION "@VELMORA_SMS_VERSION@")
     configure_file("@CMAKE_CURRENT_LIST_DIR@/velmora.pc.in" "@PROJECT_BINARY_DIR@/velmora.pc" @ONLY)
+    configure_file("@CMAKE_CURRENT_LIST_DIR@/velmora-sms.pc.in" "@PROJECT_BINARY_DIR@/velmora-sms.pc" @ONLY)
 ]=])
 string(CONFIGURE "${velmora_pc_script}" velmora_pc_script @ONLY)
 install(CODE "${velmora_pc_script}" COMPONENT development)
-install(FILES ${PROJECT_BINARY_DIR}/velmora.pc
+install(FILES ${PROJECT_BINARY_DIR}/velmora.pc ${PROJECT_BINARY_DIR}/velmora-sms.pc
     DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT development)

@@ -53,8 +53,8 @@ bool parse_sixteen(const char *text, unsigned char *octets) {
 }
 #endif
 
-// Converts the leading pairs that are two hex digits each, up to `pairs` of them;
-// returns how many it converted. Reads only the first 2 x pairs characters.
+}  // namespace
+
 std::uint32_t parse_digit_pairs(const char *text, std::uint32_t pairs, unsigned char *octets) {
     std::uint32_t i = 0;
 #if defined(__SSE2__)
@@ -70,8 +70,6 @@ std::uint32_t parse_digit_pairs(const char *text, std::uint32_t pairs, unsigned 
     }
     return i;
 }
-
-}  // namespace
 
 char hex2c(std::uint8_t nibble) { return hexchar[nibble]; }
 

@@ -23,6 +23,10 @@ inline constexpr std::array<signed char, 256> kHexDigitValue = [] {
 
 char hex2c(std::uint8_t nibble);
 
+// Converts the leading pairs that are two hex digits each, up to `pairs` of them;
+// returns how many it converted. Reads only the first 2 x pairs characters.
+std::uint32_t parse_digit_pairs(const char *text, std::uint32_t pairs, unsigned char *octets);
+
 // sscanf(text, "%0<width>X", &value) itself, for a field that is not plain digits.
 std::optional<std::uint32_t> scan_hex_field_with_libc(const char *text, int width);
 

@@ -9,7 +9,8 @@ namespace {
 constexpr std::uint32_t kConcat8BitReference = 0x00;
 constexpr std::uint32_t kConcat8BitLength = 3;
 
-// Header octets (UDHL included) as units of the user-data length (3GPP TS 23.040 9.2.3.24).
+}  // namespace
+
 std::uint32_t header_units(std::uint32_t udhl, LengthUnit unit) {
     const std::uint32_t octets = udhl + 1;
     switch (unit) {
@@ -23,8 +24,6 @@ std::uint32_t header_units(std::uint32_t udhl, LengthUnit unit) {
     return octets;
 }
 
-}  // namespace
-
 std::optional<std::uint32_t> read_user_data_header(HexFieldReader &reader, sms_message &sms,
                                                    std::uint32_t &length, LengthUnit unit,
                                                    const HeaderTrace &trace, int debug) {
@@ -33,8 +32,7 @@ std::optional<std::uint32_t> read_user_data_header(HexFieldReader &reader, sms_m
     if (!udhl)
         return std::nullopt;
     VELMORA_TRACE(debug, trace.function, trace.udhl_line, "UDHL = 0x%X\n", *udhl);
-    // Zero bits that bring the first septet to a septet boundary behind the header.
-    const std::uint32_t fill = (7 - (*udhl + 1) * 8 % 7) % 7;
+    const std::uint32_t fill = header_fill_bits(*udhl);
 
     const auto iei = reader.octet();
     if (!iei)

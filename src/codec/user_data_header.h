@@ -13,6 +13,12 @@ namespace velmora {
 // What the user-data length counts, and so how much of it the header takes.
 enum class LengthUnit { Septets, Octets, Ucs2Characters };
 
+// Header octets (UDHL included) as units of the user-data length (3GPP TS 23.040 9.2.3.24).
+std::uint32_t header_units(std::uint32_t udhl, LengthUnit unit);
+
+// Zero bits that bring the first septet to a septet boundary behind a header of UDHL octets.
+constexpr std::uint32_t header_fill_bits(std::uint32_t udhl) { return (7 - (udhl + 1) * 8 % 7) % 7; }
+
 // Trace points of the header fields, numbered per decoder.
 struct HeaderTrace {
     const char *function;

@@ -1,0 +1,361 @@
+/*
+ * libvelmora-sms: every SMS a modem shows, read whole into UTF-8, and any text a
+ * person types sent as the fewest correct SMS-SUBMIT PDUs (3GPP TS 23.040, 23.038).
+ *
+ * Plain structs and enums, caller-owned storage, no heap use, no global state besides
+ * the concatenation reference counter; every call is re-entrant on its own records.
+ * Failures come back as a velmora_status, with the octet offset and the name of the
+ * field where reading stopped (or the byte of the text that could not be sent).
+ */
+#ifndef VELMORA_SMS_H
+#define VELMORA_SMS_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(__GNUC__)
+#define VELMORA_SMS_API __attribute__((visibility("default")))
+#else
+#define VELMORA_SMS_API
+#endif
+
+/* ---- Results ---------------------------------------------------------------- */
+
+typedef enum velmora_status {
+    VELMORA_OK = 0,
+    VELMORA_E_ARGUMENT = 1,          /* a null pointer or an option out of range */
+    VELMORA_E_NOT_HEX = 2,           /* a character that is not a hex digit, or an odd count */
+    VELMORA_E_ENDS_EARLY = 3,        /* the PDU ends inside a field */
+    VELMORA_E_TRAILING_DATA = 4,     /* octets after the user data */
+    VELMORA_E_UNSUPPORTED_TYPE = 5,  /* SMS-DELIVER-REPORT, SMS-SUBMIT-REPORT, SMS-COMMAND, reserved */
+    VELMORA_E_INVALID_FIELD = 6,     /* a field value the layout does not allow */
+    VELMORA_E_HEADER_TOO_LONG = 7,   /* the user data header is longer than the user data */
+    VELMORA_E_BAD_ELEMENT = 8,       /* an information element runs past the end of the header */
+    VELMORA_E_INVALID_UTF8 = 9,      /* the text to send is not UTF-8 */
+    VELMORA_E_UNENCODABLE = 10,      /* a character the chosen alphabet cannot carry */
+    VELMORA_E_TOO_MANY_PARTS = 11,   /* more than 255 parts */
+    VELMORA_E_NO_ROOM = 12           /* more parts than the caller's buffers hold */
+} velmora_status;
+
+/* Where a call stopped. Decoding: the octet offset in the PDU (service-centre address
+ * included when present) and the field being read. Encoding: the byte offset in the
+ * text and, for VELMORA_E_UNENCODABLE, the character. `field` is never NULL after a call:
+ * "" on success. */
+typedef struct velmora_error {
+    velmora_status status;
+    uint32_t offset;
+    const char *field;
+    uint32_t code_point;
+} velmora_error;
+
+/* A short English message for a status: "PDU ends early", ... */
+VELMORA_SMS_API const char *velmora_status_message(velmora_status status);
+
+/* "1.0.0" */
+VELMORA_SMS_API const char *velmora_version(void);
+
+/* ---- What a message is ------------------------------------------------------- */
+
+typedef enum velmora_format { VELMORA_FORMAT_GSM = 0, VELMORA_FORMAT_CDMA = 1 } velmora_format;
+
+typedef enum velmora_type {
+    VELMORA_DELIVER = 0,
+    VELMORA_SUBMIT = 1,
+    VELMORA_STATUS_REPORT = 2
+} velmora_type;
+
+/* The alphabet of the user data: the values of TP-DCS bits 3-2 in the general group. */
+typedef enum velmora_alphabet {
+    VELMORA_ALPHABET_GSM7 = 0,
+    VELMORA_ALPHABET_8BIT = 1,
+    VELMORA_ALPHABET_UCS2 = 2,
+    VELMORA_ALPHABET_AUTO = 3  /* sending only: the fewest parts */
+} velmora_alphabet;
+
+/* National language identifiers (3GPP TS 23.038 6.2.1.2.4); 0 means none. */
+typedef enum velmora_language {
+    VELMORA_LANG_NONE = 0,
+    VELMORA_LANG_TURKISH = 1,
+    VELMORA_LANG_SPANISH = 2,
+    VELMORA_LANG_PORTUGUESE = 3,
+    VELMORA_LANG_BENGALI = 4,
+    VELMORA_LANG_GUJARATI = 5,
+    VELMORA_LANG_HINDI = 6,
+    VELMORA_LANG_KANNADA = 7,
+    VELMORA_LANG_MALAYALAM = 8,
+    VELMORA_LANG_ORIYA = 9,
+    VELMORA_LANG_PUNJABI = 10,
+    VELMORA_LANG_TAMIL = 11,
+    VELMORA_LANG_TELUGU = 12,
+    VELMORA_LANG_URDU = 13
+} velmora_language;
+#define VELMORA_LANGUAGE_COUNT 14
+#define VELMORA_LANGUAGE_BIT(id) (1u << (id))
+
+/* "turkish" for 1, ..., NULL outside 1-13; and back (-1 for an unknown name, any case). */
+VELMORA_SMS_API const char *velmora_language_name(int id);
+VELMORA_SMS_API int velmora_language_id(const char *name);
+
+/* TP-VPF: how TP-VP is given. */
+typedef enum velmora_validity_format {
+    VELMORA_VALIDITY_NONE = 0,
+    VELMORA_VALIDITY_ENHANCED = 1,
+    VELMORA_VALIDITY_RELATIVE = 2,
+    VELMORA_VALIDITY_ABSOLUTE = 3
+} velmora_validity_format;
+
+/* TP-ST, bits 6-5 (TS 23.040 9.2.3.15); RESERVED for values with bit 7 set. */
+typedef enum velmora_delivery_category {
+    VELMORA_DELIVERY_COMPLETED = 0,
+    VELMORA_DELIVERY_TEMPORARY_RETRYING = 1,
+    VELMORA_DELIVERY_PERMANENT = 2,
+    VELMORA_DELIVERY_TEMPORARY_FINAL = 3,
+    VELMORA_DELIVERY_RESERVED = 4
+} velmora_delivery_category;
+
+typedef enum velmora_waiting_kind {
+    VELMORA_WAITING_NONE = 0,
+    VELMORA_WAITING_VOICEMAIL = 1,
+    VELMORA_WAITING_FAX = 2,
+    VELMORA_WAITING_EMAIL = 3,
+    VELMORA_WAITING_OTHER = 4
+} velmora_waiting_kind;
+
+/* Names as the tool's JSON shows them: "deliver", "gsm7", "temporary-retrying",
+ * "voicemail", ...; NULL for a value outside the enumeration. */
+VELMORA_SMS_API const char *velmora_type_name(int type);
+VELMORA_SMS_API const char *velmora_alphabet_name(int alphabet);
+VELMORA_SMS_API const char *velmora_delivery_category_name(int category);
+VELMORA_SMS_API const char *velmora_waiting_kind_name(int kind);
+
+/* A short English reason for a TP-ST value: "short message received by the SME", ... */
+VELMORA_SMS_API const char *velmora_delivery_status_text(uint8_t tp_st);
+
+/* ---- The decoded record ----------------------------------------------------- */
+
+#define VELMORA_ADDRESS_CAPACITY 48
+#define VELMORA_TEXT_CAPACITY 768   /* 255 UCS-2 characters of the 3GPP2 layout as UTF-8, and a NUL */
+#define VELMORA_DATA_CAPACITY 512   /* user data octets behind the header */
+#define VELMORA_UDH_CAPACITY 140
+#define VELMORA_ELEMENT_CAPACITY 70
+
+typedef struct velmora_address {
+    char text[VELMORA_ADDRESS_CAPACITY]; /* UTF-8: "+4912345", "*100#", or an alphanumeric name */
+    uint8_t type;    /* type-of-address octet */
+    uint8_t ton;     /* type of number, bits 6-4: 1 international, 5 alphanumeric, ... */
+    uint8_t npi;     /* numbering plan, bits 3-0 */
+    uint8_t length;  /* the length field as read: semi-octets (TP addresses), octets (SMSC, 3GPP2) */
+} velmora_address;
+
+typedef struct velmora_time {
+    uint16_t year;   /* four digits: 00-89 are 2000-2089, 90-99 are 1990-1999 */
+    uint8_t month, day, hour, minute, second;
+    uint8_t has_utc_offset;  /* 0 for the 3GPP2 time stamp, which has no zone */
+    int16_t utc_offset;      /* minutes east of UTC */
+} velmora_time;
+
+typedef struct velmora_waiting {
+    uint8_t kind;    /* velmora_waiting_kind; VELMORA_WAITING_NONE: no indication */
+    uint8_t active;  /* the indication is set (DCS), or count > 0 (header element) */
+    uint8_t store;   /* 1: store the message, 0: it may be discarded */
+    uint8_t count;   /* messages waiting (header element 0x01 only) */
+} velmora_waiting;
+
+/* One information element of the user data header: its data is
+ * udh[offset .. offset + length). */
+typedef struct velmora_element {
+    uint8_t iei;
+    uint8_t length;
+    uint8_t offset;
+} velmora_element;
+
+/* Bits of velmora_message.present for fields that a message may lack. */
+#define VELMORA_HAS_SMSC 0x0001u
+#define VELMORA_HAS_ORIGINATOR 0x0002u       /* TP-OA, 3GPP2 sender */
+#define VELMORA_HAS_RECIPIENT 0x0004u        /* TP-DA (SUBMIT), TP-RA (STATUS-REPORT) */
+#define VELMORA_HAS_MESSAGE_REFERENCE 0x0008u
+#define VELMORA_HAS_PID 0x0010u
+#define VELMORA_HAS_DCS 0x0020u
+#define VELMORA_HAS_TIMESTAMP 0x0040u        /* TP-SCTS, 3GPP2 time stamp */
+#define VELMORA_HAS_DISCHARGE_TIME 0x0080u
+#define VELMORA_HAS_VALIDITY 0x0100u
+#define VELMORA_HAS_STATUS 0x0200u
+#define VELMORA_HAS_PARAMETER_INDICATOR 0x0400u
+#define VELMORA_HAS_USER_DATA 0x0800u        /* TP-UDL was read (possibly 0) */
+#define VELMORA_HAS_UDH 0x1000u
+#define VELMORA_HAS_TELESERVICE 0x2000u      /* 3GPP2 */
+
+typedef struct velmora_message {
+    uint32_t present;          /* VELMORA_HAS_* */
+    uint8_t format;            /* velmora_format */
+    uint8_t type;              /* velmora_type */
+    uint8_t first_octet;       /* GSM: as read; the flags below are taken from it */
+    uint8_t more_messages;     /* DELIVER, STATUS-REPORT: TP-MMS says more messages wait */
+    uint8_t loop_prevention;   /* TP-LP */
+    uint8_t reject_duplicates; /* SUBMIT: TP-RD */
+    uint8_t reply_path;        /* TP-RP */
+    uint8_t udhi;              /* TP-UDHI */
+    uint8_t status_report;     /* DELIVER: TP-SRI; SUBMIT: TP-SRR */
+    uint8_t status_report_qualifier; /* STATUS-REPORT: TP-SRQ (1: the report is on an SMS-COMMAND) */
+    uint8_t message_reference; /* TP-MR */
+    uint8_t pid;               /* TP-PID */
+
+    velmora_address smsc;
+    velmora_address originator;  /* TP-OA; the 3GPP2 sender */
+    velmora_address recipient;   /* TP-DA of a SUBMIT, TP-RA of a STATUS-REPORT */
+
+    /* TP-DCS (3GPP TS 23.038 section 4); for 3GPP2 the message encoding number. */
+    uint8_t dcs;
+    uint8_t alphabet;          /* velmora_alphabet */
+    int8_t message_class;      /* 0-3, or -1 */
+    uint8_t compressed;        /* the user data is compressed: kept in data, not decompressed */
+    uint8_t auto_delete;       /* the automatic deletion group */
+    velmora_waiting dcs_waiting;  /* the message waiting indication groups */
+
+    velmora_time timestamp;       /* TP-SCTS, 3GPP2 time stamp */
+    velmora_time discharge_time;  /* STATUS-REPORT: TP-DT */
+
+    uint8_t validity_format;   /* velmora_validity_format */
+    uint8_t validity_single_shot; /* enhanced format, bit 6 */
+    uint8_t validity_raw[7];   /* TP-VP as read */
+    uint32_t validity_seconds; /* relative forms */
+    velmora_time validity_until;  /* absolute form */
+
+    uint8_t status;            /* STATUS-REPORT: TP-ST */
+    uint8_t status_category;   /* velmora_delivery_category */
+    uint8_t parameter_indicator; /* TP-PI */
+
+    uint16_t teleservice;      /* 3GPP2: 4098, 4101, ... */
+    uint8_t priority;          /* 3GPP2 */
+
+    /* TP-UDL as read: septets, octets or (3GPP2) UCS-2 characters, header included. */
+    uint8_t user_data_length;
+
+    /* The user data header (UDHL octets after UDHL) and its elements, in order. */
+    uint8_t udh_length;
+    uint8_t element_count;
+    uint8_t udh[VELMORA_UDH_CAPACITY];
+    velmora_element elements[VELMORA_ELEMENT_CAPACITY];
+
+    /* What the header says. A concatenation or port element whose values break the
+     * rules of TS 23.040 (part 0, part above parts) is kept in elements only. */
+    uint8_t reference_bits;    /* 0: not concatenated; 8 or 16 */
+    uint16_t reference;
+    uint8_t part, parts;
+    uint8_t port_bits;         /* 0: no application port addressing; 8 or 16 */
+    uint16_t destination_port, source_port;
+    uint8_t locking_shift;     /* national language identifier, 0: none */
+    uint8_t single_shift;
+    velmora_waiting special;   /* element 0x01, special SMS message indication */
+
+    /* Text of a GSM 7-bit or UCS-2 message as UTF-8, NUL-terminated. */
+    uint32_t text_length;
+    char text[VELMORA_TEXT_CAPACITY];
+    /* The user data octets behind the header for 8-bit, UCS-2 and compressed data. */
+    uint32_t data_length;
+    uint8_t data[VELMORA_DATA_CAPACITY];
+} velmora_message;
+
+/* ---- Decoding ------------------------------------------------------------------ */
+
+/* Flags of the decoding calls. */
+#define VELMORA_NO_SMSC 0x01u       /* the PDU starts at the TPDU, without the service-centre address */
+#define VELMORA_CDMA 0x02u          /* the compact 3GPP2 deliver layout */
+/* TP-MTI names one type per direction: without a flag 00, 01 and 10 read as DELIVER,
+ * SUBMIT and STATUS-REPORT, as a modem's message store holds them. FROM_NETWORK reads 01
+ * as SMS-SUBMIT-REPORT, TO_NETWORK reads 00 and 10 as SMS-DELIVER-REPORT and SMS-COMMAND:
+ * those are refused as VELMORA_E_UNSUPPORTED_TYPE. */
+#define VELMORA_FROM_NETWORK 0x04u
+#define VELMORA_TO_NETWORK 0x08u
+
+/* Decodes one PDU of `length` octets (velmora_decode) or `length` hex characters of either
+ * case (velmora_decode_hex) into *message, reading nothing past `length`. The record is
+ * cleared first; on failure the fields read before the failing one stay filled. `error`
+ * may be NULL. */
+VELMORA_SMS_API velmora_status velmora_decode(const uint8_t *pdu, size_t length, unsigned flags,
+                                              velmora_message *message, velmora_error *error);
+VELMORA_SMS_API velmora_status velmora_decode_hex(const char *hex, size_t length, unsigned flags,
+                                                  velmora_message *message, velmora_error *error);
+
+/* ---- Encoding ------------------------------------------------------------------ */
+
+typedef enum velmora_validity {
+    VELMORA_VALIDITY_DEFAULT = 0,    /* GSM: 4 days (TP-VP 0xAA) on a single PDU, none on parts */
+    VELMORA_VALIDITY_OMIT = 1,       /* no TP-VP */
+    VELMORA_VALIDITY_MINUTES = 2,    /* relative: validity_minutes, rounded up to what TP-VP can say */
+    VELMORA_VALIDITY_UNTIL = 3       /* absolute: validity_until, with its UTC offset */
+} velmora_validity;
+
+typedef struct velmora_submit_options {
+    const char *to;            /* destination: digits, '*', '#', 'a'-'c'; a leading '+' is international */
+    int to_type;               /* type-of-address octet; 0: 0x91 after '+', 0x81 otherwise */
+    const char *smsc;          /* service centre; NULL or "": none (the modem's own) */
+    const char *from;          /* 3GPP2 callback number (VELMORA_FORMAT_CDMA only) */
+    int from_type;             /* as to_type */
+    uint8_t format;            /* velmora_format */
+    uint8_t alphabet;          /* velmora_alphabet; VELMORA_ALPHABET_AUTO by default */
+    uint16_t languages;        /* national languages allowed: VELMORA_LANGUAGE_BIT(id) */
+    uint8_t message_reference; /* TP-MR */
+    uint8_t reference_bits;    /* concatenation reference: 8 (default) or 16 bits */
+    int32_t reference;         /* the concatenation reference; -1 (default): the library's counter */
+    uint8_t status_report;     /* TP-SRR */
+    uint8_t reject_duplicates; /* TP-RD */
+    uint8_t reply_path;        /* TP-RP */
+    int8_t message_class;      /* -1 (default): none; 0 (flash) to 3 */
+    uint8_t pid;               /* TP-PID */
+    uint8_t validity;          /* velmora_validity */
+    uint32_t validity_minutes;
+    velmora_time validity_until;
+    uint8_t port_bits;         /* application ports: 0 (default) none, 8 or 16 */
+    uint16_t destination_port;
+    uint16_t source_port;
+} velmora_submit_options;
+
+/* The defaults: AUTO alphabet, no national languages, 8-bit reference from the counter,
+ * no class, DEFAULT validity; `to` must still be set. */
+VELMORA_SMS_API void velmora_submit_options_init(velmora_submit_options *options);
+
+#define VELMORA_PDU_CAPACITY 400   /* hex characters of the longest PDU, and a NUL */
+#define VELMORA_MAX_PARTS 255
+
+typedef struct velmora_pdu {
+    char hex[VELMORA_PDU_CAPACITY]; /* upper-case, NUL-terminated */
+    uint32_t hex_length;
+    uint32_t tpdu_length;           /* octets after the service-centre address: AT+CMGS=<n> */
+} velmora_pdu;
+
+/* UTF-8 text (velmora_encode) or 8-bit data (velmora_encode_data) to as many PDUs as it
+ * needs, into pdus[0 .. capacity). *count gets the number of PDUs; nothing is written to
+ * pdus when they do not all fit (VELMORA_E_NO_ROOM, *count then says how many are needed). */
+VELMORA_SMS_API velmora_status velmora_encode(const char *text, size_t length,
+                                              const velmora_submit_options *options, velmora_pdu *pdus,
+                                              size_t capacity, size_t *count, velmora_error *error);
+VELMORA_SMS_API velmora_status velmora_encode_data(const uint8_t *data, size_t length,
+                                                   const velmora_submit_options *options, velmora_pdu *pdus,
+                                                   size_t capacity, size_t *count, velmora_error *error);
+
+/* What a phone shows while the text is typed, without encoding it. Units are septets
+ * (GSM 7-bit), octets (8-bit) or UTF-16 code units (UCS-2). */
+typedef struct velmora_count_result {
+    uint8_t alphabet;         /* velmora_alphabet */
+    uint8_t locking_shift;    /* national language identifiers, 0: none */
+    uint8_t single_shift;
+    uint32_t parts;
+    uint32_t units_per_part;
+    uint32_t units_used;      /* by the whole text */
+    uint32_t units_left;      /* in the last part */
+} velmora_count_result;
+
+VELMORA_SMS_API velmora_status velmora_count(const char *text, size_t length,
+                                             const velmora_submit_options *options,
+                                             velmora_count_result *result, velmora_error *error);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* VELMORA_SMS_H */

@@ -1,0 +1,106 @@
+#include <array>
+#include <cstring>
+
+#include "codec/gsm7.h"
+#include "sms/fields.h"
+#include "velmora.h"
+
+namespace velmora::sms {
+namespace {
+
+constexpr std::uint32_t kMaxAddressDigits = 20;       // TS 23.040 9.1.2.5: 2 to 12 octets
+constexpr std::uint32_t kMaxSmscOctets = 11;          // type and ten octets of digits
+constexpr std::uint32_t kMaxCdmaDigitOctets = 20;
+constexpr std::uint8_t kInternational = 1;
+constexpr std::uint8_t kAlphanumeric = 5;
+
+// Semi-octet values 0-9, then '*', '#', 'a', 'b', 'c' (TS 23.040 9.1.2.3); F is the filler.
+constexpr char kSemiOctetDigits[] = "0123456789*#abc";
+constexpr std::uint8_t kFiller = 0xF;
+
+void set_type(velmora_address &address, std::uint8_t type) {
+    address.type = type;
+    address.ton = type >> 4 & 0x07;
+    address.npi = type & 0x0F;
+}
+
+// Swapped semi-octets to characters, the low nibble of each octet first; F fillers are left out.
+void put_digits(std::span<const std::uint8_t> octets, std::uint32_t semi_octets, velmora_address &address) {
+    char *out = address.text;
+    if (address.ton == kInternational)
+        *out++ = '+';
+    for (std::uint32_t i = 0; i < semi_octets; ++i) {
+        const std::uint8_t nibble = i % 2 == 0 ? octets[i / 2] & 0x0F : octets[i / 2] >> 4;
+        if (nibble != kFiller)
+            *out++ = kSemiOctetDigits[nibble];
+    }
+    *out = '\0';
+}
+
+// An alphanumeric address: as many septets as the semi-octets hold, in the default alphabet.
+void put_name(std::span<const std::uint8_t> octets, std::uint32_t semi_octets, velmora_address &address) {
+    const std::uint32_t septets = semi_octets * 4 / 7;
+    std::array<unsigned char, 16> codes{};
+    decode7(octets.data(), septets, codes.data(), codes.size(), 0);
+    const std::size_t length = gsm7_to_utf8({codes.data(), septets}, {}, address.text);
+    address.text[length] = '\0';
+}
+
+}  // namespace
+
+bool read_tp_address(Cursor &cursor, const char *field, velmora_address &address) {
+    const std::size_t at = cursor.offset();
+    std::uint8_t semi_octets, type;
+    if (!cursor.octet(field, semi_octets))
+        return false;
+    if (semi_octets > kMaxAddressDigits)
+        return cursor.invalid(field, at);
+    address.length = semi_octets;
+    std::span<const std::uint8_t> octets;
+    if (!cursor.octet(field, type) || !cursor.take((semi_octets + 1u) / 2, field, octets))
+        return false;
+    set_type(address, type);
+    if (address.ton == kAlphanumeric)
+        put_name(octets, semi_octets, address);
+    else
+        put_digits(octets, semi_octets, address);
+    return true;
+}
+
+bool read_smsc_address(Cursor &cursor, velmora_message &message) {
+    static constexpr const char *kField = "SMSC address";
+    const std::size_t at = cursor.offset();
+    std::uint8_t length, type;
+    if (!cursor.octet(kField, length))
+        return false;
+    if (length == 0)
+        return true;
+    if (length > kMaxSmscOctets)
+        return cursor.invalid(kField, at);
+    std::span<const std::uint8_t> octets;
+    if (!cursor.octet(kField, type) || !cursor.take(length - 1u, kField, octets))
+        return false;
+    message.smsc.length = length;
+    set_type(message.smsc, type);
+    put_digits(octets, 2 * octets.size(), message.smsc);
+    message.present |= VELMORA_HAS_SMSC;
+    return true;
+}
+
+bool read_cdma_address(Cursor &cursor, const char *field, velmora_address &address) {
+    const std::size_t at = cursor.offset();
+    std::uint8_t length, type;
+    if (!cursor.octet(field, length))
+        return false;
+    if (length == 0 || length - 1u > kMaxCdmaDigitOctets)
+        return cursor.invalid(field, at);
+    std::span<const std::uint8_t> octets;
+    if (!cursor.octet(field, type) || !cursor.take(length - 1u, field, octets))
+        return false;
+    address.length = length;
+    set_type(address, type);
+    put_digits(octets, 2 * octets.size(), address);
+    return true;
+}
+
+}  // namespace velmora::sms

@@ -1,0 +1,74 @@
+// The compact 3GPP2 deliver layout, read as sms_decode_3gpp2_pdu reads it.
+#include "sms/decoders.h"
+#include "sms/fields.h"
+#include "sms/user_data.h"
+
+namespace velmora::sms {
+namespace {
+
+constexpr std::uint16_t kWirelessMessaging = 4098;
+constexpr std::uint16_t kWirelessEnhancedMessaging = 4101;  // user data behind a header
+constexpr std::uint32_t kMaxLength = 255;
+
+// The message encodings with a known reading: 7-bit ASCII, IA5 and GSM 7-bit as GSM
+// septets, octets, Latin-1, UCS-2 (TP-UDL in characters).
+bool layout_of(std::uint8_t encoding, velmora_message &m, UserDataLayout &layout) {
+    layout = {LengthUnit::Octets, Content::Octets, kMaxLength, "user data length", "user data header", "user data"};
+    switch (encoding) {
+    case 2: case 3: case 9:
+        layout.unit = LengthUnit::Septets, layout.content = Content::Gsm7Text;
+        m.alphabet = VELMORA_ALPHABET_GSM7;
+        return true;
+    case 0:
+        m.alphabet = VELMORA_ALPHABET_8BIT;
+        return true;
+    case 8:
+        layout.content = Content::Latin1Text;
+        m.alphabet = VELMORA_ALPHABET_8BIT;
+        return true;
+    case 4:
+        layout.unit = LengthUnit::Ucs2Characters, layout.content = Content::Ucs2Text;
+        m.alphabet = VELMORA_ALPHABET_UCS2;
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+bool decode_cdma(Cursor &cursor, velmora_message &m) {
+    m.format = VELMORA_FORMAT_CDMA;
+    m.type = VELMORA_DELIVER;
+    if (!read_cdma_address(cursor, "address", m.originator))
+        return false;
+    m.present |= VELMORA_HAS_ORIGINATOR;
+    if (!read_cdma_time(cursor, "time stamp", m.timestamp))
+        return false;
+    m.present |= VELMORA_HAS_TIMESTAMP;
+    std::span<const std::uint8_t> teleservice;
+    if (!cursor.take(2, "teleservice", teleservice))
+        return false;
+    m.teleservice = static_cast<std::uint16_t>(teleservice[0] << 8 | teleservice[1]);
+    m.present |= VELMORA_HAS_TELESERVICE;
+    // Other teleservices carry a layout of their own, left unread.
+    if (m.teleservice != kWirelessMessaging && m.teleservice != kWirelessEnhancedMessaging)
+        return true;
+
+    std::uint8_t encoding;
+    if (!cursor.octet("priority", m.priority))
+        return false;
+    const std::size_t encoding_at = cursor.offset();
+    if (!cursor.octet("encoding", encoding))
+        return false;
+    m.dcs = encoding;
+    m.present |= VELMORA_HAS_DCS;
+    UserDataLayout layout;
+    const bool known = layout_of(encoding, m, layout);
+    // Without user data the encoding is not needed.
+    if (!known && cursor.peek().value_or(0) != 0)
+        return cursor.invalid("encoding", encoding_at);
+    return read_user_data(cursor, layout, m.teleservice == kWirelessEnhancedMessaging, m) && cursor.finish();
+}
+
+}  // namespace velmora::sms

@@ -1,0 +1,81 @@
+// Reading a PDU's octets field by field, with the first failure kept as a status, the
+// octet offset and the name of the field.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "velmora/sms.h"
+
+namespace velmora::sms {
+
+class Cursor {
+public:
+    // `octets` are the PDU's octets that could be read. When the input went on with
+    // something that is not hex, `input_end` is VELMORA_E_NOT_HEX and a read that needs
+    // more octets fails with it, at the offset of the first octet that could not be read.
+    Cursor(std::span<const std::uint8_t> octets, velmora_error &error,
+           velmora_status input_end = VELMORA_E_ENDS_EARLY)
+        : octets_(octets), error_(error), input_end_(input_end) {}
+
+    std::size_t offset() const { return at_; }
+    std::size_t left() const { return octets_.size() - at_; }
+
+    bool octet(const char *field, std::uint8_t &value) {
+        if (!need(1, field))
+            return false;
+        value = octets_[at_++];
+        return true;
+    }
+
+    // The next octet without moving on; nullopt at the end.
+    std::optional<std::uint8_t> peek() const {
+        return left() != 0 ? std::optional<std::uint8_t>(octets_[at_]) : std::nullopt;
+    }
+
+    // The next `count` octets of one field.
+    bool take(std::size_t count, const char *field, std::span<const std::uint8_t> &span) {
+        if (!need(count, field))
+            return false;
+        span = octets_.subspan(at_, count);
+        at_ += count;
+        return true;
+    }
+
+    // Records a failure at `offset` (first failure wins) and returns false.
+    bool fail(velmora_status status, const char *field, std::size_t offset) {
+        if (error_.status == VELMORA_OK) {
+            error_.status = status;
+            error_.field = field;
+            error_.offset = static_cast<std::uint32_t>(offset);
+        }
+        return false;
+    }
+    bool invalid(const char *field, std::size_t offset) { return fail(VELMORA_E_INVALID_FIELD, field, offset); }
+
+    // Nothing may follow the last field.
+    bool finish() {
+        if (left() != 0)
+            return fail(VELMORA_E_TRAILING_DATA, "end of PDU", at_);
+        if (input_end_ != VELMORA_E_ENDS_EARLY)
+            return fail(input_end_, "end of PDU", at_);
+        return true;
+    }
+
+private:
+    bool need(std::size_t count, const char *field) {
+        if (left() >= count)
+            return true;
+        return input_end_ == VELMORA_E_ENDS_EARLY ? fail(VELMORA_E_ENDS_EARLY, field, at_)
+                                                  : fail(input_end_, field, octets_.size());
+    }
+
+    std::span<const std::uint8_t> octets_;
+    velmora_error &error_;
+    velmora_status input_end_;
+    std::size_t at_ = 0;
+};
+
+}  // namespace velmora::sms

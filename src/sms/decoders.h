@@ -1,0 +1,17 @@
+// The two layouts a PDU can have, read into a cleared record.
+#pragma once
+
+#include "sms/cursor.h"
+#include "velmora/sms.h"
+
+namespace velmora::sms {
+
+// 3GPP TS 23.040 SMS-DELIVER, SMS-SUBMIT and SMS-STATUS-REPORT, after the service-centre
+// address unless `flags` has VELMORA_NO_SMSC.
+bool decode_gsm(Cursor &cursor, unsigned flags, velmora_message &message);
+
+// The compact 3GPP2 deliver layout: sender, time stamp, teleservice, priority, encoding
+// and user data, with a user data header under teleservice 4101.
+bool decode_cdma(Cursor &cursor, velmora_message &message);
+
+}  // namespace velmora::sms

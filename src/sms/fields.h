@@ -1,0 +1,52 @@
+// The TPDU fields that the decoders read: addresses, time stamps, the data coding
+// scheme, the validity period and the status of a delivery report.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "sms/cursor.h"
+#include "velmora/sms.h"
+
+namespace velmora::sms {
+
+// TP-OA, TP-DA, TP-RA: length in semi-octets, type of address, then swapped semi-octets,
+// or GSM 7-bit septets for an alphanumeric address (type of number 101).
+bool read_tp_address(Cursor &cursor, const char *field, velmora_address &address);
+// The service-centre address: length in octets, type included; 0 means none.
+bool read_smsc_address(Cursor &cursor, velmora_message &message);
+// The 3GPP2 sender: length in octets, type included and at least 1.
+bool read_cdma_address(Cursor &cursor, const char *field, velmora_address &address);
+
+// TP-SCTS, TP-DT, absolute TP-VP: seven octets of swapped semi-octets, the last the time
+// zone in quarter hours with its sign in bit 3.
+bool read_gsm_time(Cursor &cursor, const char *field, velmora_time &time);
+// The same from seven octets already taken at offset `at`.
+bool read_gsm_time(std::span<const std::uint8_t> octets, Cursor &cursor, std::size_t at, const char *field,
+                   velmora_time &time);
+// The 3GPP2 time stamp: six octets YY MM DD hh mm ss, two digits each in plain order.
+bool read_cdma_time(Cursor &cursor, const char *field, velmora_time &time);
+
+// TP-DCS per 3GPP TS 23.038 section 4, into dcs, alphabet, message_class, compressed,
+// auto_delete and dcs_waiting.
+void apply_data_coding(std::uint8_t dcs, velmora_message &message);
+
+// TP-VP in the form TP-VPF gives (0 none, 1 enhanced, 2 relative, 3 absolute).
+bool read_validity(Cursor &cursor, std::uint32_t format, velmora_message &message);
+// Minutes of a relative TP-VP octet (TS 23.040 9.2.3.12.1).
+constexpr std::uint32_t relative_validity_minutes(std::uint8_t vp) {
+    if (vp <= 143)
+        return (vp + 1u) * 5;
+    if (vp <= 167)
+        return 12 * 60 + (vp - 143u) * 30;
+    if (vp <= 196)
+        return (vp - 166u) * 24 * 60;
+    return (vp - 192u) * 7 * 24 * 60;
+}
+
+// TP-ST's category: bits 6-5, or RESERVED when bit 7 is set.
+constexpr std::uint8_t delivery_category(std::uint8_t status) {
+    return static_cast<std::uint8_t>(status & 0x80 ? VELMORA_DELIVERY_RESERVED : status >> 5 & 0x03);
+}
+
+}  // namespace velmora::sms

@@ -1,0 +1,62 @@
+#include "sms/fields.h"
+
+namespace velmora::sms {
+namespace {
+
+// 00-89 are 2000-2089, 90-99 are 1990-1999.
+constexpr std::uint16_t four_digit_year(std::uint32_t yy) { return static_cast<std::uint16_t>(yy < 90 ? 2000 + yy : 1900 + yy); }
+
+bool decimal(std::uint32_t tens, std::uint32_t units, std::uint32_t &value) {
+    value = tens * 10 + units;
+    return tens <= 9 && units <= 9;
+}
+
+}  // namespace
+
+bool read_gsm_time(Cursor &cursor, const char *field, velmora_time &time) {
+    const std::size_t at = cursor.offset();
+    std::span<const std::uint8_t> octets;
+    return cursor.take(7, field, octets) && read_gsm_time(octets, cursor, at, field, time);
+}
+
+bool read_gsm_time(std::span<const std::uint8_t> octets, Cursor &cursor, std::size_t at, const char *field,
+                   velmora_time &time) {
+    // Each octet holds its first digit in the low nibble.
+    std::uint32_t v[6];
+    for (int i = 0; i < 6; ++i)
+        if (!decimal(octets[i] & 0x0F, octets[i] >> 4, v[i]))
+            return cursor.invalid(field, at + i);
+    const std::uint8_t zone = octets[6];
+    std::uint32_t quarters;
+    if (!decimal(zone & 0x07, zone >> 4, quarters))
+        return cursor.invalid(field, at + 6);
+    time.year = four_digit_year(v[0]);
+    time.month = static_cast<std::uint8_t>(v[1]);
+    time.day = static_cast<std::uint8_t>(v[2]);
+    time.hour = static_cast<std::uint8_t>(v[3]);
+    time.minute = static_cast<std::uint8_t>(v[4]);
+    time.second = static_cast<std::uint8_t>(v[5]);
+    time.has_utc_offset = 1;
+    time.utc_offset = static_cast<std::int16_t>((zone & 0x08 ? -15 : 15) * static_cast<int>(quarters));
+    return true;
+}
+
+bool read_cdma_time(Cursor &cursor, const char *field, velmora_time &time) {
+    const std::size_t at = cursor.offset();
+    std::span<const std::uint8_t> octets;
+    if (!cursor.take(6, field, octets))
+        return false;
+    std::uint32_t v[6];
+    for (int i = 0; i < 6; ++i)
+        if (!decimal(octets[i] >> 4, octets[i] & 0x0F, v[i]))
+            return cursor.invalid(field, at + i);
+    time.year = four_digit_year(v[0]);
+    time.month = static_cast<std::uint8_t>(v[1]);
+    time.day = static_cast<std::uint8_t>(v[2]);
+    time.hour = static_cast<std::uint8_t>(v[3]);
+    time.minute = static_cast<std::uint8_t>(v[4]);
+    time.second = static_cast<std::uint8_t>(v[5]);
+    return true;
+}
+
+}  // namespace velmora::sms

@@ -1,0 +1,72 @@
+// TP-VP of an SMS-SUBMIT (3GPP TS 23.040 9.2.3.12).
+#include <algorithm>
+
+#include "sms/fields.h"
+
+namespace velmora::sms {
+namespace {
+
+constexpr const char *kField = "TP-VP";
+constexpr std::uint8_t kExtensionBit = 0x80;
+constexpr std::uint8_t kSingleShotBit = 0x40;
+
+// Enhanced format: functionality octets (bit 7 announcing another), then the period in
+// the form bits 2-0 of the first give. Reserved forms are kept as read, without a period.
+bool read_enhanced(std::span<const std::uint8_t> vp, Cursor &cursor, std::size_t at, velmora_message &message) {
+    message.validity_single_shot = (vp[0] & kSingleShotBit) != 0;
+    std::size_t period = 1;
+    while (period < vp.size() && (vp[period - 1] & kExtensionBit) != 0)
+        ++period;
+    const auto rest = vp.subspan(period);
+    const std::uint8_t form = vp[0] & 0x07;
+    static constexpr std::size_t kPeriodOctets[8] = {0, 1, 1, 3, 0, 0, 0, 0};
+    if (rest.size() < kPeriodOctets[form])
+        return cursor.invalid(kField, at);
+    switch (form) {
+    case 1:  // as the relative format
+        message.validity_seconds = 60 * relative_validity_minutes(rest[0]);
+        break;
+    case 2:  // seconds, 0-255
+        message.validity_seconds = rest[0];
+        break;
+    case 3: {  // hh mm ss as swapped semi-octets
+        std::uint32_t seconds = 0;
+        for (std::size_t i = 0; i < 3; ++i) {
+            const std::uint32_t tens = rest[i] & 0x0F, units = rest[i] >> 4;
+            if (tens > 9 || units > 9)
+                return cursor.invalid(kField, at + period + i);
+            seconds = seconds * 60 + tens * 10 + units;
+        }
+        message.validity_seconds = seconds;
+        break;
+    }
+    default:
+        break;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool read_validity(Cursor &cursor, std::uint32_t format, velmora_message &message) {
+    message.validity_format = static_cast<std::uint8_t>(format);
+    if (format == VELMORA_VALIDITY_NONE)
+        return true;
+    const std::size_t at = cursor.offset();
+    std::span<const std::uint8_t> vp;
+    if (!cursor.take(format == VELMORA_VALIDITY_RELATIVE ? 1 : 7, kField, vp))
+        return false;
+    message.present |= VELMORA_HAS_VALIDITY;
+    std::copy(vp.begin(), vp.end(), message.validity_raw);
+    switch (format) {
+    case VELMORA_VALIDITY_RELATIVE:
+        message.validity_seconds = 60 * relative_validity_minutes(vp[0]);
+        return true;
+    case VELMORA_VALIDITY_ABSOLUTE:
+        return read_gsm_time(vp, cursor, at, kField, message.validity_until);
+    default:
+        return read_enhanced(vp, cursor, at, message);
+    }
+}
+
+}  // namespace velmora::sms
