@@ -10,7 +10,6 @@ namespace {
 
 constexpr char32_t kEuro = 0x20AC;
 constexpr unsigned char kEuroByte = 0x80;
-constexpr char32_t kReplacement = 0xFFFD;
 constexpr std::uint32_t kCodeBufferSize = 918;  // the least capacity encode_ascii_to_gsm0338 takes
 constexpr std::uint32_t kTextBufferSize = 161;  // the least capacity decode_gsm0338_to_ascii takes
 
@@ -142,35 +141,6 @@ std::optional<std::uint32_t> gsm_code_count(std::string_view text8, std::optiona
     return total;
 }
 
-std::string text8_to_utf8(std::string_view text8) {
-    std::string out;
-    out.reserve(text8.size() + text8.size() / 2);
-    for (const char c : text8)
-        append_utf8(out, text8_code_point(static_cast<unsigned char>(c)));
-    return out;
-}
-
-std::string ucs2_to_utf8(std::string_view octets) {
-    std::string out;
-    const std::size_t units = octets.size() / 2;
-    auto unit = [&](std::size_t i) -> char32_t {
-        return static_cast<char32_t>(static_cast<unsigned char>(octets[2 * i]) << 8 |
-                                     static_cast<unsigned char>(octets[2 * i + 1]));
-    };
-    for (std::size_t i = 0; i < units; ++i) {
-        const char32_t u = unit(i);
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
-            append_utf8(out, 0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
-            ++i;
-        } else if (u >= 0xD800 && u <= 0xDFFF) {
-            append_utf8(out, kReplacement);
-        } else {
-            append_utf8(out, u);
-        }
-    }
-    return out;
-}
-
 std::string to_hex(std::string_view octets) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string out;
@@ -181,17 +151,6 @@ std::string to_hex(std::string_view octets) {
         out += kDigits[byte & 0x0F];
     }
     return out;
-}
-
-std::string payload_as_text(Payload payload, std::string_view data) {
-    switch (payload) {
-    case Payload::text8: return text8_to_utf8(data);
-    case Payload::ucs2: return ucs2_to_utf8(data);
-    case Payload::octets: return to_hex(data);
-    case Payload::utf8: return std::string(data);
-    case Payload::none: break;
-    }
-    return {};
 }
 
 }  // namespace velmora::cli

@@ -1,4 +1,4 @@
-// Text crossing the terminal: UTF-8 outside, the library's 8-bit text and UCS-2 inside.
+// Text crossing the terminal: UTF-8 outside, the library's 8-bit text inside.
 #pragma once
 
 #include <cstdint>
@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "message.h"
 
 namespace velmora::cli {
 
@@ -24,16 +23,7 @@ std::string utf8_to_text8(std::string_view utf8, std::optional<TextError> &error
 // codes. Returns nullopt and names the first offending character otherwise.
 std::optional<std::uint32_t> gsm_code_count(std::string_view text8, std::optional<TextError> &error);
 
-std::string text8_to_utf8(std::string_view text8);
-
-// UTF-16 code units, high octet first, to UTF-8; surrogate pairs are joined and a lone
-// surrogate becomes U+FFFD. A trailing odd octet is ignored.
-std::string ucs2_to_utf8(std::string_view octets);
-
 std::string to_hex(std::string_view octets);
-
-// User data as UTF-8 text, 8-bit data as hex.
-std::string payload_as_text(Payload payload, std::string_view data);
 
 // "'é' (U+00E9)", or just "U+0007" for a control character.
 std::string describe_code_point(char32_t cp);

@@ -1,4 +1,4 @@
-// velmora: SMS PDUs from the command line, on top of libvelmora's C API.
+// velmora: SMS PDUs from the command line, on top of the libraries' C APIs.
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -7,11 +7,9 @@
 #include <string>
 
 #include "charset.h"
-#include "concat.h"
-#include "decode.h"
+#include "decode_command.h"
 #include "input.h"
 #include "options.h"
-#include "output.h"
 #include "velmora.h"
 
 namespace velmora::cli {
@@ -106,65 +104,6 @@ int run_encode(const EncodeOptions &o) {
         std::printf("%s\n", pdu.c_str());
     }
     return 0;
-}
-
-class DecodeRun {
-public:
-    explicit DecodeRun(const DecodeOptions &o) : options_(o), printer_(stdout, o.json) {}
-
-    void pdu(std::string_view hex, const std::string &source) {
-        DecodeResult result = decode_pdu(hex, options_.cdma, options_.debug);
-        if (!result.message) {
-            fail(source, result.error);
-            return;
-        }
-        result.message->source = source;
-        printer_.print(*result.message);
-        if (auto joined = joiner_.add(*result.message))
-            printer_.print(*joined);
-    }
-    void fail(const std::string &source, const std::string &error) {
-        std::fflush(stdout);
-        report(source + ": " + error);
-        failed_ = true;
-    }
-    int finish() {
-        for (const auto &joined : joiner_.finish())
-            printer_.print(joined);
-        return failed_ ? 1 : 0;
-    }
-
-private:
-    const DecodeOptions &options_;
-    Printer printer_;
-    Joiner joiner_;
-    bool failed_ = false;
-};
-
-int run_decode(const DecodeOptions &o) {
-    DecodeRun run(o);
-    if (!o.pdus.empty()) {
-        for (std::size_t i = 0; i < o.pdus.size(); ++i)
-            run.pdu(trim(o.pdus[i]), "argument " + std::to_string(i + 1));
-        return run.finish();
-    }
-    LineReader lines(stdin, kMaxPduChars + 64);
-    std::string text;
-    bool overlong = false;
-    while (lines.next(text, overlong)) {
-        const std::string source = "line " + std::to_string(lines.number());
-        if (overlong) {
-            run.fail(source, "more than " + std::to_string(kMaxPduChars) + " characters, longer than any SMS");
-            continue;
-        }
-        const std::string_view pdu = trim(text);
-        if (pdu.empty() || is_modem_chatter(pdu))
-            continue;
-        run.pdu(pdu, source);
-    }
-    if (std::ferror(stdin))
-        run.fail("standard input", std::strerror(errno));
-    return run.finish();
 }
 
 }  // namespace

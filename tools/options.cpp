@@ -8,7 +8,7 @@ namespace velmora::cli {
 const char kUsage[] =
     "Usage: velmora encode [--cdma] --to NUMBER [--to-type TYPE] [--from NUMBER [--from-type TYPE]]\n"
     "                      [--reference N] [--at] [--debug] [--] [TEXT...]\n"
-    "       velmora decode [--cdma] [--json] [--debug] [PDU...]\n"
+    "       velmora decode [--cdma | --no-smsc] [--json] [PDU...]\n"
     "       velmora --help | --version\n"
     "\n"
     "encode  Encodes TEXT (the words joined by blanks; standard input without its final line\n"
@@ -22,14 +22,16 @@ const char kUsage[] =
     "  --reference N     reference number (1-254) of a concatenated message (default random)\n"
     "  --at              precede each GSM PDU with the AT+CMGS=<TPDU octets> line a modem needs\n"
     "\n"
-    "decode  Decodes received PDUs (SMS-DELIVER, or 3GPP2 with --cdma) given as arguments or\n"
-    "        one per line on standard input (blank lines and modem responses such as +CMGL:\n"
-    "        and OK are skipped). Parts of a concatenated message are also shown joined.\n"
+    "decode  Decodes PDUs (SMS-DELIVER, SMS-SUBMIT, SMS-STATUS-REPORT, or 3GPP2 with --cdma)\n"
+    "        given as arguments or one per line on standard input: bare PDU lines, or modem\n"
+    "        output where +CMGL:, +CMGR:, +CMT: and +CDS: lines lead their PDU (other lines\n"
+    "        are skipped). Parts of a concatenated message are also shown joined.\n"
     "  --json            one JSON object per message per line\n"
+    "  --no-smsc         the PDUs start without the service-centre address\n"
     "  --cdma            3GPP2 PDUs instead of GSM\n"
     "\n"
     "Text is UTF-8 on the terminal. Characters outside the GSM 7-bit alphabet are refused.\n"
-    "  --debug           the library's trace lines on standard output\n"
+    "  --debug           (encode) the library's trace lines on standard output\n"
     "Exit status: 0 success, 1 some input could not be encoded or decoded, 2 usage error.\n";
 
 namespace {
@@ -137,13 +139,15 @@ void parse_decode(ArgumentCursor &args, DecodeOptions &o) {
             options_ended = true;
         else if (arg == "--cdma")
             o.cdma = true;
+        else if (arg == "--no-smsc")
+            o.no_smsc = true;
         else if (arg == "--json")
             o.json = true;
-        else if (arg == "--debug")
-            o.debug = 1;
         else
             throw UsageError("decode: unknown option '" + arg + "'");
     }
+    if (o.cdma && o.no_smsc)
+        throw UsageError("decode: --no-smsc applies to GSM PDUs; 3GPP2 PDUs have no service-centre address");
 }
 
 }  // namespace

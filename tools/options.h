@@ -31,8 +31,8 @@ struct EncodeOptions {
 
 struct DecodeOptions {
     bool cdma = false;
+    bool no_smsc = false;
     bool json = false;
-    int debug = 0;
     std::vector<std::string> pdus;  // empty: read standard input
 };
 

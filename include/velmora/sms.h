@@ -354,6 +354,72 @@ VELMORA_SMS_API velmora_status velmora_count(const char *text, size_t length,
                                              const velmora_submit_options *options,
                                              velmora_count_result *result, velmora_error *error);
 
+/* ---- Reassembly ---------------------------------------------------------------- */
+
+/* The parts of concatenated messages, kept in slots the caller owns until every part of
+ * a message is in. Parts belong together when format, type, originator, recipient,
+ * reference, reference width and part count agree. */
+typedef struct velmora_slot {
+    velmora_message message;
+    uint64_t time;     /* as given with the part: an arrival number, seconds, ... */
+    uint8_t used;
+} velmora_slot;
+
+typedef struct velmora_reassembly {
+    velmora_slot *slots;
+    uint32_t capacity;
+} velmora_reassembly;
+
+/* One message being put together, as it stands. */
+typedef struct velmora_group {
+    uint32_t first_slot;     /* the lowest part held: its fields stand for the message */
+    uint8_t parts;           /* parts in all */
+    uint8_t present;         /* parts held */
+    uint8_t reference_bits;
+    uint16_t reference;
+    uint64_t first_time;     /* the earliest time among the parts held */
+    uint8_t have[32];        /* part n is held when bit n % 8 of have[n / 8] is set */
+} velmora_group;
+
+#define VELMORA_GROUP_HAS(group, part) (((group)->have[(part) / 8] >> ((part) % 8)) & 1u)
+
+typedef enum velmora_add_result {
+    VELMORA_ADD_SINGLE = 0,     /* not a part of a concatenated message: nothing stored */
+    VELMORA_ADD_STORED = 1,     /* stored; parts are still missing */
+    VELMORA_ADD_COMPLETE = 2,   /* stored; every part is in */
+    VELMORA_ADD_DUPLICATE = 3,  /* that part is held already: ignored */
+    VELMORA_ADD_FULL = 4        /* no free slot: release a group first */
+} velmora_add_result;
+
+VELMORA_SMS_API void velmora_reassembly_init(velmora_reassembly *reassembly, velmora_slot *slots,
+                                             uint32_t capacity);
+
+/* Copies a decoded part in; *group (may be NULL) describes its message afterwards. */
+VELMORA_SMS_API velmora_add_result velmora_reassembly_add(velmora_reassembly *reassembly,
+                                                          const velmora_message *part, uint64_t time,
+                                                          velmora_group *group);
+
+/* The messages held, earliest first_time first, into groups[0 .. capacity); returns how
+ * many there are. */
+VELMORA_SMS_API size_t velmora_reassembly_groups(const velmora_reassembly *reassembly, velmora_group *groups,
+                                                 size_t capacity);
+
+/* The slot holding part `part` (1-based) of a message, or -1. */
+VELMORA_SMS_API int32_t velmora_reassembly_slot(const velmora_reassembly *reassembly, const velmora_group *group,
+                                                uint32_t part);
+
+/* The text (UTF-8) or the data of the parts held, in part order: UCS-2 parts are joined
+ * before they become UTF-8, so that a character cut between two parts comes out whole.
+ * Writes at most `capacity` bytes (text: NUL-terminated when there is room); returns the
+ * length of the whole. */
+VELMORA_SMS_API size_t velmora_reassembly_text(const velmora_reassembly *reassembly, const velmora_group *group,
+                                               char *text, size_t capacity);
+VELMORA_SMS_API size_t velmora_reassembly_data(const velmora_reassembly *reassembly, const velmora_group *group,
+                                               uint8_t *data, size_t capacity);
+
+/* Frees the slots of a message. */
+VELMORA_SMS_API void velmora_reassembly_release(velmora_reassembly *reassembly, const velmora_group *group);
+
 #ifdef __cplusplus
 }
 #endif

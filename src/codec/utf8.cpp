@@ -32,26 +32,4 @@ std::size_t next_utf8(std::string_view text, std::size_t at, char32_t &cp) {
     return length;
 }
 
-std::size_t utf16be_to_utf8(std::span<const std::uint8_t> octets, char *out) {
-    std::size_t written = 0;
-    std::size_t i = 0;
-    const auto unit = [&](std::size_t at) { return static_cast<char32_t>(octets[at] << 8 | octets[at + 1]); };
-    for (; i + 2 <= octets.size(); i += 2) {
-        char32_t cp = unit(i);
-        if (cp >= 0xD800 && cp <= 0xDFFF) {
-            const bool pair = cp <= 0xDBFF && i + 4 <= octets.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) <= 0xDFFF;
-            if (pair) {
-                cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
-                i += 2;
-            } else {
-                cp = kReplacementCharacter;
-            }
-        }
-        written += put_utf8(cp, out + written);
-    }
-    if (i < octets.size())
-        written += put_utf8(kReplacementCharacter, out + written);
-    return written;
-}
-
 }  // namespace velmora

@@ -1,0 +1,11 @@
+// velmora decode: PDUs from the arguments or standard input, printed one by one and
+// put together into their concatenated messages.
+#pragma once
+
+#include "options.h"
+
+namespace velmora::cli {
+
+int run_decode(const DecodeOptions &options);
+
+}  // namespace velmora::cli
