@@ -23,9 +23,14 @@ bool valid_flags(unsigned flags) {
     return (flags & ~kKnownFlags) == 0 && !both_directions;
 }
 
+void clear(velmora_message *message) {
+    if (message == nullptr)
+        return;
+    std::memset(message, 0, sizeof *message);
+    message->message_class = -1;
+}
+
 velmora_status decode(Cursor &cursor, unsigned flags, velmora_message &message, velmora_error &error) {
-    std::memset(&message, 0, sizeof message);
-    message.message_class = -1;
     if (flags & VELMORA_CDMA)
         decode_cdma(cursor, message);
     else
@@ -47,6 +52,7 @@ extern "C" velmora_status velmora_decode(const std::uint8_t *pdu, std::size_t le
                                          velmora_message *message, velmora_error *error) {
     velmora_error local;
     velmora_error &e = reset(error, local);
+    clear(message);
     if (message == nullptr || (pdu == nullptr && length != 0) || !valid_flags(flags))
         return argument_error(e);
     Cursor cursor({pdu, length}, e);
@@ -57,6 +63,7 @@ extern "C" velmora_status velmora_decode_hex(const char *hex, std::size_t length
                                              velmora_message *message, velmora_error *error) {
     velmora_error local;
     velmora_error &e = reset(error, local);
+    clear(message);
     if (message == nullptr || (hex == nullptr && length != 0) || !valid_flags(flags))
         return argument_error(e);
     // The octets up to the first character that is not a hex digit, or a last lone digit;
