@@ -28,6 +28,7 @@ extern "C" {
 #include "codec/septets.h"
 #include "corpus.h"
 #include "velmora.h"
+#include "velmora/sms.h"
 
 namespace {
 
@@ -213,6 +214,46 @@ Workload decode_deliver(std::size_t length) {
             length == 160 ? 250.0 : 0.0};
 }
 
+// libvelmora-sms: the PDU into a velmora_message, text as UTF-8; Gammu decodes the same PDU
+// and turns its text into UTF-8 too.
+Workload sms_decode(const std::string &name, const std::string &pdu, const std::string &utf8) {
+    auto message = std::make_shared<velmora_message>();
+    auto gammu = std::make_shared<GammuDeliver>();
+    auto gammu_utf8 = std::make_shared<std::vector<char>>(4 * GSM_MAX_SMS_LENGTH + 1);
+    // EncodeUTF8 tells whether it met anything beyond ASCII, not whether it worked.
+    const auto gammu_decode = [gammu, gammu_utf8, pdu] {
+        const bool decoded = gammu->decode(pdu);
+        EncodeUTF8(gammu_utf8->data(), gammu->sms.Text);
+        return decoded;
+    };
+
+    const bool ours = velmora_decode_hex(pdu.data(), pdu.size(), 0, message.get(), nullptr) == VELMORA_OK;
+    check(ours && gammu_decode() && std::string(message->text, message->text_length) == utf8 &&
+              std::string(gammu_utf8->data()) == utf8,
+          name);
+
+    return {name, "Gammu",
+            batch([message, pdu] {
+                benchmark::DoNotOptimize(velmora_decode_hex(pdu.data(), pdu.size(), 0, message.get(), nullptr));
+            }),
+            batch([gammu_decode] { benchmark::DoNotOptimize(gammu_decode()); }), 20.0, 0.0};
+}
+
+// 70 Cyrillic letters and blanks as UTF-8 and as UCS-2 octets.
+std::string utf8_of_ucs2(const std::string &octets) {
+    std::string out;
+    for (std::size_t i = 0; i + 1 < octets.size(); i += 2) {
+        const unsigned cp = static_cast<unsigned char>(octets[i]) << 8 | static_cast<unsigned char>(octets[i + 1]);
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else {
+            out += static_cast<char>(0xC0 | cp >> 6);
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+    return out;
+}
+
 Workload pack(std::uint32_t count, std::uint32_t fill) {
     // Every buffer is owned by the batches that use it, which outlive this function.
     auto codes = std::make_shared<const std::string>(corpus::gsm_codes(corpus::text(count)));
@@ -306,9 +347,18 @@ int main(int argc, char **argv) {
         }
     }
 
+    const std::string cyrillic = corpus::ucs2_octets(70);
     std::vector<Workload> workloads = {
-        encode_submit(160), decode_deliver(160), encode_submit(5), decode_deliver(5),
-        pack(160, 0),       pack(153, 1),        unpack_to_text(160), text_to_packed(160),
+        encode_submit(160),
+        decode_deliver(160),
+        sms_decode("velmora_decode 160 chars 7-bit", corpus::deliver_7bit(corpus::text(160)), corpus::text(160)),
+        sms_decode("velmora_decode 70 chars UCS-2", corpus::deliver_ucs2(cyrillic), utf8_of_ucs2(cyrillic)),
+        encode_submit(5),
+        decode_deliver(5),
+        pack(160, 0),
+        pack(153, 1),
+        unpack_to_text(160),
+        text_to_packed(160),
     };
     if (g_mismatches)
         return 1;

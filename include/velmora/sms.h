@@ -235,12 +235,6 @@ typedef struct velmora_message {
     /* TP-UDL as read: septets, octets or (3GPP2) UCS-2 characters, header included. */
     uint8_t user_data_length;
 
-    /* The user data header (UDHL octets after UDHL) and its elements, in order. */
-    uint8_t udh_length;
-    uint8_t element_count;
-    uint8_t udh[VELMORA_UDH_CAPACITY];
-    velmora_element elements[VELMORA_ELEMENT_CAPACITY];
-
     /* What the header says. A concatenation or port element whose values break the
      * rules of TS 23.040 (part 0, part above parts) is kept in elements only. */
     uint8_t reference_bits;    /* 0: not concatenated; 8 or 16 */
@@ -252,11 +246,15 @@ typedef struct velmora_message {
     uint8_t single_shift;
     velmora_waiting special;   /* element 0x01, special SMS message indication */
 
-    /* Text of a GSM 7-bit or UCS-2 message as UTF-8, NUL-terminated. */
-    uint32_t text_length;
+    /* The arrays hold their lengths' worth; decoding writes nothing past that (and the
+     * text's NUL), so the bytes beyond keep whatever they held. */
+    uint8_t udh_length;        /* the user data header: UDHL octets after UDHL */
+    uint8_t element_count;     /* its information elements, in order */
+    uint32_t text_length;      /* text of a GSM 7-bit or UCS-2 message as UTF-8, NUL-terminated */
+    uint32_t data_length;      /* the user data octets behind the header: 8-bit, UCS-2, compressed */
+    uint8_t udh[VELMORA_UDH_CAPACITY];
+    velmora_element elements[VELMORA_ELEMENT_CAPACITY];
     char text[VELMORA_TEXT_CAPACITY];
-    /* The user data octets behind the header for 8-bit, UCS-2 and compressed data. */
-    uint32_t data_length;
     uint8_t data[VELMORA_DATA_CAPACITY];
 } velmora_message;
 
@@ -273,9 +271,9 @@ typedef struct velmora_message {
 #define VELMORA_TO_NETWORK 0x08u
 
 /* Decodes one PDU of `length` octets (velmora_decode) or `length` hex characters of either
- * case (velmora_decode_hex) into *message, reading nothing past `length`. The record is
- * cleared first; on failure the fields read before the failing one stay filled. `error`
- * may be NULL. */
+ * case (velmora_decode_hex) into *message, reading nothing past `length`. The record's
+ * fields are cleared first (the arrays up to their lengths); on failure the fields read
+ * before the failing one stay filled. `error` may be NULL. */
 VELMORA_SMS_API velmora_status velmora_decode(const uint8_t *pdu, size_t length, unsigned flags,
                                               velmora_message *message, velmora_error *error);
 VELMORA_SMS_API velmora_status velmora_decode_hex(const char *hex, size_t length, unsigned flags,

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "codec/cpu.h"
+
 namespace velmora {
 
 inline constexpr char hexchar[] = "0123456789ABCDEF";
@@ -26,6 +28,8 @@ char hex2c(std::uint8_t nibble);
 // Converts the leading pairs that are two hex digits each, up to `pairs` of them;
 // returns how many it converted. Reads only the first 2 x pairs characters.
 std::uint32_t parse_digit_pairs(const char *text, std::uint32_t pairs, unsigned char *octets);
+// The same with the vector forms of `vectors` or narrower (for tests to compare).
+std::uint32_t parse_digit_pairs(const char *text, std::uint32_t pairs, unsigned char *octets, Vectors vectors);
 
 // sscanf(text, "%0<width>X", &value) itself, for a field that is not plain digits.
 std::optional<std::uint32_t> scan_hex_field_with_libc(const char *text, int width);

@@ -1,5 +1,17 @@
 #include "codec/utf8.h"
 
+#include <array>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "codec/cpu.h"
+#if defined(VELMORA_X86_DISPATCH)
+#include <immintrin.h>
+#endif
+
 namespace velmora {
 
 std::size_t next_utf8(std::string_view text, std::size_t at, char32_t &cp) {
@@ -30,6 +42,174 @@ std::size_t next_utf8(std::string_view text, std::size_t at, char32_t &cp) {
     if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
         return 0;
     return length;
+}
+
+namespace {
+
+constexpr bool surrogate(char32_t unit) { return unit - 0xD800 < 0x800; }
+constexpr bool high_surrogate(char32_t unit) { return unit - 0xD800 < 0x400; }
+constexpr bool low_surrogate(char32_t unit) { return unit - 0xDC00 < 0x400; }
+
+#if defined(__SSE2__)
+// Runs of eight units below U+0800 (16 octets) become UTF-8 eight at a time: each unit as
+// its two-byte form, lead byte first, then the second byte of every ASCII unit dropped.
+// `Compact` does the dropping: compact(pairs, mask of ASCII units, out) stores up to 16
+// bytes and returns how many count. Returns the octets consumed; stops at the first run
+// holding a unit of U+0800 or more.
+template <class Compact>
+inline std::size_t short_unit_runs(const std::uint8_t *octets, std::size_t n, char *out, std::size_t &written,
+                                   Compact compact) {
+    std::size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        const __m128i be = _mm_loadu_si128(reinterpret_cast<const __m128i *>(octets + i));
+        const __m128i units = _mm_or_si128(_mm_slli_epi16(be, 8), _mm_srli_epi16(be, 8));
+        // Signed compares: units of U+8000 and above are negative and fail the second test.
+        const __m128i ascii = _mm_and_si128(_mm_cmplt_epi16(units, _mm_set1_epi16(0x80)),
+                                            _mm_cmpgt_epi16(units, _mm_set1_epi16(-1)));
+        const __m128i short_units = _mm_and_si128(_mm_cmplt_epi16(units, _mm_set1_epi16(0x800)),
+                                                  _mm_cmpgt_epi16(units, _mm_set1_epi16(-1)));
+        if (_mm_movemask_epi8(short_units) != 0xFFFF)
+            break;
+        const auto ascii_units = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(ascii, _mm_setzero_si128())));
+        if (ascii_units == 0xFF) {
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(out + written), _mm_packus_epi16(units, units));
+            written += 8;
+            continue;
+        }
+        const __m128i lead = _mm_or_si128(
+            _mm_and_si128(ascii, units), _mm_andnot_si128(ascii, _mm_or_si128(_mm_srli_epi16(units, 6), _mm_set1_epi16(0xC0))));
+        const __m128i trail = _mm_or_si128(_mm_and_si128(units, _mm_set1_epi16(0x3F)), _mm_set1_epi16(0x80));
+        written += compact(_mm_or_si128(lead, _mm_slli_epi16(trail, 8)), ascii_units, out + written);
+    }
+    return i;
+}
+
+std::size_t short_unit_runs_sse2(const std::uint8_t *octets, std::size_t n, char *out, std::size_t &written) {
+    return short_unit_runs(octets, n, out, written, [](__m128i pairs, unsigned ascii_units, char *to) {
+        alignas(16) std::uint8_t bytes[16];
+        _mm_store_si128(reinterpret_cast<__m128i *>(bytes), pairs);
+        std::size_t kept = 0;
+        for (unsigned k = 0; k < 8; ++k) {
+            std::memcpy(to + kept, bytes + 2 * k, 2);  // a dropped byte is written over next
+            kept += 2 - (ascii_units >> k & 1);
+        }
+        return kept;
+    });
+}
+
+#if defined(VELMORA_X86_DISPATCH)
+// For each mask of ASCII units, the shuffle that keeps the bytes wanted, in order, and
+// their count.
+struct KeptBytes {
+    std::array<std::uint8_t, 16> shuffle;
+    std::size_t count;
+};
+constexpr std::array<KeptBytes, 256> kKeptBytes = [] {
+    std::array<KeptBytes, 256> table{};
+    for (unsigned mask = 0; mask < 256; ++mask) {
+        KeptBytes &kept = table[mask];
+        for (std::uint8_t k = 0; k < 8; ++k) {
+            kept.shuffle[kept.count++] = static_cast<std::uint8_t>(2 * k);
+            if (!(mask >> k & 1))
+                kept.shuffle[kept.count++] = static_cast<std::uint8_t>(2 * k + 1);
+        }
+        for (std::size_t rest = kept.count; rest < 16; ++rest)
+            kept.shuffle[rest] = 0x80;  // pshufb writes 0
+    }
+    return table;
+}();
+
+__attribute__((target("ssse3"))) std::size_t short_unit_runs_ssse3(const std::uint8_t *octets, std::size_t n,
+                                                                     char *out, std::size_t &written) {
+    return short_unit_runs(octets, n, out, written,
+                           [](__m128i pairs, unsigned ascii_units, char *to) __attribute__((target("ssse3"))) {
+                               const KeptBytes &kept = kKeptBytes[ascii_units];
+                               const __m128i shuffle =
+                                   _mm_loadu_si128(reinterpret_cast<const __m128i *>(kept.shuffle.data()));
+                               _mm_storeu_si128(reinterpret_cast<__m128i *>(to), _mm_shuffle_epi8(pairs, shuffle));
+                               return kept.count;
+                           });
+}
+
+// The same sixteen units at a time, one 128-bit half of eight after the other, then the
+// rest through the SSSE3 loop.
+__attribute__((target("avx2"))) std::size_t short_unit_runs_avx2(const std::uint8_t *octets, std::size_t n,
+                                                                   char *out, std::size_t &written) {
+    std::size_t i = 0;
+    for (; i + 32 <= n; i += 32) {
+        const __m256i be = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(octets + i));
+        const __m256i units = _mm256_or_si256(_mm256_slli_epi16(be, 8), _mm256_srli_epi16(be, 8));
+        const __m256i non_negative = _mm256_cmpgt_epi16(units, _mm256_set1_epi16(-1));
+        const __m256i ascii = _mm256_and_si256(_mm256_cmpgt_epi16(_mm256_set1_epi16(0x80), units), non_negative);
+        const __m256i short_units = _mm256_and_si256(_mm256_cmpgt_epi16(_mm256_set1_epi16(0x800), units), non_negative);
+        if (_mm256_movemask_epi8(short_units) != -1)
+            break;
+        const __m256i lead = _mm256_or_si256(
+            _mm256_and_si256(ascii, units),
+            _mm256_andnot_si256(ascii, _mm256_or_si256(_mm256_srli_epi16(units, 6), _mm256_set1_epi16(0xC0))));
+        const __m256i trail = _mm256_or_si256(_mm256_and_si256(units, _mm256_set1_epi16(0x3F)), _mm256_set1_epi16(0x80));
+        const auto masks = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_packs_epi16(ascii, _mm256_setzero_si256())));
+        const KeptBytes &low = kKeptBytes[masks & 0xFF], &high = kKeptBytes[masks >> 16 & 0xFF];
+        const __m256i shuffle =
+            _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(low.shuffle.data()))),
+                                    _mm_loadu_si128(reinterpret_cast<const __m128i *>(high.shuffle.data())), 1);
+        const __m256i kept = _mm256_shuffle_epi8(_mm256_or_si256(lead, _mm256_slli_epi16(trail, 8)), shuffle);
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + written), _mm256_castsi256_si128(kept));
+        written += low.count;
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + written), _mm256_extracti128_si256(kept, 1));
+        written += high.count;
+    }
+    return i + short_unit_runs_ssse3(octets + i, n - i, out, written);
+}
+#endif
+#endif
+
+}  // namespace
+
+std::size_t utf16be_to_utf8(std::span<const std::uint8_t> octets, char *out) {
+    return utf16be_to_utf8(octets, out, best_vectors());
+}
+
+std::size_t utf16be_to_utf8(std::span<const std::uint8_t> octets, char *out, Vectors vectors) {
+    const std::uint8_t *p = octets.data();
+    const std::size_t n = octets.size();
+    const auto unit = [p](std::size_t at) { return static_cast<char32_t>(p[at] << 8 | p[at + 1]); };
+    std::size_t written = 0;
+    std::size_t i = 0;
+#if defined(VELMORA_X86_DISPATCH)
+    if (vectors == Vectors::Avx2)
+        i = short_unit_runs_avx2(p, n, out, written);
+    else if (vectors == Vectors::Ssse3)
+        i = short_unit_runs_ssse3(p, n, out, written);
+#endif
+#if defined(__SSE2__)
+    if (vectors == Vectors::Sse2)
+        i = short_unit_runs_sse2(p, n, out, written);
+#endif
+    for (; i + 2 <= n; i += 2) {
+        char32_t cp = unit(i);
+        if (surrogate(cp)) [[unlikely]] {
+            if (high_surrogate(cp) && i + 4 <= n && low_surrogate(unit(i + 2))) {
+                written += put_utf8(0x10000 + ((cp - 0xD800) << 10) + (unit(i + 2) - 0xDC00), out + written);
+                i += 2;
+                continue;
+            }
+            cp = kReplacementCharacter;
+        }
+        written += put_utf8_bmp(cp, out + written);
+    }
+    if (i < n)
+        written += put_utf8(kReplacementCharacter, out + written);
+    return written;
+}
+
+std::size_t utf16be_open_tail(std::span<const std::uint8_t> octets) {
+    const std::size_t odd = octets.size() % 2;
+    const std::size_t units = octets.size() / 2;
+    if (units == 0)
+        return odd;
+    const std::size_t last = 2 * (units - 1);
+    return high_surrogate(static_cast<char32_t>(octets[last] << 8 | octets[last + 1])) ? 2 + odd : odd;
 }
 
 }  // namespace velmora

@@ -6,6 +6,8 @@
 #include <span>
 #include <string_view>
 
+#include "codec/cpu.h"
+
 namespace velmora {
 
 inline constexpr char32_t kReplacementCharacter = 0xFFFD;
@@ -39,38 +41,26 @@ constexpr std::size_t put_utf8(char32_t cp, char *out) {
 // a sequence the text ends inside).
 std::size_t next_utf8(std::string_view text, std::size_t at, char32_t &cp);
 
-// UTF-16 code units, high octet first, read as octet(0) .. octet(count - 1), handed to
-// put(code point): surrogate pairs joined, a lone surrogate and an odd last octet each
-// given as U+FFFD.
-template <class Octet, class Put>
-void utf16be_code_points(std::size_t count, Octet &&octet, Put &&put) {
-    const auto unit = [&](std::size_t at) { return static_cast<char32_t>(octet(at) << 8 | octet(at + 1)); };
-    std::size_t i = 0;
-    for (; i + 2 <= count; i += 2) {
-        char32_t cp = unit(i);
-        if (cp >= 0xD800 && cp <= 0xDFFF) {
-            const bool pair = cp <= 0xDBFF && i + 4 <= count && unit(i + 2) >= 0xDC00 && unit(i + 2) <= 0xDFFF;
-            if (pair) {
-                cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
-                i += 2;
-            } else {
-                cp = kReplacementCharacter;
-            }
-        }
-        put(cp);
-    }
-    if (i < count)
-        put(kReplacementCharacter);
+// put_utf8 for the BMP without a branch on the length: three bytes are always stored.
+inline std::size_t put_utf8_bmp(char32_t cp, char *out) {
+    const bool one = cp < 0x80, two = cp < 0x800;
+    const auto byte = [](char32_t value) { return static_cast<char>(value); };
+    out[0] = byte(one ? cp : two ? 0xC0 | cp >> 6 : 0xE0 | cp >> 12);
+    out[1] = byte(two ? 0x80 | (cp & 0x3F) : 0x80 | (cp >> 6 & 0x3F));
+    out[2] = byte(0x80 | (cp & 0x3F));
+    return one ? 1 : two ? 2 : 3;
 }
 
-// The same from one run of octets into `out`, which holds 3 bytes per octet pair and 3
+// UTF-16 code units, high octet first, as UTF-8: surrogate pairs joined, a lone surrogate
+// and an odd last octet each shown as U+FFFD. `out` holds 3 bytes per octet pair and 3
 // for an odd octet. Returns the bytes written.
-inline std::size_t utf16be_to_utf8(std::span<const std::uint8_t> octets, char *out) {
-    std::size_t written = 0;
-    utf16be_code_points(
-        octets.size(), [&](std::size_t at) { return octets[at]; },
-        [&](char32_t cp) { written += put_utf8(cp, out + written); });
-    return written;
-}
+std::size_t utf16be_to_utf8(std::span<const std::uint8_t> octets, char *out);
+// The same with the vector forms of `vectors` or narrower (for tests to compare).
+std::size_t utf16be_to_utf8(std::span<const std::uint8_t> octets, char *out, Vectors vectors);
+
+// The octets at the end of a run that the next run may complete: an odd last octet, or a
+// high surrogate (and an odd octet after it). Text cut into runs is converted whole when
+// each run but the last leaves these for the next.
+std::size_t utf16be_open_tail(std::span<const std::uint8_t> octets);
 
 }  // namespace velmora

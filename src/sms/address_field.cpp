@@ -18,21 +18,41 @@ constexpr std::uint8_t kAlphanumeric = 5;
 constexpr char kSemiOctetDigits[] = "0123456789*#abc";
 constexpr std::uint8_t kFiller = 0xF;
 
+// The characters of both semi-octets of every octet, low nibble first, fillers left out.
+struct DigitPair {
+    char chars[2];
+    std::uint8_t count;
+};
+constexpr std::array<DigitPair, 256> kDigitPairs = [] {
+    std::array<DigitPair, 256> pairs{};
+    for (std::uint32_t octet = 0; octet < 256; ++octet)
+        for (const std::uint32_t nibble : {octet & 0x0F, octet >> 4})
+            if (nibble != kFiller)
+                pairs[octet].chars[pairs[octet].count++] = kSemiOctetDigits[nibble];
+    return pairs;
+}();
+
 void set_type(velmora_address &address, std::uint8_t type) {
     address.type = type;
     address.ton = type >> 4 & 0x07;
     address.npi = type & 0x0F;
 }
 
-// Swapped semi-octets to characters, the low nibble of each octet first; F fillers are left out.
+// Swapped semi-octets to characters, the low nibble of each octet first; F fillers are left
+// out, and so is the high nibble of the last octet when the count of semi-octets is odd.
 void put_digits(std::span<const std::uint8_t> octets, std::uint32_t semi_octets, velmora_address &address) {
     char *out = address.text;
     if (address.ton == kInternational)
         *out++ = '+';
-    for (std::uint32_t i = 0; i < semi_octets; ++i) {
-        const std::uint8_t nibble = i % 2 == 0 ? octets[i / 2] & 0x0F : octets[i / 2] >> 4;
-        if (nibble != kFiller)
-            *out++ = kSemiOctetDigits[nibble];
+    for (std::uint32_t i = 0; i < semi_octets / 2; ++i) {
+        const DigitPair &pair = kDigitPairs[octets[i]];
+        std::memcpy(out, pair.chars, 2);
+        out += pair.count;
+    }
+    if (semi_octets % 2 != 0) {
+        const DigitPair &last = kDigitPairs[octets[semi_octets / 2] | 0xF0];  // its high nibble unread
+        if (last.count != 0)
+            *out++ = last.chars[0];
     }
     *out = '\0';
 }

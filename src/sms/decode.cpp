@@ -1,5 +1,6 @@
 // velmora_decode, velmora_decode_hex: one PDU into a cleared record.
 #include <array>
+#include <cstddef>
 #include <cstring>
 
 #include "codec/hex.h"
@@ -23,11 +24,13 @@ bool valid_flags(unsigned flags) {
     return (flags & ~kKnownFlags) == 0 && !both_directions;
 }
 
+// Every field, and an empty text; the arrays are written as far as their lengths go.
 void clear(velmora_message *message) {
     if (message == nullptr)
         return;
-    std::memset(message, 0, sizeof *message);
+    std::memset(message, 0, offsetof(velmora_message, udh));
     message->message_class = -1;
+    message->text[0] = '\0';
 }
 
 velmora_status decode(Cursor &cursor, unsigned flags, velmora_message &message, velmora_error &error) {

@@ -145,21 +145,19 @@ extern "C" std::size_t velmora_reassembly_text(const velmora_reassembly *r, cons
         return r->slots[s].message.alphabet == VELMORA_ALPHABET_UCS2;
     });
     if (ucs2) {
-        // Octet i of the joined user data, found part by part.
-        std::array<std::size_t, 256> starts{};
-        for (std::size_t k = 0; k < held.count; ++k)
-            starts[k + 1] = starts[k] + message(k).data_length;
-        velmora::utf16be_code_points(
-            starts[held.count],
-            [&](std::size_t i) {
-                const auto next = std::upper_bound(starts.begin(), starts.begin() + held.count + 1, i);
-                const auto k = static_cast<std::size_t>(next - starts.begin()) - 1;
-                return message(k).data[i - starts[k]];
-            },
-            [&](char32_t cp) {
-                char utf8[4];
-                out.put(utf8, velmora::put_utf8(cp, utf8));
-            });
+        // Each part's octets behind what the part before left open, so that a character
+        // cut between two parts comes out whole.
+        std::array<std::uint8_t, 3 + VELMORA_DATA_CAPACITY> run;
+        std::array<char, 3 * run.size() / 2 + 3> utf8;
+        std::size_t carried = 0;
+        for (std::size_t k = 0; k < held.count; ++k) {
+            std::memcpy(run.data() + carried, message(k).data, message(k).data_length);
+            const std::span<const std::uint8_t> octets(run.data(), carried + message(k).data_length);
+            const std::size_t open = k + 1 < held.count ? velmora::utf16be_open_tail(octets) : 0;
+            out.put(utf8.data(), velmora::utf16be_to_utf8(octets.first(octets.size() - open), utf8.data()));
+            std::memmove(run.data(), octets.data() + octets.size() - open, open);
+            carried = open;
+        }
     } else {
         for (std::size_t k = 0; k < held.count; ++k)
             out.put(message(k).text, message(k).text_length);
