@@ -1,5 +1,5 @@
-# Installation: both shared libraries with their SONAME links, their headers, the tool,
-# a pkg-config file each and one CMake package exporting
+# Installation: both shared libraries with their SONAME links, their headers, the tool
+# and its man page, a pkg-config file each and one CMake package exporting
 # velmora::velmora and velmora::sms. velmora_internal exists for the unit tests only and
 # is not installed. One component per Debian package (cmake/packaging.cmake):
 # libvelmora (libvelmora.so.2.*), libvelmora_sms (libvelmora-sms.so.1.*), development
@@ -42,6 +42,20 @@ if(TARGET velmora_cli)
         NAMESPACE velmora::
         DESTINATION ${VELMORA_CMAKE_DIR}
         COMPONENT tool)
+
+    # velmora(1), written from the tool's --help when the tool can run here.
+    if(NOT CMAKE_CROSSCOMPILING)
+        set(velmora_man ${PROJECT_BINARY_DIR}/man/velmora.1.gz)
+        add_custom_command(OUTPUT ${velmora_man}
+            COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:velmora_cli> -DOUTPUT=${velmora_man}
+                    "-DSUMMARY=encode and decode SMS PDUs"
+                    -P ${CMAKE_CURRENT_LIST_DIR}/velmora_manpage.cmake
+            DEPENDS velmora_cli ${CMAKE_CURRENT_LIST_DIR}/velmora_manpage.cmake
+            COMMENT "Writing the velmora(1) man page from velmora --help"
+            VERBATIM)
+        add_custom_target(velmora_manpage ALL DEPENDS ${velmora_man})
+        install(FILES ${velmora_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tool)
+    endif()
 endif()
 
 install(EXPORT velmoraTargets
