@@ -1,14 +1,21 @@
-# Installation: both shared libraries with their SONAME links, their headers, the tool,
-# a pkg-config file each and one CMake package exporting velmora::velmora and
-# velmora::sms. velmora_internal exists for the unit tests only and is not installed.
+# Installation: both shared libraries with their SONAME links, their headers, the tool
+# and its man page, a pkg-config file each and one CMake package exporting
+# velmora::velmora and velmora::sms. velmora_internal exists for the unit tests only and
+# is not installed. One component per Debian package (cmake/packaging.cmake):
+# libvelmora (libvelmora.so.2.*), libvelmora_sms (libvelmora-sms.so.1.*), development
+# (headers, .so links, .pc and CMake files) and tool.
 include(CMakePackageConfigHelpers)
 
 set(VELMORA_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/velmora)
 
 set_target_properties(velmora_sms PROPERTIES EXPORT_NAME sms)
-install(TARGETS velmora velmora_sms EXPORT velmoraTargets
+install(TARGETS velmora EXPORT velmoraTargets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
-        COMPONENT runtime
+        COMPONENT libvelmora
+        NAMELINK_COMPONENT development)
+install(TARGETS velmora_sms EXPORT velmoraTargets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        COMPONENT libvelmora_sms
         NAMELINK_COMPONENT development)
 install(FILES ${PROJECT_SOURCE_DIR}/include/velmora.h
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
@@ -17,13 +24,38 @@ install(FILES ${PROJECT_SOURCE_DIR}/include/velmora/sms.h
 
 if(TARGET velmora_cli)
     # Outside the system library directories the tool finds the library next to it.
-    list(FIND CMAKE_PLATFORM_IMPLICIT_LINK_DIRECTORIES "${CMAKE_INSTALL_FULL_LIBDIR}" velmora_libdir_is_system)
-    if(velmora_libdir_is_system EQUAL -1)
+    # Debian's multiarch directories are in the loader's default path too.
+    set(velmora_system_libdirs ${CMAKE_PLATFORM_IMPLICIT_LINK_DIRECTORIES})
+    if(CMAKE_LIBRARY_ARCHITECTURE)
+        list(APPEND velmora_system_libdirs
+            /lib/${CMAKE_LIBRARY_ARCHITECTURE} /usr/lib/${CMAKE_LIBRARY_ARCHITECTURE})
+    endif()
+    if(NOT CMAKE_INSTALL_FULL_LIBDIR IN_LIST velmora_system_libdirs)
         file(RELATIVE_PATH velmora_bin_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
         set_target_properties(velmora_cli PROPERTIES INSTALL_RPATH "$ORIGIN/${velmora_bin_to_lib}")
     endif()
-    install(TARGETS velmora_cli EXPORT velmoraTargets
-        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
+    # The tool's imported target has an export file of its own, installed with the tool,
+    # so that the CMake package works without it.
+    install(TARGETS velmora_cli EXPORT velmoraToolTargets
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tool)
+    install(EXPORT velmoraToolTargets
+        NAMESPACE velmora::
+        DESTINATION ${VELMORA_CMAKE_DIR}
+        COMPONENT tool)
+
+    # velmora(1), written from the tool's --help when the tool can run here.
+    if(NOT CMAKE_CROSSCOMPILING)
+        set(velmora_man ${PROJECT_BINARY_DIR}/man/velmora.1.gz)
+        add_custom_command(OUTPUT ${velmora_man}
+            COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:velmora_cli> -DOUTPUT=${velmora_man}
+                    "-DSUMMARY=encode and decode SMS PDUs"
+                    -P ${CMAKE_CURRENT_LIST_DIR}/velmora_manpage.cmake
+            DEPENDS velmora_cli ${CMAKE_CURRENT_LIST_DIR}/velmora_manpage.cmake
+            COMMENT "Writing the velmora(1) man page from velmora --help"
+            VERBATIM)
+        add_custom_target(velmora_manpage ALL DEPENDS ${velmora_man})
+        install(FILES ${velmora_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tool)
+    endif()
 endif()
 
 install(EXPORT velmoraTargets
