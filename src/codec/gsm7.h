@@ -1,7 +1,8 @@
 // GSM 7-bit text with the national language tables of 3GPP TS 23.038: septet codes
-// (one per byte) to UTF-8.
+// (one per byte) to UTF-8, and characters back to codes.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -26,5 +27,46 @@ std::size_t gsm7_to_utf8(std::span<const std::uint8_t> codes, Gsm7Language langu
 
 // Whether a national language identifier names a table the library has (1-13).
 constexpr bool known_language(std::uint32_t id) { return id >= 1 && id <= 13; }
+
+inline constexpr std::uint8_t kGsm7Escape = 0x1B;
+
+// Whether a national language has a locking shift table (Spanish has none).
+bool has_locking_table(std::uint32_t id);
+
+// A character's code: in the locking table (one septet) or, behind ESC, in the single
+// shift table (two septets). septets 0: neither table holds it.
+struct Gsm7Code {
+    std::uint8_t code = 0;
+    std::uint8_t septets = 0;
+};
+
+// Code of every ASCII character in each locking and single shift table (0xFF: none),
+// derived from the generated tables; indexed [language][character].
+using Gsm7AsciiCodes = std::array<std::array<std::uint8_t, 128>, 14>;
+extern const Gsm7AsciiCodes kGsm7LockingAscii;
+extern const Gsm7AsciiCodes kGsm7ShiftAscii;
+inline constexpr std::uint8_t kGsm7NoCode = 0xFF;
+
+// The code of a character beyond ASCII (and of any character, more slowly).
+Gsm7Code gsm7_code_slow(char32_t cp, Gsm7Language language);
+
+// The locking table is preferred; where a table lists a character twice, the lower code.
+inline Gsm7Code gsm7_code(char32_t cp, Gsm7Language language) {
+    if (cp >= 0x80)
+        return gsm7_code_slow(cp, language);
+    if (const std::uint8_t code = kGsm7LockingAscii[language.locking][cp]; code != kGsm7NoCode)
+        return {code, 1};
+    if (const std::uint8_t code = kGsm7ShiftAscii[language.shift][cp]; code != kGsm7NoCode)
+        return {code, 2};
+    return {};
+}
+
+// Which tables hold a character: bit n of `locking` (`shift`) for the locking (single
+// shift) table of national language n, bit 0 for the default alphabet (extension table).
+struct Gsm7Presence {
+    std::uint16_t locking = 0;
+    std::uint16_t shift = 0;
+};
+Gsm7Presence gsm7_presence(char32_t cp);
 
 }  // namespace velmora

@@ -36,6 +36,22 @@ constexpr std::size_t put_utf8(char32_t cp, char *out) {
     return 4;
 }
 
+// UTF-16 code units of a code point: 2 beyond the BMP (a surrogate pair), else 1.
+constexpr std::uint32_t utf16_units(char32_t cp) { return cp > 0xFFFF ? 2 : 1; }
+
+// Writes a code point as UTF-16, high octet first; returns the 2 or 4 octets written.
+constexpr std::size_t put_utf16be(char32_t cp, std::uint8_t *out) {
+    if (cp > 0xFFFF) {
+        const char32_t v = cp - 0x10000;
+        const char32_t high = 0xD800 | v >> 10, low = 0xDC00 | (v & 0x3FF);
+        out[0] = static_cast<std::uint8_t>(high >> 8), out[1] = static_cast<std::uint8_t>(high);
+        out[2] = static_cast<std::uint8_t>(low >> 8), out[3] = static_cast<std::uint8_t>(low);
+        return 4;
+    }
+    out[0] = static_cast<std::uint8_t>(cp >> 8), out[1] = static_cast<std::uint8_t>(cp);
+    return 2;
+}
+
 // The code point at text[at]: its length in bytes, or 0 when the bytes there are not
 // UTF-8 (a stray continuation byte, an overlong form, a surrogate, beyond U+10FFFF, or
 // a sequence the text ends inside).
