@@ -66,7 +66,50 @@ void put_name(std::span<const std::uint8_t> octets, std::uint32_t semi_octets, v
     address.text[length] = '\0';
 }
 
+// Semi-octet value of a character of a number to send, or kFiller for none.
+std::uint8_t semi_octet_value(char c) {
+    const char lower = c >= 'A' && c <= 'C' ? static_cast<char>(c - 'A' + 'a') : c;
+    for (std::uint8_t value = 0; value < kFiller; ++value)
+        if (kSemiOctetDigits[value] == lower)
+            return value;
+    return kFiller;
+}
+
+void write_semi_octets(OctetWriter &pdu, const Number &number) {
+    for (std::uint32_t i = 0; i < number.count; i += 2) {
+        const std::uint8_t second = i + 1 < number.count ? number.digits[i + 1] : kFiller;
+        pdu.put(number.digits[i] | second << 4);
+    }
+}
+
 }  // namespace
+
+std::optional<Number> parse_number(const char *text, std::uint8_t type, std::uint32_t &bad_offset) {
+    Number number;
+    const bool international = text[0] == '+';
+    for (std::uint32_t i = international ? 1 : 0; text[i] != '\0'; ++i) {
+        const std::uint8_t value = semi_octet_value(text[i]);
+        if (value == kFiller || number.count == number.digits.size()) {
+            bad_offset = i;
+            return std::nullopt;
+        }
+        number.digits[number.count++] = value;
+    }
+    number.type = type != 0 ? type : international ? 0x91 : 0x81;
+    return number;
+}
+
+void write_tp_address(OctetWriter &pdu, const Number &number) {
+    pdu.put(number.count);
+    pdu.put(number.type);
+    write_semi_octets(pdu, number);
+}
+
+void write_octet_address(OctetWriter &pdu, const Number &number) {
+    pdu.put((number.count + 1u) / 2 + 1);
+    pdu.put(number.type);
+    write_semi_octets(pdu, number);
+}
 
 bool read_tp_address(Cursor &cursor, const char *field, velmora_address &address) {
     const std::size_t at = cursor.offset();

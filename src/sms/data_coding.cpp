@@ -34,4 +34,16 @@ void apply_data_coding(std::uint8_t dcs, velmora_message &message) {
     }
 }
 
+std::uint8_t data_coding_scheme(std::uint8_t alphabet, int message_class) {
+    // General data coding group: bits 3-2 the alphabet, bit 4 announcing the class in bits 1-0.
+    const auto dcs = static_cast<std::uint8_t>(alphabet << 2);
+    return message_class < 0 ? dcs : static_cast<std::uint8_t>(dcs | 0x10 | message_class);
+}
+
+std::uint8_t cdma_encoding(std::uint8_t alphabet) {
+    // GSM codes go as 7-bit ASCII (2), as libvelmora.so.2 sends them; octets 0, UCS-2 4.
+    static constexpr std::uint8_t kEncodings[] = {2, 0, 4};
+    return kEncodings[alphabet];
+}
+
 }  // namespace velmora::sms

@@ -1,10 +1,13 @@
-// The TPDU fields that the decoders read: addresses, time stamps, the data coding
-// scheme, the validity period and the status of a delivery report.
+// The TPDU fields that the decoders read and the encoder writes: addresses, time stamps,
+// the data coding scheme, the validity period and the status of a delivery report.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 
+#include "codec/pdu_fields.h"
 #include "sms/cursor.h"
 #include "velmora/sms.h"
 
@@ -18,18 +21,40 @@ bool read_smsc_address(Cursor &cursor, velmora_message &message);
 // The 3GPP2 sender: length in octets, type included and at least 1.
 bool read_cdma_address(Cursor &cursor, const char *field, velmora_address &address);
 
+// A number to send to: semi-octet values (TS 23.040 9.1.2.3) and the type of address.
+struct Number {
+    std::array<std::uint8_t, 20> digits{};
+    std::uint8_t count = 0;
+    std::uint8_t type = 0;
+};
+// Digits, '*', '#' and 'a'-'c' (either case) after an optional '+'; `type` 0 chooses 0x91
+// after '+' and 0x81 otherwise. Nullopt, with the offset of the character, when it is not one.
+std::optional<Number> parse_number(const char *text, std::uint8_t type, std::uint32_t &bad_offset);
+// TP-DA: length in semi-octets, type, swapped semi-octets with an F filler.
+void write_tp_address(OctetWriter &pdu, const Number &number);
+// The service-centre address and the 3GPP2 addresses: length in octets, type included.
+void write_octet_address(OctetWriter &pdu, const Number &number);
+
 // TP-SCTS, TP-DT, absolute TP-VP: seven octets of swapped semi-octets, the last the time
 // zone in quarter hours with its sign in bit 3.
 bool read_gsm_time(Cursor &cursor, const char *field, velmora_time &time);
 // The same from seven octets already taken at offset `at`.
 bool read_gsm_time(std::span<const std::uint8_t> octets, Cursor &cursor, std::size_t at, const char *field,
                    velmora_time &time);
+// The seven octets of a time: nullopt for a date or offset they cannot hold (years
+// 1990-2089, whole quarter hours up to 79 of them; no offset reads as UTC).
+std::optional<std::array<std::uint8_t, 7>> gsm_time_octets(const velmora_time &time);
 // The 3GPP2 time stamp: six octets YY MM DD hh mm ss, two digits each in plain order.
 bool read_cdma_time(Cursor &cursor, const char *field, velmora_time &time);
 
 // TP-DCS per 3GPP TS 23.038 section 4, into dcs, alphabet, message_class, compressed,
 // auto_delete and dcs_waiting.
 void apply_data_coding(std::uint8_t dcs, velmora_message &message);
+
+// TP-DCS of a message sent in `alphabet` (velmora_alphabet) with a message class (-1: none),
+// and the 3GPP2 message encoding of an alphabet.
+std::uint8_t data_coding_scheme(std::uint8_t alphabet, int message_class);
+std::uint8_t cdma_encoding(std::uint8_t alphabet);
 
 // TP-VP in the form TP-VPF gives (0 none, 1 enhanced, 2 relative, 3 absolute).
 bool read_validity(Cursor &cursor, std::uint32_t format, velmora_message &message);
@@ -43,6 +68,10 @@ constexpr std::uint32_t relative_validity_minutes(std::uint8_t vp) {
         return (vp - 166u) * 24 * 60;
     return (vp - 192u) * 7 * 24 * 60;
 }
+
+// The relative TP-VP octet of the shortest period of at least `minutes`; nullopt beyond
+// 63 weeks.
+std::optional<std::uint8_t> relative_validity_octet(std::uint32_t minutes);
 
 // TP-ST's category: bits 6-5, or RESERVED when bit 7 is set.
 constexpr std::uint8_t delivery_category(std::uint8_t status) {

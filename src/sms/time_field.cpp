@@ -11,7 +11,36 @@ bool decimal(std::uint32_t tens, std::uint32_t units, std::uint32_t &value) {
     return tens <= 9 && units <= 9;
 }
 
+constexpr bool leap_year(std::uint32_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+constexpr std::uint32_t days_in_month(std::uint32_t year, std::uint32_t month) {
+    constexpr std::uint8_t kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && leap_year(year) ? 29 : kDays[month - 1];
+}
+
+// Two decimal digits as swapped semi-octets: the tens in the low nibble.
+constexpr std::uint8_t swapped_digits(std::uint32_t value) {
+    return static_cast<std::uint8_t>(value / 10 | value % 10 << 4);
+}
+
 }  // namespace
+
+std::optional<std::array<std::uint8_t, 7>> gsm_time_octets(const velmora_time &time) {
+    const int offset = time.has_utc_offset ? time.utc_offset : 0;
+    const int quarters = offset < 0 ? -offset / 15 : offset / 15;
+    const bool valid = time.year >= 1990 && time.year <= 2089 && time.month >= 1 && time.month <= 12 &&
+                       time.day >= 1 && time.day <= days_in_month(time.year, time.month) && time.hour < 24 &&
+                       time.minute < 60 && time.second < 60 && offset % 15 == 0 && quarters <= 79;
+    if (!valid)
+        return std::nullopt;
+    std::uint8_t zone = swapped_digits(static_cast<std::uint32_t>(quarters));
+    if (offset < 0)
+        zone |= 0x08;
+    return std::array<std::uint8_t, 7>{swapped_digits(time.year % 100), swapped_digits(time.month),
+                                       swapped_digits(time.day),        swapped_digits(time.hour),
+                                       swapped_digits(time.minute),     swapped_digits(time.second),
+                                       zone};
+}
 
 bool read_gsm_time(Cursor &cursor, const char *field, velmora_time &time) {
     const std::size_t at = cursor.offset();

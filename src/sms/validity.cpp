@@ -1,4 +1,4 @@
-// TP-VP of an SMS-SUBMIT (3GPP TS 23.040 9.2.3.12).
+// TP-VP of an SMS-SUBMIT (3GPP TS 23.040 9.2.3.12), read and written.
 #include <algorithm>
 
 #include "sms/fields.h"
@@ -47,6 +47,14 @@ bool read_enhanced(std::span<const std::uint8_t> vp, Cursor &cursor, std::size_t
 }
 
 }  // namespace
+
+std::optional<std::uint8_t> relative_validity_octet(std::uint32_t minutes) {
+    // The periods grow with the octet: the first that is long enough.
+    for (std::uint32_t vp = 0; vp <= 0xFF; ++vp)
+        if (relative_validity_minutes(static_cast<std::uint8_t>(vp)) >= minutes)
+            return static_cast<std::uint8_t>(vp);
+    return std::nullopt;
+}
 
 bool read_validity(Cursor &cursor, std::uint32_t format, velmora_message &message) {
     message.validity_format = static_cast<std::uint8_t>(format);
