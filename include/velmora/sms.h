@@ -288,27 +288,36 @@ typedef enum velmora_validity {
     VELMORA_VALIDITY_UNTIL = 3       /* absolute: validity_until, with its UTC offset */
 } velmora_validity;
 
+/* Numbers hold at most 20 digits. Members the compact 3GPP2 layout has no field for (smsc,
+ * message_reference, status_report, reject_duplicates, reply_path, message_class, pid, a
+ * validity other than DEFAULT or OMIT) must keep their defaults there. A value out of
+ * range fails as VELMORA_E_ARGUMENT, error->field naming the member. */
 typedef struct velmora_submit_options {
-    const char *to;            /* destination: digits, '*', '#', 'a'-'c'; a leading '+' is international */
-    int to_type;               /* type-of-address octet; 0: 0x91 after '+', 0x81 otherwise */
-    const char *smsc;          /* service centre; NULL or "": none (the modem's own) */
-    const char *from;          /* 3GPP2 callback number (VELMORA_FORMAT_CDMA only) */
+    const char *to;            /* destination: digits, '*', '#', 'a'-'c'; a leading '+' is international;
+                                  "": none (TP-DA of length 0, as for a draft to store) */
+    int to_type;               /* type-of-address octet (0x80-0xFF, not alphanumeric); 0: 0x91 after
+                                  '+', 0x81 otherwise */
+    const char *smsc;          /* service centre, type 0x91 after '+'; NULL or "": none (the modem's own) */
+    const char *from;          /* 3GPP2 callback number: needed with VELMORA_FORMAT_CDMA, refused without */
     int from_type;             /* as to_type */
     uint8_t format;            /* velmora_format */
-    uint8_t alphabet;          /* velmora_alphabet; VELMORA_ALPHABET_AUTO by default */
-    uint16_t languages;        /* national languages allowed: VELMORA_LANGUAGE_BIT(id) */
-    uint8_t message_reference; /* TP-MR */
+    uint8_t alphabet;          /* velmora_alphabet; VELMORA_ALPHABET_AUTO by default. GSM7 takes the
+                                  national tables allowed when the default alphabet cannot carry the
+                                  text; 8BIT sends the text's UTF-8 bytes. Data: AUTO or 8BIT only */
+    uint16_t languages;        /* national languages allowed: VELMORA_LANGUAGE_BIT(id); GSM only */
+    uint8_t message_reference; /* TP-MR, the same in every part */
     uint8_t reference_bits;    /* concatenation reference: 8 (default) or 16 bits */
-    int32_t reference;         /* the concatenation reference; -1 (default): the library's counter */
+    int32_t reference;         /* the concatenation reference; -1 (default): the library's counter,
+                                  which moves on by one for each concatenated message that takes it */
     uint8_t status_report;     /* TP-SRR */
     uint8_t reject_duplicates; /* TP-RD */
     uint8_t reply_path;        /* TP-RP */
-    int8_t message_class;      /* -1 (default): none; 0 (flash) to 3 */
+    int8_t message_class;      /* -1 (default): none; 0 (flash) to 3, in TP-DCS bits 1-0 (bit 4 set) */
     uint8_t pid;               /* TP-PID */
     uint8_t validity;          /* velmora_validity */
-    uint32_t validity_minutes;
-    velmora_time validity_until;
-    uint8_t port_bits;         /* application ports: 0 (default) none, 8 or 16 */
+    uint32_t validity_minutes; /* up to 63 weeks (635040) */
+    velmora_time validity_until; /* years 1990-2089; an offset in quarter hours, UTC without one */
+    uint8_t port_bits;         /* application ports in every part: 0 (default) none, 8 or 16 */
     uint16_t destination_port;
     uint16_t source_port;
 } velmora_submit_options;
@@ -323,12 +332,17 @@ VELMORA_SMS_API void velmora_submit_options_init(velmora_submit_options *options
 typedef struct velmora_pdu {
     char hex[VELMORA_PDU_CAPACITY]; /* upper-case, NUL-terminated */
     uint32_t hex_length;
-    uint32_t tpdu_length;           /* octets after the service-centre address: AT+CMGS=<n> */
+    uint32_t tpdu_length;           /* octets after the service-centre address: AT+CMGS=<n>
+                                       (3GPP2: the whole PDU) */
 } velmora_pdu;
 
 /* UTF-8 text (velmora_encode) or 8-bit data (velmora_encode_data) to as many PDUs as it
  * needs, into pdus[0 .. capacity). *count gets the number of PDUs; nothing is written to
- * pdus when they do not all fit (VELMORA_E_NO_ROOM, *count then says how many are needed). */
+ * pdus when they do not all fit (VELMORA_E_NO_ROOM, *count then says how many are needed;
+ * pdus may be NULL with capacity 0 to ask). On any other failure *count is 0, and
+ * error->offset is the byte of the text where it lies: the first byte that is not UTF-8,
+ * the character the alphabet cannot carry (VELMORA_E_UNENCODABLE, with code_point), or
+ * the first character past 255 parts. An empty text is one PDU without user data. */
 VELMORA_SMS_API velmora_status velmora_encode(const char *text, size_t length,
                                               const velmora_submit_options *options, velmora_pdu *pdus,
                                               size_t capacity, size_t *count, velmora_error *error);
@@ -342,12 +356,14 @@ typedef struct velmora_count_result {
     uint8_t alphabet;         /* velmora_alphabet */
     uint8_t locking_shift;    /* national language identifiers, 0: none */
     uint8_t single_shift;
-    uint32_t parts;
-    uint32_t units_per_part;
+    uint32_t parts;           /* may pass 255: velmora_encode refuses those */
+    uint32_t units_per_part;  /* of each part: 160, 153, 70, 67, ... less for header elements */
     uint32_t units_used;      /* by the whole text */
     uint32_t units_left;      /* in the last part */
 } velmora_count_result;
 
+/* The alphabet and the cut velmora_encode would take, for any text length up to 2^31 - 1
+ * bytes. `options` may be NULL for the defaults; the numbers in it are not read. */
 VELMORA_SMS_API velmora_status velmora_count(const char *text, size_t length,
                                              const velmora_submit_options *options,
                                              velmora_count_result *result, velmora_error *error);

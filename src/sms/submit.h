@@ -1,0 +1,105 @@
+// Sending: the options checked into fields, the plan of alphabet and parts, and the
+// writer of each part's SMS-SUBMIT (or compact 3GPP2) PDU.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "codec/gsm7.h"
+#include "sms/fields.h"
+#include "velmora/sms.h"
+
+namespace velmora::sms {
+
+// Records a failure (the first wins) and returns false.
+inline bool fail(velmora_error &error, velmora_status status, const char *field, std::size_t offset = 0,
+                 char32_t code_point = 0) {
+    if (error.status == VELMORA_OK)
+        error = {status, static_cast<std::uint32_t>(offset), field, static_cast<std::uint32_t>(code_point)};
+    return false;
+}
+
+// What is sent: UTF-8 text, or octets as they are.
+struct Payload {
+    std::string_view bytes;
+    bool is_text;
+};
+
+// The options, checked.
+struct SubmitFields {
+    std::uint8_t format = VELMORA_FORMAT_GSM;
+    std::uint8_t alphabet = VELMORA_ALPHABET_AUTO;  // as asked
+    std::uint16_t languages = 0;                    // allowed: bit per national language
+    Number to;
+    std::optional<Number> smsc;
+    Number from;                     // 3GPP2 callback
+    std::uint8_t flags = 0;          // TP-RD, TP-SRR and TP-RP of the first octet
+    std::uint8_t message_reference = 0;
+    std::uint8_t pid = 0;
+    int message_class = -1;
+    std::uint8_t validity = VELMORA_VALIDITY_DEFAULT;
+    std::array<std::uint8_t, 7> validity_octets{};  // the relative octet, or the absolute time
+    std::uint8_t reference_bits = 8;
+    std::int32_t reference = -1;     // -1: from the library's counter
+    std::uint8_t port_bits = 0;
+    std::uint16_t destination_port = 0, source_port = 0;
+};
+
+// Checks the options of a text (is_text) or of 8-bit data, the numbers too when
+// `addresses` is set; a value out of range fails as VELMORA_E_ARGUMENT naming the member.
+bool check_options(const velmora_submit_options &options, bool is_text, bool addresses, SubmitFields &fields,
+                   velmora_error &error);
+
+// The alphabet, national tables and cut of a message.
+struct Plan {
+    std::uint8_t alphabet = VELMORA_ALPHABET_GSM7;
+    Gsm7Language language;
+    std::uint32_t parts = 1;
+    std::uint32_t units_per_part = 0;  // septets, octets or UTF-16 code units
+    std::uint32_t units_used = 0;
+    std::uint32_t last_part_units = 0;
+    std::size_t overflow_at = 0;       // byte offset of the first character past 255 parts
+};
+
+// Chooses the alphabet and tables and cuts the payload into parts, each filled as far as
+// the next character (escape pair, surrogate pair, UTF-8 sequence of 8-bit text) fits
+// whole. Reads at most `scan_limit` bytes and a character: more can never fit 255 parts.
+bool plan_message(Payload payload, const SubmitFields &fields, std::size_t scan_limit, Plan &plan,
+                  velmora_error &error);
+
+// Bytes of text beyond which 255 parts cannot hold it: each septet, octet or UTF-16 code
+// unit takes at most three bytes of UTF-8.
+inline constexpr std::size_t kMaxSendableBytes = std::size_t{VELMORA_MAX_PARTS} * 160 * 3;
+
+// The units of one part: GSM codes (ESC before each shift code), or octets.
+struct PartUnits {
+    std::array<std::uint8_t, 160> octets;
+    std::uint32_t length = 0;
+    std::uint32_t units = 0;
+};
+
+// The parts of a planned payload, one after the other.
+class PartReader {
+public:
+    PartReader(Payload payload, const Plan &plan) : payload_(payload), plan_(plan) {}
+    void next(PartUnits &units);
+
+private:
+    Payload payload_;
+    const Plan &plan_;
+    std::size_t at_ = 0;
+};
+
+// The user data header of a part (UDHL first); returns its octets, 0 for none.
+// `part` counts from 1; a message of one part has no concatenation element.
+std::uint32_t write_header(const SubmitFields &fields, const Plan &plan, std::uint32_t part,
+                           std::uint16_t reference, std::array<std::uint8_t, 32> &header);
+
+// Part `part` of a planned message as a PDU.
+void write_part(const SubmitFields &fields, const Plan &plan, std::uint32_t part, std::uint16_t reference,
+                const PartUnits &units, velmora_pdu &pdu);
+
+}  // namespace velmora::sms
