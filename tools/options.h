@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "velmora/sms.h"
+
 namespace velmora::cli {
 
 // A command line the tool cannot act on; main prints it on one line and exits with 2.
@@ -13,20 +15,17 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-struct Number {
-    std::string digits;  // '0'-'9' only
-    std::uint32_t type = 0x81;
-    bool given = false;
-};
-
+// The message to send and how: the library's options, with the strings they point into.
 struct EncodeOptions {
-    bool cdma = false;
+    velmora_submit_options submit{};
+    std::string to, from, smsc;
     bool at = false;
-    int debug = 0;
-    Number to;
-    Number from;
-    std::uint32_t reference = 0;  // of a concatenated message, 1-254; 0: a random one
+    bool data_given = false;
+    std::string data;               // octets of --data HEX
     std::vector<std::string> text;  // the words of the message; empty: read standard input
+
+    // submit with its string members pointing at the strings above.
+    velmora_submit_options library_options() const;
 };
 
 struct DecodeOptions {
@@ -36,19 +35,16 @@ struct DecodeOptions {
     std::vector<std::string> pdus;  // empty: read standard input
 };
 
-enum class Action { help, version, encode, decode };
+enum class Action { help, version, encode, decode, count };
 
 struct CommandLine {
     Action action = Action::help;
-    EncodeOptions encode;
+    EncodeOptions encode;  // also what count counts
+    bool json = false;     // count --json
     DecodeOptions decode;
 };
 
 CommandLine parse_command_line(int argc, char **argv);
-
-// "+4912345" -> digits 4912345, type 0x91; "12345" -> type 0x81. Throws UsageError
-// naming the option and the offending character.
-Number parse_number(const std::string &option, const std::string &value);
 
 extern const char kUsage[];
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-#include "charset.h"
+#include "text.h"
 
 namespace velmora::cli {
 namespace {
@@ -109,6 +109,7 @@ std::string indented(std::string_view text) {
 
 class Lines {
 public:
+    Lines() = default;
     explicit Lines(std::string heading) : out_("[" + heading + "]\n") {}
     void add(std::string_view label, std::string_view value) {
         out_ += label;
@@ -436,6 +437,32 @@ void Printer::print(const JoinedMessage &j) {
         parts += "; missing " + numbers(j.missing, ", ");
     out.add("parts", parts);
     out.add(shows_data(m) ? "data" : "text", shows_data(m) ? to_hex(j.data) : indented(j.text));
+    emit(out.text());
+}
+
+void Printer::print(const velmora_count_result &count) {
+    const char *alphabet = velmora_alphabet_name(count.alphabet);
+    if (json_) {
+        JsonObject o;
+        o.field("alphabet", alphabet).field("parts", count.parts).field("units_per_part", count.units_per_part);
+        o.field("units_used", count.units_used).field("units_left", count.units_left);
+        if (count.locking_shift != 0)
+            o.field("locking_shift", count.locking_shift);
+        if (count.single_shift != 0)
+            o.field("single_shift", count.single_shift);
+        emit(o.done() + "\n");
+        return;
+    }
+    Lines out;
+    out.add("alphabet", alphabet);
+    out.add("parts", std::to_string(count.parts));
+    out.add("per part", std::to_string(count.units_per_part));
+    out.add("used", std::to_string(count.units_used));
+    out.add("left", std::to_string(count.units_left));
+    if (count.locking_shift != 0)
+        out.add("locking", velmora_language_name(count.locking_shift));
+    if (count.single_shift != 0)
+        out.add("shift", velmora_language_name(count.single_shift));
     emit(out.text());
 }
 

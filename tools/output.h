@@ -1,4 +1,4 @@
-// Printing decoded messages: labelled lines for people, or one JSON object per line.
+// Printing decoded messages and counts: labelled lines for people, or one JSON object per line.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +27,7 @@ public:
 
     void print(const velmora_message &m, const std::string &source);
     void print(const JoinedMessage &j);
+    void print(const velmora_count_result &count);
 
 private:
     void emit(const std::string &block);

@@ -28,21 +28,6 @@ def decode_json(*pdus, cdma=False):
     return rc, [json.loads(line) for line in out.splitlines()], err
 
 
-def swapped(digits):
-    digits += "F" * (len(digits) % 2)
-    return "".join(digits[i + 1] + digits[i] for i in range(0, len(digits), 2))
-
-
-def delivered(submit, sender="4915112345678"):
-    """What the network hands the receiver for one of our SMS-SUBMIT PDUs."""
-    o = bytes.fromhex(submit)
-    first, at = o[1], 5 + (o[3] + 1) // 2
-    pid, dcs = o[at], o[at + 1]
-    user_data = o[at + 3 if first & 0x18 else at + 2:]
-    return "00%02X%02X91%s%02X%02X%s" % (0x04 | first & 0x40, len(sender), swapped(sender), pid, dcs,
-                                          "12204131605080") + user_data.hex().upper()
-
-
 def delivered_3gpp2(submit):
     """A 3GPP2 submit turned into the deliver layout: the callback becomes the sender."""
     o = bytes.fromhex(submit)
@@ -51,8 +36,19 @@ def delivered_3gpp2(submit):
     return (o[callback:rest].hex() + "210214130605" + o[rest:].hex()).upper()
 
 
+def gammu_texts(pdus):
+    """The texts Gammu (python3-gammu, Debian's python) reads in SMS-SUBMIT PDUs; None without it."""
+    script = ("import binascii, gammu, sys\n"
+              "for pdu in sys.argv[1:]: print(gammu.DecodePDU(binascii.unhexlify(pdu))['Text'])")
+    try:
+        p = subprocess.run(["/usr/bin/python3", "-c", script, *pdus], capture_output=True, timeout=60)
+    except OSError:
+        return None
+    return p.stdout.decode().splitlines() if p.returncode == 0 else None
+
+
 class EncodeTest(unittest.TestCase):
-    def test_vectors(self):
+    def test_pdus(self):
         rows = [
             (["--to", "12345", "hello"], ["00110005812143F50000AA05E8329BFD06"]),
             (["--to", "+4912345", "hello"], ["0011000791942143F50000AA05E8329BFD06"]),
@@ -64,29 +60,67 @@ class EncodeTest(unittest.TestCase):
             with self.subTest(args=args):
                 self.assertEqual(encode(*args), expected)
 
+    def test_each_option_read_back(self):
+        """Each option once, as velmora decode reads it in the SMS-SUBMIT it went into."""
+        rows = [  # options, text, fields of the decoded object (None: left out)
+            (["--alphabet", "ucs2"], "hi", dict(alphabet="ucs2", coding=8, text="hi")),
+            (["--languages", "portuguese,turkish"], "Ağaç şişe", dict(locking_shift=1, text="Ağaç şişe")),
+            (["--smsc", "+4915200000000"], "hi", dict(smsc="+4915200000000")),
+            (["--status-report", "--message-reference", "7"], "hi",
+             dict(status_report_request=True, message_reference=7)),
+            (["--class", "0"], "hi", dict(**{"class": 0, "coding": 0x10})),
+            (["--validity", "30m"], "hi", dict(validity_minutes=30)),
+            (["--validity", "none"], "hi", dict(validity_minutes=None)),
+            (["--validity-until", "2026-12-24T18:00:00+01:00"], "hi", dict(validity_until="2026-12-24T18:00:00+01:00")),
+            (["--port", "2948:9200", "--data", "0102"], None, dict(destination_port=2948, source_port=9200, data="0102")),
+            (["--reference", "4660", "--reference-bits", "16"], "x" * 200, dict(reference=4660, reference_bits=16)),
+        ]
+        for options, text, fields in rows:
+            with self.subTest(options=options):
+                rc, messages, err = decode_json(*encode("--to", "12345", *options, *([text] if text else [])))
+                self.assertEqual((rc, err), (0, ""))
+                self.assertEqual({k: messages[0].get(k) for k in fields}, fields)
+
     def test_standard_input_loses_only_its_final_line_break(self):
         self.assertEqual(encode("--to", "1", stdin="two words\r\n"), encode("--to", "1", "two", "words"))
 
-    def test_concatenated_parts_and_at_lengths(self):
+    def test_parts_and_at_lengths(self):
         lines = encode("--to", "12345", "--reference", "42", "--at", "x" * 400)
         self.assertEqual(len(lines), 6)
         for part, (at, pdu) in enumerate(zip(lines[::2], lines[1::2]), start=1):
             self.assertEqual(at, "AT+CMGS=%d" % (len(pdu) // 2 - 1))
             self.assertIn("0500032A03%02X" % part, pdu)
 
+    def test_any_text_as_ucs2_read_back_by_others_too(self):
+        text = "Привет, мир 👋"
+        pdus = encode("--to", "+4915112345678", text)
+        rc, messages, _ = decode_json(*pdus)
+        self.assertEqual((rc, messages[0]["alphabet"], messages[0]["text"]), (0, "ucs2", text))
+        texts = gammu_texts(pdus)
+        if texts is None:
+            self.skipTest("python3-gammu is not installed for /usr/bin/python3")
+        self.assertEqual(texts, [text])
+
+    def test_count(self):
+        rc, out, _ = run("count", "--json", "--languages", "turkish", "Çok güzel: ğ ı ş")
+        self.assertEqual(json.loads(out), dict(alphabet="gsm7", parts=1, units_per_part=155, units_used=16,
+                                               units_left=139, locking_shift=1))
+        rc, out, _ = run("count", "x" * 161)
+        self.assertEqual(out, "alphabet:   gsm7\nparts:      2\nper part:   153\nused:       161\nleft:       145\n")
+
 
 class RoundTripTest(unittest.TestCase):
-    """encode -> network -> decode gives the text back."""
+    """encode -> decode gives the text back, cut and joined."""
 
     def test_utf8_text(self):
-        for text in ["Grüße aus Köln: 5 € für Straße & Café", "[x] {y} ~^|\\ ¿¡ ÆØÅ ñ @$£¥", "two\nlines"]:
+        for text in ["Grüße aus Köln: 5 € für Straße & Café", "[x] {y} ~^|\\ ¿¡ ÆØÅ ñ @$£¥", "two\nlines", "façade"]:
             with self.subTest(text=text):
-                rc, messages, _ = decode_json(*map(delivered, encode("--to", "1", text)))
+                rc, messages, _ = decode_json(*encode("--to", "1", text))
                 self.assertEqual((rc, messages[0]["text"]), (0, text))
 
     def test_split_and_rejoined(self):
-        text = "".join("%02d€ ." % i for i in range(80))  # 400 characters, 480 codes
-        pdus = [delivered(p) for p in encode("--to", "1", text)]
+        text = "".join("%02d€ ." % i for i in range(80))  # 400 characters, 480 septets
+        pdus = encode("--to", "1", text)
         self.assertEqual(len(pdus), 4)
         rc, messages, _ = decode_json(*reversed(pdus))
         parts, joined = sorted(messages[:4], key=lambda m: m["part"]), messages[4]
@@ -100,13 +134,12 @@ class RoundTripTest(unittest.TestCase):
         self.assertEqual(messages[-1]["text"], messages[0]["text"] + messages[1]["text"])
 
     def test_3gpp2(self):
-        text = "Prix: 12 € " * 20
-        submits = encode("--cdma", "--to", "12345", "--from", "+4930123", text)
-        rc, messages, err = decode_json(*map(delivered_3gpp2, submits), cdma=True)
-        self.assertEqual((rc, err), (0, ""))
-        self.assertEqual(messages[-1]["text"], text)
-        self.assertEqual((messages[0]["sender"], messages[0]["sender_type"]), ("+4930123", 0x91))
-        self.assertEqual((messages[0]["teleservice"], messages[0]["coding"]), (4101, 2))
+        for text in ["Prix: 12 € " * 20, "Привет " * 20]:
+            with self.subTest(text=text[:10]):
+                submits = encode("--cdma", "--to", "12345", "--from", "+4930123", text)
+                rc, messages, err = decode_json(*map(delivered_3gpp2, submits), cdma=True)
+                self.assertEqual((rc, err, messages[-1]["text"]), (0, "", text))
+                self.assertEqual((messages[0]["sender"], messages[0]["teleservice"]), ("+4930123", 4101))
 
 
 class DecodeTest(unittest.TestCase):
@@ -145,9 +178,15 @@ class BadInputTest(unittest.TestCase):
         (["encode", "--to", "+49-30", "x"], "", 2, "'-' at position 4"),
         (["encode", "--to", "1", "--to-type", "0x100", "x"], "", 2, "not a type-of-address octet"),
         (["encode", "--cdma", "--to", "1", "x"], "", 2, "--from NUMBER"),
-        (["encode", "--to", "1", "façade"], "", 1, "'ç' (U+00E7) at position 3 cannot be carried"),
+        (["encode", "--to", "1", "--validity", "5y", "x"], "", 2, "'5y' is not a duration"),
+        (["encode", "--to", "1", "--languages", "klingon", "x"], "", 2, "'klingon' is not a national language"),
+        (["encode", "--to", "1", "--reference", "300", "x"], "", 2, "does not fit in 8 bits"),
+        (["encode", "--to", "1", "--data", "0102", "x"], "", 2, "--data replaces the text"),
+        (["encode", "--to", "1", "--alphabet", "gsm7", "façade"], "", 1,
+         "'ç' (U+00E7) at position 3 cannot be carried in a GSM 7-bit message"),
         (["encode", "--to", "1"], "", 1, "the message is empty"),
-        (["encode", "--to", "1", "x" * 152 + "[" + "x" * 764], "", 1, "need more than 6 parts"),
+        (["encode", "--to", "1", "x" * 39016], "", 1, "needs more than 255 parts"),
+        (["count", "--alphabet", "foo", "x"], "", 2, "'foo' is not auto, gsm7 or ucs2"),
         (["decode", "--xml"], "", 2, "unknown option '--xml'"),
         (["decode", "--cdma", "--no-smsc"], "", 2, "--no-smsc applies to GSM PDUs"),
         (["decode"], "0" * 100000 + "\n", 1, "line 1: more than 4096 characters"),
@@ -174,6 +213,7 @@ class HelpTest(unittest.TestCase):
         for args in (["--help"], ["encode", "--help"], ["decode", "-h"]):
             rc, out, _ = run(*args)
             self.assertEqual((rc, out.startswith("Usage: velmora encode")), (0, True))
+        self.assertEqual(run("count", "-h")[1], run("--help")[1])
         self.assertEqual(run("--version"), (0, "velmora 2.0.0\n", ""))
 
 
