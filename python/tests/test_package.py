@@ -1,6 +1,7 @@
 """The package itself: its ctypes structs against the C header, finding the library."""
 import ctypes
 import ctypes.util
+import doctest
 import os
 import subprocess
 import sys
@@ -48,6 +49,10 @@ class LayoutTest(unittest.TestCase):
 
 
 class LoadingTest(unittest.TestCase):
+    def test_examples_of_the_docstrings(self):
+        failed, attempted = doctest.testmod(velmora)
+        self.assertEqual((failed, attempted >= 2), (0, True))
+
     def test_velmora_library_names_a_missing_file(self):
         p = import_velmora(VELMORA_LIBRARY="/nonexistent/libvelmora-sms.so.1")
         self.assertNotEqual(p.returncode, 0)
