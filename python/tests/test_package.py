@@ -1,10 +1,12 @@
-"""The package itself: its ctypes structs against the C header, finding the library."""
+"""The package itself: its ctypes structs against the C header, finding the library, installing."""
 import ctypes
 import ctypes.util
 import doctest
 import os
 import subprocess
 import sys
+import tempfile
+import tomllib
 import unittest
 
 import velmora
@@ -53,6 +55,11 @@ class LoadingTest(unittest.TestCase):
         failed, attempted = doctest.testmod(velmora)
         self.assertEqual((failed, attempted >= 2), (0, True))
 
+    def test_versions_agree(self):
+        with open(os.path.join(PACKAGE_DIR, "pyproject.toml"), "rb") as f:
+            declared = tomllib.load(f)["project"]["version"]
+        self.assertEqual((velmora.__version__, velmora.library_version), (declared, declared))
+
     def test_velmora_library_names_a_missing_file(self):
         p = import_velmora(VELMORA_LIBRARY="/nonexistent/libvelmora-sms.so.1")
         self.assertNotEqual(p.returncode, 0)
@@ -77,6 +84,26 @@ class LoadingTest(unittest.TestCase):
             self.skipTest("VELMORA_LIBRARY is not set")
         p = import_velmora(VELMORA_LIBRARY=None, LD_LIBRARY_PATH=os.path.dirname(os.path.abspath(library)))
         self.assertEqual((p.stdout, p.stderr), ("hello\n", ""))
+
+
+class InstallTest(unittest.TestCase):
+    def test_pip_installs_offline(self):
+        """pip builds the wheel with the package's own backend and installs it, no index."""
+        with tempfile.TemporaryDirectory() as target:
+            p = subprocess.run([sys.executable, "-m", "pip", "install", "--no-build-isolation", "--no-index",
+                                "--no-cache-dir", "--disable-pip-version-check", "--quiet", "--target", target,
+                                PACKAGE_DIR], capture_output=True, text=True, timeout=300)
+            if p.returncode != 0 and "No module named pip" in p.stderr:
+                self.skipTest("no pip for " + sys.executable)
+            self.assertEqual(p.returncode, 0, p.stderr)
+            installed = set(os.listdir(os.path.join(target, "velmora"))) - {"__pycache__"}
+            self.assertEqual(installed, {"__init__.py", "_capi.py", "_encode.py", "_message.py", "_reassembly.py"})
+            env = {**os.environ, "PYTHONPATH": target}
+            if "VELMORA_LIBRARY" in env:
+                env["VELMORA_LIBRARY"] = os.path.abspath(env["VELMORA_LIBRARY"])
+            p = subprocess.run([sys.executable, "-c", "import velmora; print(velmora.__file__)"], env=env, cwd=target,
+                               capture_output=True, text=True, timeout=120)
+            self.assertEqual(p.stdout, os.path.join(target, "velmora", "__init__.py") + "\n", p.stderr)
 
 
 if __name__ == "__main__":
