@@ -61,6 +61,7 @@ class EncodeTest(unittest.TestCase):
             (dict(reference=255), "x" * 200, dict(reference=255, reference_bits=8)),
             (dict(port=2948), b"\x01\x02", dict(destination_port=2948, source_port=0, data=b"\x01\x02")),
             (dict(port=(2948, 9200)), "hi", dict(destination_port=2948, source_port=9200, text="hi")),
+            (dict(port=[2948, 9200]), "hi", dict(destination_port=2948, source_port=9200)),
         ]
         for keywords, text, fields in rows:
             with self.subTest(keywords=keywords):
@@ -110,6 +111,8 @@ class EncodeTest(unittest.TestCase):
              "validity", 0, None),
             ("hi", dict(validity=60), "ARGUMENT", "validity", 0, None),
             ("hi", dict(languages="klingon"), "ARGUMENT", "languages", 0, None),
+            ("hi", dict(languages=[14]), "ARGUMENT", "languages", 0, None),
+            ("hi", dict(languages=[2 ** 70]), "ARGUMENT", "languages", 0, None),
             ("hi", dict(alphabet="ascii"), "ARGUMENT", "alphabet", 0, None),
             (b"hi", dict(alphabet="gsm7"), "ARGUMENT", "alphabet", 0, None),
             ("hi", dict(cdma=True), "ARGUMENT", "from_", 0, None),

@@ -67,9 +67,10 @@ def _languages(value):
     names = () if value is None else value.split(",") if isinstance(value, str) else value
     bits = 0
     for name in names:
-        id_ = name if isinstance(name, int) else lib.velmora_language_id(str(name).strip().encode())
-        if isinstance(id_, bool) or _capi.text(lib.velmora_language_name(id_)) is None:
-            known = ", ".join(_capi.text(lib.velmora_language_name(i)) for i in range(1, 14))
+        is_id = isinstance(name, int) and not isinstance(name, bool)
+        id_ = name if is_id else lib.velmora_language_id(str(name).strip().encode())
+        if not 1 <= id_ < _capi.LANGUAGE_COUNT:
+            known = ", ".join(_capi.text(lib.velmora_language_name(i)) for i in range(1, _capi.LANGUAGE_COUNT))
             _refuse("languages", f"{name!r} is not a national language ({known})")
         bits |= 1 << id_
     return bits
@@ -108,8 +109,8 @@ def _type(name, value):
 
 
 def submit_options(to="", *, alphabet="auto", languages=(), smsc=None, status_report=False, message_class=None,
-            validity=None, reference=None, reference_bits=8, message_reference=0, port=None, to_type=None,
-            pid=0, reject_duplicates=False, reply_path=False, cdma=False, from_=None, from_type=None):
+                   validity=None, reference=None, reference_bits=8, message_reference=0, port=None, to_type=None,
+                   pid=0, reject_duplicates=False, reply_path=False, cdma=False, from_=None, from_type=None):
     """velmora_submit_options from encode()'s keywords, each checked (ctypes would cut a
     number that does not fit silently)."""
     o = _capi.SubmitOptions()
@@ -133,7 +134,7 @@ def submit_options(to="", *, alphabet="auto", languages=(), smsc=None, status_re
         o.reference = _integer("reference", reference, 0, (1 << reference_bits) - 1)
     _validity(o, validity)
     if port is not None:
-        destination, source = port if isinstance(port, tuple) else (port, 0)
+        destination, source = port if isinstance(port, (tuple, list)) else (port, 0)
         o.port_bits = 16
         o.destination_port = _integer("port", destination, 0, 0xFFFF)
         o.source_port = _integer("port", source, 0, 0xFFFF)
