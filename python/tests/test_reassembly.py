@@ -45,17 +45,6 @@ class ReassemblerTest(unittest.TestCase):
         (whole,) = r.feed(p2)
         self.assertEqual(whole.text, TEXT)
 
-    def test_messages_kept_apart(self):
-        """Interleaved parts of messages differing in reference, its width or recipient."""
-        other = TEXT.upper()
-        messages = [parts(), parts(other, reference=43), parts(other, reference_bits=16), parts(other, to="+4954321")]
-        r = velmora.Reassembler()
-        fed = [w for group in zip(*messages) for m in group for w in r.feed(m)]
-        self.assertEqual([(w.text, w.reference, w.reference_bits, w.recipient) for w in fed],
-                         [(TEXT, 42, 8, "+4912345"), (other, 43, 8, "+4912345"), (other, 42, 16, "+4912345"),
-                          (other, 42, 8, "+4954321")])
-        self.assertEqual(len(r), 0)
-
     def test_data_joined(self):
         data = bytes(range(256)) * 2
         r = velmora.Reassembler()
