@@ -1,0 +1,104 @@
+"""Concatenated messages put back together by the library's own reassembly."""
+import ctypes
+import time as _clock
+
+from . import _capi
+from ._capi import lib
+from ._message import JoinedMessage, Message, fields, shows_data
+
+_MICROSECONDS = 1_000_000
+
+
+class Reassembler:
+    """Collects the parts of concatenated messages, fed in any order, in `capacity` slots
+    (one part each). Parts belong together when format, type, sender, recipient,
+    reference, reference width and part count agree; a part fed twice is ignored.
+
+    No part is dropped silently: feed() returns the messages it completes and, when every
+    slot is taken, the oldest incomplete message to make room; incomplete() lists the
+    ones held, expire() and flush() hand them out. Not safe for use from several threads
+    at once.
+    """
+
+    def __init__(self, capacity=256):
+        if isinstance(capacity, bool) or not isinstance(capacity, int) or not 1 <= capacity <= 0xFFFFFFFF:
+            raise ValueError(f"capacity is a number of parts from 1 up, not {capacity!r}")
+        self._slots = (_capi.Slot * capacity)()
+        self._reassembly = _capi.Reassembly()
+        lib.velmora_reassembly_init(self._reassembly, self._slots, capacity)
+
+    @property
+    def capacity(self):
+        return self._reassembly.capacity
+
+    def feed(self, message, time=None):
+        """Adds a decoded message, arrived at `time` (seconds, default time.time()).
+        Returns the whole messages this makes: the message itself when it is not a part,
+        a JoinedMessage when its last part came in; and, when the slots were all taken, the
+        oldest incomplete message as a JoinedMessage with parts_missing."""
+        record = getattr(message, "_record", None)
+        if not isinstance(message, Message) or record is None:
+            raise TypeError("feed takes a Message that velmora.decode returned")
+        arrival = self._microseconds(_clock.time() if time is None else time)
+        out, group = [], _capi.Group()
+        while True:
+            added = lib.velmora_reassembly_add(self._reassembly, record, arrival, group)
+            if added != _capi.ADD_FULL:
+                break
+            out.append(self._take(self._groups()[0]))
+        if added == _capi.ADD_SINGLE:
+            out.append(message)
+        elif added == _capi.ADD_COMPLETE:
+            out.append(self._take(group))
+        return out
+
+    def incomplete(self):
+        """The messages held, as they stand (JoinedMessage, earliest first), left held."""
+        return [self._joined(g) for g in self._groups()]
+
+    def expire(self, older_than, now=None):
+        """Hands out and lets go the messages whose earliest part held arrived at least
+        `older_than` seconds before `now` (default time.time()), earliest first."""
+        limit = self._microseconds(_clock.time() if now is None else now) - round(older_than * _MICROSECONDS)
+        return [self._take(g) for g in self._groups() if g.first_time <= limit]
+
+    def flush(self):
+        """Hands out and lets go every message held, earliest first."""
+        return [self._take(g) for g in self._groups()]
+
+    def __len__(self):
+        """The number of messages held."""
+        return lib.velmora_reassembly_groups(self._reassembly, None, 0)
+
+    @staticmethod
+    def _microseconds(seconds):
+        value = round(seconds * _MICROSECONDS)
+        if not 0 <= value < 1 << 64:
+            raise ValueError(f"a time is seconds from 0 up, not {seconds!r}")
+        return value
+
+    def _groups(self):
+        groups = (_capi.Group * self.capacity)()
+        return groups[:lib.velmora_reassembly_groups(self._reassembly, groups, self.capacity)]
+
+    def _take(self, group):
+        joined = self._joined(group)
+        lib.velmora_reassembly_release(self._reassembly, group)
+        return joined
+
+    def _joined(self, group):
+        first = self._slots[group.first_slot].message
+        f = fields(first, with_part=False)
+        if shows_data(first):
+            length = lib.velmora_reassembly_data(self._reassembly, group, None, 0)
+            buffer = ctypes.create_string_buffer(length)
+            lib.velmora_reassembly_data(self._reassembly, group, buffer, length)
+            f["data"] = buffer.raw
+        else:
+            length = lib.velmora_reassembly_text(self._reassembly, group, None, 0)
+            buffer = ctypes.create_string_buffer(length + 1)
+            lib.velmora_reassembly_text(self._reassembly, group, buffer, length + 1)
+            f["text"] = buffer.raw[:length].decode(errors="replace")
+        numbers = range(1, group.parts + 1)
+        return JoinedMessage(**f, parts_present=tuple(n for n in numbers if group.has(n)),
+                             parts_missing=tuple(n for n in numbers if not group.has(n)))
