@@ -19,17 +19,12 @@ std::string hex_octet(std::uint32_t value) {
 bool has(const velmora_message &m, std::uint32_t bit) { return (m.present & bit) != 0; }
 bool gsm(const velmora_message &m) { return m.format == VELMORA_FORMAT_GSM; }
 
-// A service-centre address of no digits (only its type octet) says as little as none.
-bool has_smsc(const velmora_message &m) { return has(m, VELMORA_HAS_SMSC) && m.smsc.text[0] != '\0'; }
-
 // TP-OA of a DELIVER and the 3GPP2 sender; TP-DA of a SUBMIT, TP-RA of a STATUS-REPORT.
 bool has_sender(const velmora_message &m) { return has(m, VELMORA_HAS_ORIGINATOR); }
 bool has_recipient(const velmora_message &m) { return has(m, VELMORA_HAS_RECIPIENT); }
 
-// 8-bit and compressed user data is shown as hex data, everything else as text.
-bool shows_data(const velmora_message &m) {
-    return m.compressed || (m.alphabet == VELMORA_ALPHABET_8BIT && m.text_length == 0);
-}
+// User data that is not text (8-bit, compressed) is shown as hex data.
+bool shows_data(const velmora_message &m) { return !has(m, VELMORA_HAS_TEXT); }
 
 const char *number_type(std::uint8_t ton) {
     static const char *const kNames[] = {"unknown",    "international", "national",    "network-specific",
@@ -69,12 +64,6 @@ std::string duration(std::uint32_t seconds) {
             out += (out.empty() ? "" : " ") + std::to_string(n) + " " + unit.name + (n == 1 ? "" : "s");
     }
     return out.empty() ? "0 seconds" : out;
-}
-
-const velmora_waiting *waiting(const velmora_message &m) {
-    if (m.special.kind != VELMORA_WAITING_NONE)
-        return &m.special;
-    return m.dcs_waiting.kind != VELMORA_WAITING_NONE ? &m.dcs_waiting : nullptr;
 }
 
 std::string numbers(const std::vector<std::uint32_t> &list, std::string_view separator) {
@@ -203,7 +192,7 @@ std::string shown_reference(const velmora_message &m) {
 
 void field_lines(Lines &out, const velmora_message &m, bool with_part) {
     out.add("type", shown_type(m));
-    if (has_smsc(m))
+    if (has(m, VELMORA_HAS_SMSC))
         out.add("smsc", shown_address(m.smsc));
     if (const std::string flags = shown_flags(m); !flags.empty())
         out.add("flags", flags);
@@ -222,7 +211,7 @@ void field_lines(Lines &out, const velmora_message &m, bool with_part) {
         out.add("pid", hex_octet(m.pid));
     if (has(m, VELMORA_HAS_DCS))
         out.add("coding", shown_coding(m));
-    if (const velmora_waiting *w = waiting(m))
+    if (const velmora_waiting *w = velmora_message_waiting(&m))
         out.add("waiting", shown_waiting(*w));
     if (has(m, VELMORA_HAS_TIMESTAMP))
         out.add("time", shown_time(m.timestamp, false));
@@ -330,7 +319,7 @@ std::string validity_minutes(std::uint32_t seconds) {
 
 void json_fields(JsonObject &o, const velmora_message &m, bool with_part) {
     o.field("format", gsm(m) ? "gsm" : "cdma").field("type", velmora_type_name(m.type));
-    if (has_smsc(m))
+    if (has(m, VELMORA_HAS_SMSC))
         o.field("smsc", m.smsc.text);
     if (has_sender(m))
         o.field("sender", m.originator.text).field("sender_type", m.originator.type);
@@ -345,7 +334,7 @@ void json_fields(JsonObject &o, const velmora_message &m, bool with_part) {
     if (m.message_class >= 0)
         o.field("class", m.message_class);
     o.flag("compressed", m.compressed);
-    if (const velmora_waiting *w = waiting(m))
+    if (const velmora_waiting *w = velmora_message_waiting(&m))
         o.raw("message_waiting", json_waiting(*w));
     if (has(m, VELMORA_HAS_TIMESTAMP))
         o.field("time", shown_time(m.timestamp, true));

@@ -174,7 +174,7 @@ typedef struct velmora_element {
 } velmora_element;
 
 /* Bits of velmora_message.present for fields that a message may lack. */
-#define VELMORA_HAS_SMSC 0x0001u
+#define VELMORA_HAS_SMSC 0x0001u             /* with digits: a type octet alone says as little as none */
 #define VELMORA_HAS_ORIGINATOR 0x0002u       /* TP-OA, 3GPP2 sender */
 #define VELMORA_HAS_RECIPIENT 0x0004u        /* TP-DA (SUBMIT), TP-RA (STATUS-REPORT) */
 #define VELMORA_HAS_MESSAGE_REFERENCE 0x0008u
@@ -188,6 +188,7 @@ typedef struct velmora_element {
 #define VELMORA_HAS_USER_DATA 0x0800u        /* TP-UDL was read (possibly 0) */
 #define VELMORA_HAS_UDH 0x1000u
 #define VELMORA_HAS_TELESERVICE 0x2000u      /* 3GPP2 */
+#define VELMORA_HAS_TEXT 0x4000u             /* the user data is text (in text); otherwise octets (in data) */
 
 typedef struct velmora_message {
     uint32_t present;          /* VELMORA_HAS_* */
@@ -257,6 +258,10 @@ typedef struct velmora_message {
     char text[VELMORA_TEXT_CAPACITY];
     uint8_t data[VELMORA_DATA_CAPACITY];
 } velmora_message;
+
+/* The message waiting indication in force: the special SMS message indication element
+ * when the header has one, else that of the TP-DCS group; NULL when there is none. */
+VELMORA_SMS_API const velmora_waiting *velmora_message_waiting(const velmora_message *message);
 
 /* ---- Decoding ------------------------------------------------------------------ */
 

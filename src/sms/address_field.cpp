@@ -146,7 +146,8 @@ bool read_smsc_address(Cursor &cursor, velmora_message &message) {
     message.smsc.length = length;
     set_type(message.smsc, type);
     put_digits(octets, 2 * octets.size(), message.smsc);
-    message.present |= VELMORA_HAS_SMSC;
+    if (message.smsc.text[0] != '\0')
+        message.present |= VELMORA_HAS_SMSC;
     return true;
 }
 

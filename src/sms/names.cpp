@@ -1,4 +1,4 @@
-// Names and short English texts for the values of the API.
+// Names and short English texts for the values of the API, and what a record's fields say together.
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -98,6 +98,12 @@ extern "C" const char *velmora_type_name(int type) { return name_at(kTypes, type
 extern "C" const char *velmora_alphabet_name(int alphabet) { return name_at(kAlphabets, alphabet); }
 extern "C" const char *velmora_delivery_category_name(int category) { return name_at(kCategories, category); }
 extern "C" const char *velmora_waiting_kind_name(int kind) { return name_at(kWaitingKinds, kind); }
+
+extern "C" const velmora_waiting *velmora_message_waiting(const velmora_message *m) {
+    if (m->special.kind != VELMORA_WAITING_NONE)
+        return &m->special;
+    return m->dcs_waiting.kind != VELMORA_WAITING_NONE ? &m->dcs_waiting : nullptr;
+}
 
 extern "C" const char *velmora_delivery_status_text(std::uint8_t tp_st) {
     for (const DeliveryStatus &status : kDeliveryStatuses)

@@ -106,8 +106,9 @@ extern "C" velmora_add_result velmora_reassembly_add(velmora_reassembly *r, cons
 
 extern "C" std::size_t velmora_reassembly_groups(const velmora_reassembly *r, velmora_group *groups,
                                                  std::size_t capacity) {
+    // A message is counted once, from the first slot that holds one of its parts; the
+    // earliest `capacity` of them are kept in order as they come (ties in slot order).
     std::size_t count = 0;
-    // A message is listed once, from the first slot that holds one of its parts.
     for (std::uint32_t i = 0; i < r->capacity; ++i) {
         if (!r->slots[i].used)
             continue;
@@ -116,12 +117,17 @@ extern "C" std::size_t velmora_reassembly_groups(const velmora_reassembly *r, ve
             earlier = r->slots[j].used && same_message(r->slots[j].message, r->slots[i].message);
         if (earlier)
             continue;
-        if (count < capacity)
-            groups[count] = describe(*r, r->slots[i].message);
-        ++count;
+        const velmora_group g = describe(*r, r->slots[i].message);
+        const std::size_t kept = std::min(count++, capacity);
+        velmora_group *at = std::upper_bound(groups, groups + kept, g, [](const velmora_group &a, const velmora_group &b) {
+            return a.first_time < b.first_time;
+        });
+        if (at == groups + capacity)
+            continue;  // later than every one kept, and no room
+        velmora_group *last = groups + std::min(kept, capacity - 1);  // the last one kept falls out when full
+        std::move_backward(at, last, last + 1);
+        *at = g;
     }
-    std::stable_sort(groups, groups + std::min(count, capacity),
-                     [](const velmora_group &a, const velmora_group &b) { return a.first_time < b.first_time; });
     return count;
 }
 

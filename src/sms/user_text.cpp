@@ -90,6 +90,8 @@ bool read_user_data(Cursor &cursor, const UserDataLayout &layout, bool has_heade
     }
     }
     m.text[m.text_length] = '\0';
+    if (layout.content != Content::Octets)
+        m.present |= VELMORA_HAS_TEXT;
     return true;
 }
 
