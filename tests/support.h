@@ -1,10 +1,9 @@
 // What the runners share: vector files and byte notation, records member by member,
-// inputs in exactly sized heap blocks, whole-output traces and heap counts.
+// inputs in exactly sized heap blocks, traces against golden files, heap counts.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstddef>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -32,13 +31,10 @@ inline Bytes bytes(const std::string &notation) {
     Bytes out;
     std::istringstream in(notation);
     for (std::string t; in >> t;) {
-        if (t.front() == '"') {
-            out += t.substr(1, t.size() - 2);
-            continue;
-        }
-        const std::size_t star = std::min(t.find('*'), t.size());
-        Bytes unit;
-        for (std::size_t i = 0; i + 1 < star; i += 2)
+        const bool quoted = t[0] == '"';
+        const std::size_t star = quoted ? t.size() : std::min(t.find('*'), t.size());
+        Bytes unit = quoted ? t.substr(1, t.size() - 2) : "";
+        for (std::size_t i = 0; !quoted && i + 1 < star; i += 2)
             unit += static_cast<char>(std::stoi(t.substr(i, 2), nullptr, 16));
         for (long n = star < t.size() ? std::stol(t.substr(star + 1)) : 1; n > 0; --n)
             out += unit;
@@ -53,8 +49,7 @@ inline std::string hex(const Bytes &b) {
     return out;
 }
 
-// A case of tests/vectors/<file>: tab-separated fields, with key=value options after the
-// fixed ones. "@name" lines define field lists that later rows name as "@name".
+// A case of tests/vectors/<file>: tab-separated fields, key=value options after the fixed ones.
 struct Row {
     std::string where;
     std::vector<std::string> f;
@@ -66,21 +61,22 @@ struct Row {
                 return field.substr(key.size() + 1);
         return std::nullopt;
     }
+    std::uint32_t number(const std::string &key, const char *otherwise) const {
+        return static_cast<std::uint32_t>(std::stoul(option(key).value_or(otherwise), nullptr, 0));
+    }
 };
 
-inline std::vector<Row> rows(const std::string &file) {
+// The first line of a comment block names the group below it; "@name" lines define field
+// lists that later rows name as "@name". `traced`: false leaves out the rows with a trace.
+inline std::vector<Row> rows(const std::string &file, bool traced = true) {
     std::vector<Row> out;
     std::map<std::string, std::vector<std::string>> lists;
     std::istringstream in(read_file("vectors/" + file));
     std::string line, group;
-    bool comment = false;
-    for (int n = 1; std::getline(in, line); ++n) {
-        if (line.empty() || line[0] == '#') {  // the first line of a comment block names the group
-            group = !line.empty() && !comment ? line : group;
-            comment = !line.empty();
+    for (int n = 1, comment = 0; std::getline(in, line); ++n) {
+        group = line[0] == '#' && !comment ? line : group;
+        if ((comment = line.empty() ? 0 : line[0] == '#') || line.empty())
             continue;
-        }
-        comment = false;
         Row row{file + ":" + std::to_string(n) + " " + group, {}};
         std::istringstream fields(line);
         for (std::string f; std::getline(fields, f, '\t');) {
@@ -92,7 +88,7 @@ inline std::vector<Row> rows(const std::string &file) {
         }
         if (line[0] == '@')
             lists[row[0]].assign(row.f.begin() + 1, row.f.end());
-        else
+        else if (traced || !row.option("trace"))
             out.push_back(row);
     }
     return out;
@@ -103,7 +99,7 @@ inline std::vector<Row> rows(const std::string &file) {
 class Exact {
 public:
     explicit Exact(const Bytes &b, bool nul = true) : p_(new char[b.size() + nul]) {
-        std::memcpy(p_.get(), b.data(), b.size());
+        std::copy(b.begin(), b.end(), p_.get());
         if (nul)
             p_[b.size()] = '\0';
     }
@@ -121,21 +117,19 @@ inline std::unique_ptr<sms_message> record(int fill = 0) {
     return r;
 }
 
+#define VT_MEMBERS(M)                                                                                              \
+    M(reserved) M(text) M(text_len) M(data_coding) M(msg_id) M(priority) M(total_parts) M(part_num) M(telnum)      \
+    M(telnum_type) M(telnum_len) M(dst_telnum) M(dst_telnum_type) M(dst_telnum_len) M(teleserv_id) M(date_time)  \
+    M(date_time_raw) M(timezone) M(pdu_count) M(pdus)
+#define VT_MEMBER(m) {#m, offsetof(sms_message, m), sizeof(sms_message::m)},
 struct Member {
     const char *name;
     std::size_t offset, size;
 };
-#define VT_MEMBER(m) Member{#m, offsetof(sms_message, m), sizeof(sms_message::m)}
-inline const Member kMembers[] = {
-    VT_MEMBER(reserved),  VT_MEMBER(text),          VT_MEMBER(text_len),       VT_MEMBER(data_coding),
-    VT_MEMBER(msg_id),    VT_MEMBER(priority),      VT_MEMBER(total_parts),    VT_MEMBER(part_num),
-    VT_MEMBER(telnum),    VT_MEMBER(telnum_type),   VT_MEMBER(telnum_len),     VT_MEMBER(dst_telnum),
-    VT_MEMBER(dst_telnum_type), VT_MEMBER(dst_telnum_len), VT_MEMBER(teleserv_id), VT_MEMBER(date_time),
-    VT_MEMBER(date_time_raw), VT_MEMBER(timezone),  VT_MEMBER(pdu_count),      VT_MEMBER(pdus)};
-#undef VT_MEMBER
+inline const Member kMembers[] = {VT_MEMBERS(VT_MEMBER)};
 
 // "member=value": numbers in C notation, text in byte notation, other arrays as written;
-// "fill=V" sets every byte. Other keys (options) are left alone.
+// "fill=V" sets every byte. Other keys are left alone.
 inline void set(sms_message &r, const std::string &field) {
     const std::size_t eq = field.find('=');
     const std::string key = field.substr(0, eq), value = field.substr(eq + 1);
@@ -144,11 +138,10 @@ inline void set(sms_message &r, const std::string &field) {
     for (const Member &m : kMembers)
         if (key == m.name) {
             const auto number = static_cast<std::uint32_t>(m.size == 4 ? std::stoul(value, nullptr, 0) : 0);
-            const Bytes b = m.size == 4 ? Bytes(reinterpret_cast<const char *>(&number), 4)
-                            : key == "text" ? bytes(value) : value;
+            const Bytes b = m.size == 4 ? Bytes(reinterpret_cast<const char *>(&number), 4) : key == "text" ? bytes(value) : value;
             char *at = reinterpret_cast<char *>(&r) + m.offset;
             std::memset(at, 0, m.size);
-            std::memcpy(at, b.data(), b.size());
+            std::copy(b.begin(), b.end(), at);
         }
 }
 
@@ -161,35 +154,21 @@ inline void expect_same(const sms_message &want, const sms_message &got) {
     }
 }
 
-// A record for the encoders: text and the numbers a row gives (dst=, callback=, dst_type=).
+// A record for the encoders: the text and the numbers a row gives (dst=, callback=, dst_type=).
 inline std::unique_ptr<sms_message> addressed(const Row &row, const Bytes &text) {
     auto sms = record();
     const std::string dst = row.option("dst").value_or("12345"), callback = row.option("callback").value_or("678");
-    set(*sms, "dst_telnum=" + dst);
-    set(*sms, "telnum=" + callback);
-    std::memcpy(sms->text, text.data(), text.size());
-    sms->text_len = static_cast<std::uint32_t>(text.size());
-    sms->dst_telnum_len = static_cast<std::uint32_t>(dst.size());
-    sms->telnum_len = static_cast<std::uint32_t>(callback.size());
-    sms->dst_telnum_type = static_cast<std::uint32_t>(std::stoul(row.option("dst_type").value_or("0x81"), nullptr, 0));
-    sms->telnum_type = 0x81;
+    for (const std::string &field : {"dst_telnum=" + dst, "dst_telnum_len=" + std::to_string(dst.size()),
+                                     "dst_telnum_type=" + row.option("dst_type").value_or("0x81"), "telnum=" + callback,
+                                     "telnum_len=" + std::to_string(callback.size()), std::string("telnum_type=0x81"),
+                                     "text_len=" + std::to_string(text.size())})
+        set(*sms, field);
+    std::copy(text.begin(), text.end(), sms->text);
     return sms;
 }
 
-// Standard output of `call`, to compare with a golden file as one block.
-inline std::string printed(const std::function<void()> &call) {
-    testing::internal::CaptureStdout();
-    call();
-    return testing::internal::GetCapturedStdout();
-}
-
-// The whole output against tests/golden/<name> (empty name: no output at all).
-inline void expect_golden(const std::string &printed, const std::string &name) {
-    EXPECT_EQ(printed, name.empty() ? "" : read_file("golden/" + name)) << name;
-}
-
-// Heap blocks allocated by the calling thread during `call` (heap_test.cpp counts them
-// through malloc wrappers); not counted under the sanitizers and valgrind.
+// Blocks the calling thread allocates during `call`, counted by heap_count.cpp's malloc
+// wrappers; not counted under the sanitizers and valgrind.
 struct HeapUse {
     bool counted = false;
     std::vector<std::size_t> sizes;
@@ -197,16 +176,35 @@ struct HeapUse {
 };
 HeapUse heap_use(const std::function<void()> &call);
 
-// When counted: the sizes in order, each block freed again.
-inline void expect_heap(const HeapUse &use, const std::string &sizes) {
-    if (!use.counted)
-        return;
+// With a trace file: `call` traced, its output (after `edit`) against tests/golden/<file> as
+// one block, an empty name meaning none. Without: `call` under the heap counter.
+inline HeapUse observe(const std::optional<std::string> &trace, const std::function<void()> &call,
+                       const std::function<void(std::string &)> &edit = {}) {
+    if (!trace)
+        return heap_use(call);
+    testing::internal::CaptureStdout();
+    call();
+    std::string printed = testing::internal::GetCapturedStdout();
+    if (edit)
+        edit(printed);
+    EXPECT_EQ(printed, trace->empty() ? "" : read_file("golden/" + *trace)) << *trace;
+    return {};
+}
+
+// When counted: the blocks of the sizes given (none without), in order, each freed again.
+inline void expect_heap(const HeapUse &use, const std::optional<std::string> &sizes) {
     std::vector<std::size_t> want;
-    std::istringstream in(sizes);
+    std::istringstream in(sizes.value_or(""));
     for (std::size_t s; in >> s;)
         want.push_back(s);
-    EXPECT_EQ(use.sizes, want) << "heap blocks";
-    EXPECT_EQ(use.releases, use.sizes.size()) << "blocks freed";
+    EXPECT_TRUE(!use.counted || (use.sizes == want && use.releases == want.size()))
+        << "heap blocks " << testing::PrintToString(use.sizes) << ", " << use.releases << " freed";
 }
+
+// The runners, also run on several threads (traced rows left out) by concurrency_test.cpp.
+void codec_vectors(bool traced);
+void decoder_vectors(bool traced);
+void encoder_vectors(bool traced);
+void driver_vectors(bool traced);
 
 }  // namespace vt
