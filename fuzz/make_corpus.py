@@ -3,22 +3,22 @@
 the layout its target reads: the decoders take the PDU text as it is, the others their
 arguments first (little-endian), then the payload. Run it again after changing a vector
 or a layout; fuzzing itself never writes here."""
+import hashlib
 import pathlib
 import shutil
 import struct
 
 FUZZ = pathlib.Path(__file__).resolve().parent
-VECTORS = FUZZ.parent / "tests" / "vectors"
 
 
-def rows(name):
+def rows(name):  # fields with "@name" lists expanded, and the key=value options
     lists = {}
-    for n, line in enumerate((VECTORS / name).read_text(encoding="latin-1").splitlines(), 1):
+    for line in (FUZZ.parent / "tests" / "vectors" / name).read_text(encoding="latin-1").splitlines():
         fields = [x for f in line.split("\t") for x in lists.get(f, [f])]
         if line.startswith("@"):
             lists[fields[0]] = fields[1:]
         elif line and not line.startswith("#"):
-            yield f"{name.split('.')[0]}_{n}", fields, dict(f.split("=", 1) for f in fields if "=" in f)
+            yield fields, dict(f.split("=", 1) for f in fields if "=" in f)
 
 
 def notation(text):  # hex, RUN*count and "text" tokens, as the runners read them
@@ -29,42 +29,42 @@ def notation(text):  # hex, RUN*count and "text" tokens, as the runners read the
     return out
 
 
-def record(fmt, text, options, part="0/0/0"):
+def record(fmt, text, options):
     # flags (0x80 trace), leftover byte, format (3: the u32 after it), that u32; destination
     # and callback: length, type, 32 digit bytes; text_len choice, pdu_count, out_size,
     # part_no, part_count, msg_ref; the text
     def number(digits):
         return struct.pack("<BB", len(digits), 0x81) + bytes(int(c) for c in digits).ljust(32, b"\0")
-    no, count, ref = (int(x, 0) for x in part.split("/"))
+    part = [int(options.get(key, "0"), 0) & 0xFF for key in ("part_no", "part_count", "ref")]
     return (struct.pack("<BBBI", 0x80 if "trace" in options else 0, 0, 3 if fmt < 0 else fmt, fmt & 0xFFFFFFFF)
             + number(options.get("dst", "12345")) + number(options.get("callback", "678"))
-            + struct.pack("<HIHBBB", 0, 0, int(options.get("out", 322)), no & 0xFF, count % 8, ref & 0xFF) + text)
+            + struct.pack("<HIHBBB", 0, 0, int(options.get("out", 322)), part[0], part[1] % 8, part[2]) + text)
 
 
 def corpus():
-    for name, (decoder, pdu, *_), _ in rows("decode.tsv"):
-        yield "decode_pdu" if decoder == "gsm" else "decode_3gpp2_pdu", name, pdu.encode()
-    for name, (op, data, args, *_), options in rows("codecs.tsv"):
+    for (decoder, pdu, *_), _ in rows("decode.tsv"):
+        yield "decode_pdu" if decoder == "gsm" else "decode_3gpp2_pdu", pdu.encode()
+    for (op, data, args, *_), options in rows("codecs.tsv"):
         a, data, traced = [int(x) for x in args.split()], notation(data), "trace" in options
         if op == "parse":  # capacity, length choice, debug
-            yield "bytestr_to_hexarray", name, struct.pack("<HHB", a[1], a[0], traced) + data
+            yield "bytestr_to_hexarray", struct.pack("<HHB", a[1], a[0], traced) + data
         elif op == "decode7":  # fill, count, capacity
-            yield "decode7", name, struct.pack("<BIH", a[1], a[0], a[2]) + data
+            yield "decode7", struct.pack("<BIH", a[1], a[0], a[2]) + data
         elif op == "gsm_decode":  # capacity
-            yield "decode_gsm0338", name, struct.pack("<H", a[0]) + data
+            yield "decode_gsm0338", struct.pack("<H", a[0]) + data
         elif op == "gsm_encode":  # capacity, flags (2: trace)
-            yield "encode_gsm0338", name, struct.pack("<HB", a[0], 2 * traced) + data
-    for name, (fmt, text, *_), options in rows("driver.tsv"):
-        yield "encode_pdus", name, record(int(fmt), notation(text), options)
-    for name, (encoder, codes, *_), options in rows("encode.tsv"):
-        yield "encode_pdus", name, record(encoder != "gsm", notation(codes), options, options.get("part", "0/0/0"))
+            yield "encode_gsm0338", struct.pack("<HB", a[0], 2 * traced) + data
+    for (fmt, text, *_), options in rows("driver.tsv"):
+        yield "encode_pdus", record(int(fmt), notation(text), options)
+    for (encoder, codes, *_), options in rows("encode.tsv"):
+        yield "encode_pdus", record(int(encoder != "gsm"), notation(codes), options)
 
 
 def main():
     shutil.rmtree(FUZZ / "corpus", ignore_errors=True)
-    for target, name, data in corpus():
+    for target, data in corpus():
         (FUZZ / "corpus" / target).mkdir(parents=True, exist_ok=True)
-        (FUZZ / "corpus" / target / name).write_bytes(data)
+        (FUZZ / "corpus" / target / hashlib.sha1(data).hexdigest()).write_bytes(data)
 
 
 if __name__ == "__main__":

@@ -31,10 +31,9 @@ inline Bytes bytes(const std::string &notation) {
     Bytes out;
     std::istringstream in(notation);
     for (std::string t; in >> t;) {
-        const bool quoted = t[0] == '"';
-        const std::size_t star = quoted ? t.size() : std::min(t.find('*'), t.size());
-        Bytes unit = quoted ? t.substr(1, t.size() - 2) : "";
-        for (std::size_t i = 0; !quoted && i + 1 < star; i += 2)
+        const std::size_t star = t[0] == '"' ? t.size() : std::min(t.find('*'), t.size());
+        Bytes unit = t[0] == '"' ? t.substr(1, t.size() - 2) : "";
+        for (std::size_t i = 0; t[0] != '"' && i + 1 < star; i += 2)
             unit += static_cast<char>(std::stoi(t.substr(i, 2), nullptr, 16));
         for (long n = star < t.size() ? std::stol(t.substr(star + 1)) : 1; n > 0; --n)
             out += unit;
@@ -61,13 +60,13 @@ struct Row {
                 return field.substr(key.size() + 1);
         return std::nullopt;
     }
-    std::uint32_t number(const std::string &key, const char *otherwise) const {
+    std::uint32_t number(const std::string &key, const std::string &otherwise) const {
         return static_cast<std::uint32_t>(std::stoul(option(key).value_or(otherwise), nullptr, 0));
     }
 };
 
 // The first line of a comment block names the group below it; "@name" lines define field
-// lists that later rows name as "@name". `traced`: false leaves out the rows with a trace.
+// lists that later rows name as "@name". `traced` false leaves out the rows with a trace.
 inline std::vector<Row> rows(const std::string &file, bool traced = true) {
     std::vector<Row> out;
     std::map<std::string, std::vector<std::string>> lists;
@@ -75,7 +74,7 @@ inline std::vector<Row> rows(const std::string &file, bool traced = true) {
     std::string line, group;
     for (int n = 1, comment = 0; std::getline(in, line); ++n) {
         group = line[0] == '#' && !comment ? line : group;
-        if ((comment = line.empty() ? 0 : line[0] == '#') || line.empty())
+        if ((comment = line[0] == '#') || line.empty())
             continue;
         Row row{file + ":" + std::to_string(n) + " " + group, {}};
         std::istringstream fields(line);
@@ -96,18 +95,11 @@ inline std::vector<Row> rows(const std::string &file, bool traced = true) {
 
 // Bytes at the very end of a heap block of their exact size (NUL included, if asked),
 // so that AddressSanitizer and valgrind catch a read past them.
-class Exact {
-public:
-    explicit Exact(const Bytes &b, bool nul = true) : p_(new char[b.size() + nul]) {
-        std::copy(b.begin(), b.end(), p_.get());
-        if (nul)
-            p_[b.size()] = '\0';
-    }
-    const char *c() const { return p_.get(); }
-    const unsigned char *u() const { return reinterpret_cast<const unsigned char *>(p_.get()); }
-
-private:
-    std::unique_ptr<char[]> p_;
+struct Exact {
+    std::unique_ptr<char[]> p;
+    explicit Exact(const Bytes &b, bool nul = true) : p(new char[b.size() + nul]()) { b.copy(p.get(), b.size()); }
+    const char *c() const { return p.get(); }
+    const unsigned char *u() const { return reinterpret_cast<const unsigned char *>(p.get()); }
 };
 
 // Records are ~4 KB: on the heap, every byte `fill`.
@@ -141,7 +133,7 @@ inline void set(sms_message &r, const std::string &field) {
             const Bytes b = m.size == 4 ? Bytes(reinterpret_cast<const char *>(&number), 4) : key == "text" ? bytes(value) : value;
             char *at = reinterpret_cast<char *>(&r) + m.offset;
             std::memset(at, 0, m.size);
-            std::copy(b.begin(), b.end(), at);
+            b.copy(at, b.size());
         }
 }
 
@@ -163,41 +155,37 @@ inline std::unique_ptr<sms_message> addressed(const Row &row, const Bytes &text)
                                      "telnum_len=" + std::to_string(callback.size()), std::string("telnum_type=0x81"),
                                      "text_len=" + std::to_string(text.size())})
         set(*sms, field);
-    std::copy(text.begin(), text.end(), sms->text);
+    text.copy(sms->text, text.size());
     return sms;
 }
 
-// Blocks the calling thread allocates during `call`, counted by heap_count.cpp's malloc
-// wrappers; not counted under the sanitizers and valgrind.
+// Blocks the calling thread allocates during `call`, counted by heap_count.cpp's wrappers.
 struct HeapUse {
-    bool counted = false;
     std::vector<std::size_t> sizes;
     std::size_t releases = 0;
 };
 HeapUse heap_use(const std::function<void()> &call);
 
-// With a trace file: `call` traced, its output (after `edit`) against tests/golden/<file> as
-// one block, an empty name meaning none. Without: `call` under the heap counter.
-inline HeapUse observe(const std::optional<std::string> &trace, const std::function<void()> &call,
-                       const std::function<void(std::string &)> &edit = {}) {
-    if (!trace)
-        return heap_use(call);
-    testing::internal::CaptureStdout();
-    call();
-    std::string printed = testing::internal::GetCapturedStdout();
-    if (edit)
-        edit(printed);
-    EXPECT_EQ(printed, trace->empty() ? "" : read_file("golden/" + *trace)) << *trace;
-    return {};
-}
-
-// When counted: the blocks of the sizes given (none without), in order, each freed again.
-inline void expect_heap(const HeapUse &use, const std::optional<std::string> &sizes) {
+// Runs a row's call. With trace=FILE: traced, its output (after `edit`) against
+// tests/golden/FILE as one block, an empty name meaning none. Without: the blocks it
+// allocates must be those of heap=SIZES (none without), in order, each freed again.
+inline void observe(const Row &row, const std::function<void()> &call,
+                    const std::function<void(std::string &)> &edit = {}) {
+    if (const auto trace = row.option("trace")) {
+        testing::internal::CaptureStdout();
+        call();
+        std::string printed = testing::internal::GetCapturedStdout();
+        if (edit)
+            edit(printed);
+        EXPECT_EQ(printed, trace->empty() ? "" : read_file("golden/" + *trace)) << *trace;
+        return;
+    }
+    const HeapUse use = heap_use(call);
     std::vector<std::size_t> want;
-    std::istringstream in(sizes.value_or(""));
-    for (std::size_t s; in >> s;)
-        want.push_back(s);
-    EXPECT_TRUE(!use.counted || (use.sizes == want && use.releases == want.size()))
+    std::istringstream in(row.option("heap").value_or(""));
+    for (std::size_t size; in >> size;)
+        want.push_back(size);
+    EXPECT_TRUE(use.sizes == want && use.releases == want.size())
         << "heap blocks " << testing::PrintToString(use.sizes) << ", " << use.releases << " freed";
 }
 

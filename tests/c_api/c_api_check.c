@@ -1,4 +1,5 @@
-/* The public header as a strict C99 client sees it, against the shared library. */
+/* The public header as a strict C99 client sees it, against the shared library: each
+ * function once, and null arguments, which change nothing. */
 #include <stdio.h>
 #include <string.h>
 
@@ -14,12 +15,16 @@ static void check(int ok, const char *what) {
 }
 
 int main(void) {
-    static sms_message sms; /* zero-filled */
+    static sms_message sms, copy; /* zero-filled */
     static const unsigned char packed[] = {0x41, 0xE1, 0x90, 0x58, 0x34, 0x1E, 0x91};
     unsigned char octets[918];
     char text[SMS_PDU_CAPACITY];
 
-    check(sms_write("hello", &sms) == 5, "sms_write");
+    memset(sms.text, 'x', 200);
+    memset(text, 'y', 200);
+    text[200] = '\0';
+    check(sms_write(text, &sms) == 161 && sms.text[160] == 'y' && sms.text[161] == 'x', "sms_write: 161 at most");
+    check(sms_write("hello", &sms) == 5 && memcmp(sms.text, "helloy", 6) == 0 && sms.text_len == 5, "no NUL added");
     memcpy(sms.dst_telnum, "12345", 5);
     sms.dst_telnum_len = 5;
     sms.dst_telnum_type = 0x81;
@@ -27,7 +32,7 @@ int main(void) {
               strcmp(sms.pdus[0].pdu, "00110005812143F50000AA05E8329BFD06") == 0,
           "sms_encode_pdus");
     check(sms_encode_pdu(&sms, text, sizeof text, 0, 0, 0, 0) == 34, "sms_encode_pdu");
-    check(sms_encode_3gpp2_pdu(&sms, text, sizeof text, 0, 0, 0, 0) == -1, "sms_encode_3gpp2_pdu");
+    check(sms_encode_3gpp2_pdu(&sms, text, sizeof text, 0, 0, 0, 0) == -1, "sms_encode_3gpp2_pdu without callback");
     check(sms_decode_pdu("00040B912143658709F100001220413160508005E8329BFD06", 50, &sms, 0) == 0 &&
               strcmp(sms.text, "hello") == 0 && strcmp(sms.timezone, "08") == 0,
           "sms_decode_pdu");
@@ -44,6 +49,22 @@ int main(void) {
     check(strcmp(sms.date_time, "14/02/21 - 13:06:05") == 0, "decode_datetime");
     decode_datetime_3gpp2("210214130605", &sms);
     check(strcmp(sms.date_time_raw, "210214130605") == 0 && sms.timezone[0] == '\0', "decode_datetime_3gpp2");
+
+    memset(&sms, 0xA5, sizeof sms);
+    memcpy(&copy, &sms, sizeof sms);
+    memset(text, 'x', sizeof text);
+    check(sms_write(NULL, &sms) == -1 && sms_write("a", NULL) == -1 && sms_encode_pdus(NULL, 0, 0) == -1, "null");
+    check(sms_decode_pdu(NULL, 2, &sms, 0) == -1 && sms_decode_pdu("00", 2, NULL, 0) == -1, "null to decode");
+    check(sms_decode_3gpp2_pdu(NULL, 2, &sms, 0) == -1 && sms_decode_3gpp2_pdu("00", 2, NULL, 0) == -1, "null");
+    check(sms_encode_pdu(NULL, text, sizeof text, 0, 0, 0, 0) == -1 && sms_encode_pdu(&sms, NULL, 9, 0, 0, 0, 0) == -1 &&
+              sms_encode_3gpp2_pdu(NULL, text, sizeof text, 0, 0, 0, 0) == -1 &&
+              sms_encode_3gpp2_pdu(&sms, NULL, 9, 0, 0, 0, 0) == -1,
+          "null to encode");
+    decode_datetime(NULL, &sms);
+    decode_datetime_3gpp2(NULL, &sms);
+    decode_datetime("12204131605080", NULL);
+    decode_datetime_3gpp2("210214130605", NULL);
+    check(memcmp(&sms, &copy, sizeof sms) == 0 && text[0] == 'x' && text[sizeof text - 1] == 'x', "nothing written");
     puts(failures == 0 ? "C API checks passed" : "C API checks FAILED");
     return failures == 0 ? 0 : 1;
 }

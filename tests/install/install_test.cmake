@@ -1,5 +1,5 @@
 # cmake -P script behind the install_consumers test: install into a scratch prefix, check
-# what is there, then build and run a C program against it through find_package and pkg-config.
+# what is there, then build and run CONSUMER_SOURCE against it by find_package and pkg-config.
 cmake_minimum_required(VERSION 3.25)
 
 function(run)
@@ -32,7 +32,7 @@ if(WITH_TOOL)
 endif()
 
 run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/cmake-consumer -G ${GENERATOR}
-    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_C_COMPILER=${C_COMPILER}
+    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_C_COMPILER=${C_COMPILER} -DCONSUMER_SOURCE=${CONSUMER_SOURCE}
     "-DCMAKE_C_FLAGS=${C_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${LINKER_FLAGS}")
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/cmake-consumer)
 run(${WORK_DIR}/cmake-consumer/consumer)
@@ -46,6 +46,6 @@ endif()
 run(${pc} --cflags --libs velmora)
 separate_arguments(pc_flags UNIX_COMMAND "${run_output}")
 separate_arguments(c_flags UNIX_COMMAND "${C_FLAGS} ${LINKER_FLAGS}")
-run(${C_COMPILER} ${c_flags} ${CONSUMER_DIR}/consumer.c ${pc_flags} -Wl,-rpath,${libdir} -o ${WORK_DIR}/pkg-config-consumer)
+run(${C_COMPILER} ${c_flags} ${CONSUMER_SOURCE} ${pc_flags} -Wl,-rpath,${libdir} -o ${WORK_DIR}/pkg-config-consumer)
 run(${WORK_DIR}/pkg-config-consumer)
 message(STATUS "pkg-config consumer: ${run_output}")

@@ -1,13 +1,15 @@
-// Checks that need a process of their own. The reference counter from its start: 1 on the
-// first call, 254 on the 254th, 1 again on the 255th, advanced by every call whatever its
-// outcome (single parts, failures, a null record, either format). Then a message whose
-// second of three parts cannot be encoded, its scratch allocation made to fail through
-// the linker's malloc wrapper: -1, pdu_count 0, part 1 stored, part 2's codes in text,
-// part 3 never tried.
+// Checks that need a process of their own. The reference counter from its start: 240
+// two-part messages on four threads get the references 1 to 240, one each; then calls of
+// every kind (single parts, failures, a null record, either format) advance it too, so the
+// 254th call gets 254 and the 255th 1. Last, a message whose second of three parts fails
+// (its scratch allocation, through the linker's malloc wrapper): -1, pdu_count 0, part 1
+// stored, part 2's codes in the text, part 3 never tried.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "velmora.h"
 
@@ -17,17 +19,16 @@ namespace {
 
 int allocations = 0, fail_after = -1;  // -1: never fail
 int failures = 0;
-sms_message sms;
 
 void check(bool ok, const char *what, int n) {
-    if (!ok) {
+    failures += !ok;
+    if (!ok)
         std::printf("FAILED: %s (%d)\n", what, n);
-        ++failures;
-    }
 }
 
-// `length` codes to 12345 with callback 678: a part of 'a', one of 'b', then 'c'.
-void message(std::size_t length) {
+// `length` codes to 12345 with callback 678, a part of 'a', one of 'b', then 'c'; returns
+// the reference of a concatenated message, 0 without one.
+unsigned send(sms_message &sms, std::size_t length, int format, int *rc = nullptr, bool null = false) {
     std::memset(&sms, 0, sizeof sms);
     std::memcpy(sms.dst_telnum, "12345", sms.dst_telnum_len = 5);
     std::memcpy(sms.telnum, "678", sms.telnum_len = 3);
@@ -36,9 +37,11 @@ void message(std::size_t length) {
         sms.text[i] = static_cast<char>('a' + i / 153);
     sms.text_len = static_cast<std::uint32_t>(length);
     std::memset(sms.pdus, 'Y', sizeof sms.pdus);
+    const int result = sms_encode_pdus(null ? nullptr : &sms, format, 0);
+    if (rc)
+        *rc = result;
+    return result == 0 && sms.pdu_count > 1 ? std::stoul(std::string(sms.pdus[0].pdu + (format ? 34 : 28), 2), nullptr, 16) : 0;
 }
-
-unsigned reference(int format) { return std::stoul(std::string(sms.pdus[0].pdu + (format ? 34 : 28), 2), nullptr, 16); }
 
 }  // namespace
 
@@ -51,19 +54,31 @@ extern "C" void *__wrap_malloc(std::size_t size) {
 }
 
 int main() {
-    for (int call = 1; call <= 255; ++call) {
-        const int format = call % 2;
-        const bool parts = call == 1 || call >= 254;
-        message(parts ? 161 : call % 3 ? 5 : 0);
-        const int rc = sms_encode_pdus(call % 7 ? &sms : nullptr, format, 0);
-        if (parts)
-            check(rc == 0 && sms.pdu_count == 2 && reference(format) == (call == 254 ? 254u : 1u), "reference", call);
-    }
+    std::vector<unsigned> seen[4];
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&seen, t] {
+            static thread_local sms_message sms;
+            for (int call = 0; call < 60; ++call)
+                seen[t].push_back(send(sms, 200, t % 2));
+        });
+    for (std::thread &thread : threads)
+        thread.join();
+    std::set<unsigned> references;
+    for (const auto &list : seen)
+        references.insert(list.begin(), list.end());
+    check(references.size() == 240 && *references.begin() == 1 && *references.rbegin() == 240, "1 to 240", 240);
+
+    static sms_message sms;
+    for (int call = 241; call < 254; ++call)
+        send(sms, call % 3 ? 5 : 0, call % 2, nullptr, call % 7 == 0);
+    check(send(sms, 161, SMS_FORMAT_GSM) == 254 && send(sms, 161, SMS_FORMAT_3GPP2) == 1, "254, then 1", 255);
+
     for (const int format : {SMS_FORMAT_GSM, SMS_FORMAT_3GPP2}) {
-        message(307);
+        int rc = 0;
         allocations = 0;
         fail_after = 1;
-        const int rc = sms_encode_pdus(&sms, format, 0);
+        send(sms, 307, format, &rc);
         fail_after = -1;
         check(rc == -1 && allocations == 2 && sms.pdu_count == 0, "-1 at part 2, part 3 not tried", format);
         check(std::string(sms.text, 154) == std::string(153, 'b') + '\0' && sms.text_len == 153, "text", format);
@@ -71,7 +86,8 @@ int main() {
         sms_message part = sms;
         std::memset(part.text, 'a', 153);
         char pdu[SMS_PDU_CAPACITY];
-        const int n = (format ? sms_encode_3gpp2_pdu : sms_encode_pdu)(&part, pdu, sizeof pdu, 1, 3, reference(format), 0);
+        const unsigned ref = std::stoul(std::string(sms.pdus[0].pdu + (format ? 34 : 28), 2), nullptr, 16);
+        const int n = (format ? sms_encode_3gpp2_pdu : sms_encode_pdu)(&part, pdu, sizeof pdu, 1, 3, ref, 0);
         check(n > 0 && sms.pdus[0].pdu_len == static_cast<std::uint32_t>(n) && !std::memcmp(pdu, sms.pdus[0].pdu, n),
               "slot 0 holds part 1", format);
     }
