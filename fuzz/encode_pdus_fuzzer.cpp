@@ -45,9 +45,7 @@ bool upper_hex(const char *text, std::size_t n) {
     return std::all_of(text, text + n, [](char ch) { return ch && std::strchr("0123456789ABCDEF", ch); });
 }
 
-unsigned octet(std::string_view hex, std::size_t i) {
-    return static_cast<unsigned>(fuzz::hex_digit(hex[2 * i]) << 4 | fuzz::hex_digit(hex[2 * i + 1]));
-}
+unsigned octet(std::string_view hex, std::size_t i) { return std::stoul(std::string(hex.substr(2 * i, 2)), nullptr, 16); }
 
 // The received PDU decoded: SMS-SUBMIT loses TP-MR and TP-VP, 3GPP2 the callback (the
 // destination becomes the sender); both get a time stamp. Returns the text.
