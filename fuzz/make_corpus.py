@@ -52,8 +52,8 @@ def corpus():
             yield "decode7", struct.pack("<BIH", a[1], a[0], a[2]) + data
         elif op == "gsm_decode":  # capacity
             yield "decode_gsm0338", struct.pack("<H", a[0]) + data
-        elif op == "gsm_encode":  # capacity, flags (2: trace)
-            yield "encode_gsm0338", struct.pack("<HB", a[0], 2 * traced) + data
+        elif op == "gsm_encode":  # capacity, debug
+            yield "encode_gsm0338", struct.pack("<HB", a[0], traced) + data
     for (fmt, text, *_), options in rows("driver.tsv"):
         yield "encode_pdus", record(int(fmt), notation(text), options)
     for (encoder, codes, *_), options in rows("encode.tsv"):

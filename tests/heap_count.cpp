@@ -12,37 +12,33 @@ void __real_free(void *block);
 
 namespace {
 
-thread_local vt::HeapUse *t_use = nullptr;
+thread_local std::string *t_log = nullptr;  // while counting
 
-void *noted(void *block, std::size_t size) {
-    if (vt::HeapUse *use = t_use; use != nullptr && block != nullptr) {
-        t_use = nullptr;  // the vector's own growth is not counted
-        use->sizes.push_back(size);
-        t_use = use;
+void note(void *block, const std::string &entry) {
+    if (std::string *log = t_log; log != nullptr && block != nullptr) {
+        t_log = nullptr;  // the log's own growth is not counted
+        *log += entry;
+        t_log = log;
     }
-    return block;
 }
 
-void *released(void *block) {
-    if (t_use != nullptr && block != nullptr)
-        ++t_use->releases;
-    return block;
-}
+void *allocated(void *block, std::size_t size) { return note(block, std::to_string(size) + " "), block; }
+void *released(void *block) { return note(block, "freed "), block; }
 
 }  // namespace
 
 extern "C" {
-void *__wrap_malloc(std::size_t size) { return noted(__real_malloc(size), size); }
-void *__wrap_calloc(std::size_t count, std::size_t size) { return noted(__real_calloc(count, size), count * size); }
-void *__wrap_realloc(void *block, std::size_t size) { return noted(__real_realloc(released(block), size), size); }
+void *__wrap_malloc(std::size_t size) { return allocated(__real_malloc(size), size); }
+void *__wrap_calloc(std::size_t count, std::size_t size) { return allocated(__real_calloc(count, size), count * size); }
+void *__wrap_realloc(void *block, std::size_t size) { return allocated(__real_realloc(released(block), size), size); }
 void __wrap_free(void *block) { __real_free(released(block)); }
 }
 
-vt::HeapUse vt::heap_use(const std::function<void()> &call) {
-    HeapUse use;
-    use.sizes.reserve(64);
-    t_use = &use;
+std::string vt::heap_use(const std::function<void()> &call) {
+    std::string log;
+    log.reserve(256);
+    t_log = &log;
     call();
-    t_use = nullptr;
-    return use;
+    t_log = nullptr;
+    return log;
 }

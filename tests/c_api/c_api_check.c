@@ -29,16 +29,13 @@ int main(void) {
     sms.dst_telnum_len = 5;
     sms.dst_telnum_type = 0x81;
     check(sms_encode_pdus(&sms, SMS_FORMAT_GSM, 0) == 0 && sms.pdu_count == 1 &&
-              strcmp(sms.pdus[0].pdu, "00110005812143F50000AA05E8329BFD06") == 0,
-          "sms_encode_pdus");
+          strcmp(sms.pdus[0].pdu, "00110005812143F50000AA05E8329BFD06") == 0, "sms_encode_pdus");
     check(sms_encode_pdu(&sms, text, sizeof text, 0, 0, 0, 0) == 34, "sms_encode_pdu");
     check(sms_encode_3gpp2_pdu(&sms, text, sizeof text, 0, 0, 0, 0) == -1, "sms_encode_3gpp2_pdu without callback");
     check(sms_decode_pdu("00040B912143658709F100001220413160508005E8329BFD06", 50, &sms, 0) == 0 &&
-              strcmp(sms.text, "hello") == 0 && strcmp(sms.timezone, "08") == 0,
-          "sms_decode_pdu");
+          strcmp(sms.text, "hello") == 0 && strcmp(sms.timezone, "08") == 0, "sms_decode_pdu");
     check(sms_decode_3gpp2_pdu("07812143658709F12102141306051002000205E8329BFD06", 48, &sms, 0) == 0 &&
-              strcmp(sms.date_time_raw, "210214130605") == 0,
-          "sms_decode_3gpp2_pdu");
+          strcmp(sms.date_time_raw, "210214130605") == 0, "sms_decode_3gpp2_pdu");
     check(convert_bytestr_to_hexarray("0A1b", 4, octets, 2, 0) == 2 && octets[1] == 0x1B, "hex to octets");
     check(convert_hexarray_to_bytestr(octets, 2, text, 4) == 4 && memcmp(text, "0A1B", 4) == 0, "octets to hex");
     check(encode_ascii_to_gsm0338("a{b", 3, octets, sizeof octets, 0) == 4 && octets[1] == eESCAPE, "to GSM");
@@ -56,10 +53,10 @@ int main(void) {
     check(sms_write(NULL, &sms) == -1 && sms_write("a", NULL) == -1 && sms_encode_pdus(NULL, 0, 0) == -1, "null");
     check(sms_decode_pdu(NULL, 2, &sms, 0) == -1 && sms_decode_pdu("00", 2, NULL, 0) == -1, "null to decode");
     check(sms_decode_3gpp2_pdu(NULL, 2, &sms, 0) == -1 && sms_decode_3gpp2_pdu("00", 2, NULL, 0) == -1, "null");
-    check(sms_encode_pdu(NULL, text, sizeof text, 0, 0, 0, 0) == -1 && sms_encode_pdu(&sms, NULL, 9, 0, 0, 0, 0) == -1 &&
-              sms_encode_3gpp2_pdu(NULL, text, sizeof text, 0, 0, 0, 0) == -1 &&
-              sms_encode_3gpp2_pdu(&sms, NULL, 9, 0, 0, 0, 0) == -1,
-          "null to encode");
+    check(sms_encode_pdu(NULL, text, sizeof text, 0, 0, 0, 0) == -1 && sms_encode_pdu(&sms, NULL, 9, 0, 0, 0, 0) == -1,
+          "null to sms_encode_pdu");
+    check(sms_encode_3gpp2_pdu(NULL, text, 9, 0, 0, 0, 0) == -1 && sms_encode_3gpp2_pdu(&sms, NULL, 9, 0, 0, 0, 0) == -1,
+          "null to sms_encode_3gpp2_pdu");
     decode_datetime(NULL, &sms);
     decode_datetime_3gpp2(NULL, &sms);
     decode_datetime("12204131605080", NULL);

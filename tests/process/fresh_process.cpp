@@ -17,18 +17,19 @@ extern "C" void *__real_malloc(std::size_t size);
 
 namespace {
 
-int allocations = 0, fail_after = -1;  // -1: never fail
-int failures = 0;
+int allocations = 0, fail_after = -1, failures = 0;  // fail_after -1: never fail
 
 void check(bool ok, const char *what, int n) {
-    failures += !ok;
-    if (!ok)
+    if (!ok && ++failures)
         std::printf("FAILED: %s (%d)\n", what, n);
 }
 
-// `length` codes to 12345 with callback 678, a part of 'a', one of 'b', then 'c'; returns
-// the reference of a concatenated message, 0 without one.
-unsigned send(sms_message &sms, std::size_t length, int format, int *rc = nullptr, bool null = false) {
+unsigned reference(const sms_message &sms, int format) {  // in part 1's header, to 12345 (and 678)
+    return std::stoul(std::string(sms.pdus[0].pdu + (format ? 34 : 28), 2), nullptr, 16);
+}
+
+// `length` codes to 12345 with callback 678, a part of 'a', one of 'b', then 'c'.
+int send(sms_message &sms, std::size_t length, int format, bool null = false) {
     std::memset(&sms, 0, sizeof sms);
     std::memcpy(sms.dst_telnum, "12345", sms.dst_telnum_len = 5);
     std::memcpy(sms.telnum, "678", sms.telnum_len = 3);
@@ -37,20 +38,14 @@ unsigned send(sms_message &sms, std::size_t length, int format, int *rc = nullpt
         sms.text[i] = static_cast<char>('a' + i / 153);
     sms.text_len = static_cast<std::uint32_t>(length);
     std::memset(sms.pdus, 'Y', sizeof sms.pdus);
-    const int result = sms_encode_pdus(null ? nullptr : &sms, format, 0);
-    if (rc)
-        *rc = result;
-    return result == 0 && sms.pdu_count > 1 ? std::stoul(std::string(sms.pdus[0].pdu + (format ? 34 : 28), 2), nullptr, 16) : 0;
+    return sms_encode_pdus(null ? nullptr : &sms, format, 0);
 }
 
 }  // namespace
 
 extern "C" void *__wrap_malloc(std::size_t size) {
     ++allocations;
-    if (fail_after == 0)
-        return nullptr;
-    fail_after -= fail_after > 0;
-    return __real_malloc(size);
+    return fail_after == 0 ? nullptr : (fail_after -= fail_after > 0, __real_malloc(size));
 }
 
 int main() {
@@ -60,7 +55,7 @@ int main() {
         threads.emplace_back([&seen, t] {
             static thread_local sms_message sms;
             for (int call = 0; call < 60; ++call)
-                seen[t].push_back(send(sms, 200, t % 2));
+                seen[t].push_back(send(sms, 200, t % 2) == 0 && sms.pdu_count == 2 ? reference(sms, t % 2) : 0);
         });
     for (std::thread &thread : threads)
         thread.join();
@@ -71,14 +66,13 @@ int main() {
 
     static sms_message sms;
     for (int call = 241; call < 254; ++call)
-        send(sms, call % 3 ? 5 : 0, call % 2, nullptr, call % 7 == 0);
-    check(send(sms, 161, SMS_FORMAT_GSM) == 254 && send(sms, 161, SMS_FORMAT_3GPP2) == 1, "254, then 1", 255);
+        send(sms, call % 3 ? 5 : 0, call % 2, call % 7 == 0);
+    check(send(sms, 161, 0) == 0 && reference(sms, 0) == 254 && send(sms, 161, 1) == 0 && reference(sms, 1) == 1,
+          "254, then 1", 255);
 
     for (const int format : {SMS_FORMAT_GSM, SMS_FORMAT_3GPP2}) {
-        int rc = 0;
-        allocations = 0;
-        fail_after = 1;
-        send(sms, 307, format, &rc);
+        allocations = 0, fail_after = 1;
+        const int rc = send(sms, 307, format);
         fail_after = -1;
         check(rc == -1 && allocations == 2 && sms.pdu_count == 0, "-1 at part 2, part 3 not tried", format);
         check(std::string(sms.text, 154) == std::string(153, 'b') + '\0' && sms.text_len == 153, "text", format);
@@ -86,8 +80,7 @@ int main() {
         sms_message part = sms;
         std::memset(part.text, 'a', 153);
         char pdu[SMS_PDU_CAPACITY];
-        const unsigned ref = std::stoul(std::string(sms.pdus[0].pdu + (format ? 34 : 28), 2), nullptr, 16);
-        const int n = (format ? sms_encode_3gpp2_pdu : sms_encode_pdu)(&part, pdu, sizeof pdu, 1, 3, ref, 0);
+        const int n = (format ? sms_encode_3gpp2_pdu : sms_encode_pdu)(&part, pdu, sizeof pdu, 1, 3, reference(sms, format), 0);
         check(n > 0 && sms.pdus[0].pdu_len == static_cast<std::uint32_t>(n) && !std::memcmp(pdu, sms.pdus[0].pdu, n),
               "slot 0 holds part 1", format);
     }
