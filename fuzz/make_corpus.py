@@ -1,8 +1,6 @@
 #!/usr/bin/env python3
-"""Writes fuzz/corpus/<target>/ from the test vectors (tests/vectors), one input a case in
-the layout its target reads: the decoders take the PDU text as it is, the others their
-arguments first (little-endian), then the payload. Run it again after changing a vector
-or a layout; fuzzing itself never writes here."""
+"""Writes fuzz/corpus/<target>/ from tests/vectors, each case an input in its target's layout
+(the arguments first, little-endian, then the payload). Run again after changing either."""
 import hashlib
 import pathlib
 import shutil
@@ -29,15 +27,12 @@ def notation(text):  # hex, RUN*count and "text" tokens, as the runners read the
     return out
 
 
-def record(fmt, text, options):
-    # flags (0x80 trace), leftover byte, format (3: the u32 after it), that u32; destination
-    # and callback: length, type, 32 digit bytes; text_len choice, pdu_count, out_size,
-    # part_no, part_count, msg_ref; the text
-    def number(digits):
+def record(fmt, text, options):  # the layout read_case() of encode_pdus_fuzzer.cpp reads
+    def number(digits):  # length, type, 32 digit bytes
         return struct.pack("<BB", len(digits), 0x81) + bytes(int(c) for c in digits).ljust(32, b"\0")
     part = [int(options.get(key, "0"), 0) & 0xFF for key in ("part_no", "part_count", "ref")]
     return (struct.pack("<BBBI", 0x80 if "trace" in options else 0, 0, 3 if fmt < 0 else fmt, fmt & 0xFFFFFFFF)
-            + number(options.get("dst", "12345")) + number(options.get("callback", "678"))
+            + number(options.get("dst_telnum", "12345")) + number(options.get("telnum", "678"))
             + struct.pack("<HIHBBB", 0, 0, int(options.get("out", 322)), part[0], part[1] % 8, part[2]) + text)
 
 
