@@ -61,20 +61,17 @@ struct Input {
 // Trace lines go to stdout; libFuzzer reports on stderr.
 inline void silence_stdout() { FUZZ_CHECK(std::freopen("/dev/null", "w", stdout) != nullptr); }
 
-// Characters written as ESC and an extension code.
-inline bool is_escaped(unsigned char c) { return c && std::strchr("\x80\x0C[\\]^{|}~\x0D", c); }
-
-// The 127 characters that some code or ESC pair decodes to: they survive text -> codes -> text.
+// The characters that survive text -> codes -> text, all 127 of them.
 inline const std::string &alphabet() {
     static const std::string chars = [] {
         std::string set;
-        for (unsigned code = 0; code < 256; ++code) {  // codes 0-127, then ESC and each code
-            const unsigned char codes[2] = {static_cast<unsigned char>(code < 128 ? code : 0x1B),
-                                            static_cast<unsigned char>(code - 128)};
+        for (int c = 0; c < 256; ++c) {
+            const char in = static_cast<char>(c);
+            unsigned char codes[918];
             char out[161];
-            if (code != 0x1B && decode_gsm0338_to_ascii(codes, 1 + (code >= 128), out, 161) == 1 &&
-                set.find(out[0]) == std::string::npos)
-                set += out[0];
+            const std::uint32_t n = encode_ascii_to_gsm0338(&in, 1, codes, 918, 0);
+            if (decode_gsm0338_to_ascii(codes, n, out, 161) == 1 && out[0] == in)
+                set += in;
         }
         FUZZ_CHECK(set.size() == 127);
         return set;

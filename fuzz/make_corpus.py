@@ -9,13 +9,10 @@ import struct
 FUZZ = pathlib.Path(__file__).resolve().parent
 
 
-def rows(name):  # fields with "@name" lists expanded, and the key=value options
-    lists = {}
+def rows(name):  # the fields of each case, and its key=value options
     for line in (FUZZ.parent / "tests" / "vectors" / name).read_text(encoding="latin-1").splitlines():
-        fields = [x for f in line.split("\t") for x in lists.get(f, [f])]
-        if line.startswith("@"):
-            lists[fields[0]] = fields[1:]
-        elif line and not line.startswith("#"):
+        if line and line[0] not in "#@":
+            fields = line.split("\t")
             yield fields, dict(f.split("=", 1) for f in fields if "=" in f)
 
 

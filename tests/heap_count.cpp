@@ -17,13 +17,13 @@ thread_local std::string *t_log = nullptr;  // while counting
 void note(void *block, const std::string &entry) {
     if (std::string *log = t_log; log != nullptr && block != nullptr) {
         t_log = nullptr;  // the log's own growth is not counted
-        *log += entry;
+        *log += (log->empty() ? "" : " ") + entry;
         t_log = log;
     }
 }
 
-void *allocated(void *block, std::size_t size) { return note(block, std::to_string(size) + " "), block; }
-void *released(void *block) { return note(block, "freed "), block; }
+void *allocated(void *block, std::size_t size) { return note(block, std::to_string(size)), block; }
+void *released(void *block) { return note(block, "freed"), block; }
 
 }  // namespace
 

@@ -21,7 +21,8 @@ void vt::decoder_vectors(bool traced) {
         const Exact pdu(row[1]);
         const std::uint32_t sz = row.number("sz", std::to_string(row[1].size()));
         int rc = 0;
-        observe(row, [&, debug = row.option("trace").has_value()] { rc = decoder(row[0])(pdu.c(), sz, got.get(), debug); });
+        const int debug = row.option("trace").has_value();
+        observe(row, [&] { rc = decoder(row[0])(pdu.c(), sz, got.get(), debug); });
         EXPECT_EQ(rc, row.num(2));
         expect_same(*want, *got);
     }
@@ -104,8 +105,8 @@ void vt::driver_vectors(bool traced) {
         for (std::uint32_t i = 0; i < lengths.size(); at += lengths[i++]) {
             std::memcpy(part->text, codes + at, part->text_len = lengths[i]);
             char pdu[SMS_PDU_CAPACITY];
-            const int n = (format ? sms_encode_3gpp2_pdu : sms_encode_pdu)(part.get(), pdu, sizeof pdu, parts ? i + 1 : 0,
-                                                                           parts, reference(), 0);
+            const int n = (format ? sms_encode_3gpp2_pdu : sms_encode_pdu)(part.get(), pdu, sizeof pdu,
+                                                                           parts ? i + 1 : 0, parts, reference(), 0);
             EXPECT_EQ(Bytes(sms->pdus[i].pdu, sizeof pdu) + std::to_string(sms->pdus[i].pdu_len),
                       Bytes(pdu, sizeof pdu) + std::to_string(n)) << "part " << i + 1;
         }

@@ -49,7 +49,8 @@ int main(void) {
           sms_decode_pdu(NULL, 2, &sms, 0) == -1 && sms_decode_pdu("00", 2, NULL, 0) == -1 &&
           sms_decode_3gpp2_pdu(NULL, 2, &sms, 0) == -1 && sms_decode_3gpp2_pdu("00", 2, NULL, 0) == -1 &&
           sms_encode_pdu(NULL, text, 9, 0, 0, 0, 0) == -1 && sms_encode_pdu(&sms, NULL, 9, 0, 0, 0, 0) == -1 &&
-          sms_encode_3gpp2_pdu(NULL, text, 9, 0, 0, 0, 0) == -1 && sms_encode_3gpp2_pdu(&sms, NULL, 9, 0, 0, 0, 0) == -1,
+          sms_encode_3gpp2_pdu(NULL, text, 9, 0, 0, 0, 0) == -1 &&
+          sms_encode_3gpp2_pdu(&sms, NULL, 9, 0, 0, 0, 0) == -1,
           "null arguments refused");
     decode_datetime(NULL, &sms);
     decode_datetime_3gpp2(NULL, &sms);

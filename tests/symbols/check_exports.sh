@@ -16,7 +16,7 @@ soname=$(readelf -d "$lib" | sed -n 's/.*(SONAME).*\[\(.*\)\].*/\1/p')
 [ "$soname" = libvelmora.so.2 ] || fail "SONAME is '$soname'"
 [ "$(basename "$lib")" = libvelmora.so.2.0.0 ] && [ ! -L "$lib" ] || fail "$lib is not libvelmora.so.2.0.0"
 for link in libvelmora.so.2 libvelmora.so; do
-    [ -L "$dir/$link" ] && [ "$(readlink -f "$dir/$link")" = "$(readlink -f "$lib")" ] || fail "$link is no link to $lib"
+    [ -L "$dir/$link" ] && [ "$(readlink -f "$dir/$link")" = "$(readlink -f "$lib")" ] || fail "$link: no link to $lib"
 done
 [ $status -eq 0 ] && echo "exports, SONAME and file names as expected"
 exit $status
