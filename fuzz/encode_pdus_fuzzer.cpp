@@ -70,11 +70,11 @@ std::string round_trip(const Case &c, const sms_pdu_slot &slot, std::uint32_t pa
     sms_message got{};
     FUZZ_CHECK((gsm ? sms_decode_pdu : sms_decode_3gpp2_pdu)(fuzz::Exact(deliver, true).c(),
                                                              static_cast<std::uint32_t>(deliver.size()), &got, 0) == 0);
-    const std::uint32_t digits = sent.dst_telnum_len, single = gsm;  // SMS-DELIVER: part 1 of 1 by default
-    FUZZ_CHECK(got.telnum_len == (gsm ? digits : (digits + 1) / 2 + 1));
-    FUZZ_CHECK(got.telnum_type == sent.dst_telnum_type % 256 && got.data_coding == (c.format == SMS_FORMAT_3GPP2 ? 2u : 0u));
-    if (digits <= 24 && std::string_view(sent.dst_telnum, digits).find_first_not_of("0123456789") == std::string::npos)
-        FUZZ_CHECK(std::string_view(got.telnum) == std::string_view(sent.dst_telnum, digits));
+    const std::uint32_t n = sent.dst_telnum_len, single = gsm;  // SMS-DELIVER: part 1 of 1 by default
+    FUZZ_CHECK(got.telnum_len == (gsm ? n : (n + 1) / 2 + 1) && got.telnum_type == sent.dst_telnum_type % 256);
+    FUZZ_CHECK(got.data_coding == (c.format == SMS_FORMAT_3GPP2 ? 2u : 0u));
+    if (n <= 24 && std::string_view(sent.dst_telnum, n).find_first_not_of("0123456789") == std::string::npos)
+        FUZZ_CHECK(std::string_view(got.telnum) == std::string_view(sent.dst_telnum, n));
     FUZZ_CHECK(gsm || (got.teleserv_id == (part ? 4101u : 4098u) && got.priority == 0));
     FUZZ_CHECK(got.msg_id == (part ? reference : 0) && got.total_parts == (part ? parts : single) &&
                got.part_num == (part ? part_no : single));
