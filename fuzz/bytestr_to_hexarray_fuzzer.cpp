@@ -2,11 +2,6 @@
 // values themselves are checked against libc's sscanf by tests/codecs_test.cpp.
 #include "fuzz.h"
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    fuzz::silence_stdout();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     fuzz::Input input{data, size};
     const std::uint32_t capacity = input.take(2) % 601, length_choice = input.take(2), debug = input.take(1) & 1;

@@ -3,11 +3,6 @@
 // most 1837 of them, cut at the capacity without a trailing ESC, then zeros.
 #include "fuzz.h"
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    fuzz::silence_stdout();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     fuzz::Input input{data, size};
     const std::uint32_t capacity = input.take(2) % 4001, debug = input.take(1) & 1;

@@ -133,11 +133,6 @@ void check_part_encoder(Case &c) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    fuzz::silence_stdout();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     Case c = read_case({data, size});
     check_driver(c);

@@ -14,15 +14,13 @@
 
 #include "velmora.h"
 
-#define FUZZ_CHECK(condition)                                                                      \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "property failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__); \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (0)
-
 namespace fuzz {
+
+inline void check(bool ok, const char *condition, const char *file, int line) {
+    if (!ok)
+        std::fprintf(stderr, "property failed: %s (%s:%d)\n", condition, file, line), std::abort();
+}
+#define FUZZ_CHECK(condition) fuzz::check((condition), #condition, __FILE__, __LINE__)
 
 // Bytes at the end of a heap block of exactly their size (text: with its NUL), so that
 // AddressSanitizer reports a read past them; or an output area of `n` bytes `fill`.
@@ -58,8 +56,8 @@ struct Input {
     std::string_view rest() { return bytes(size); }
 };
 
-// Trace lines go to stdout; libFuzzer reports on stderr.
-inline void silence_stdout() { FUZZ_CHECK(std::freopen("/dev/null", "w", stdout) != nullptr); }
+// Trace lines go to stdout, silenced before the fuzzer starts; libFuzzer reports on stderr.
+[[maybe_unused]] static const bool stdout_silenced = std::freopen("/dev/null", "w", stdout) != nullptr;
 
 // The characters that survive text -> codes -> text, all 127 of them.
 inline const std::string &alphabet() {

@@ -5,16 +5,10 @@
 
 #include "support.h"
 
-namespace {
-
-using Decoder = int (*)(const char *, std::uint32_t, sms_message *, int);
-Decoder decoder(const std::string &name) { return name == "gsm" ? sms_decode_pdu : sms_decode_3gpp2_pdu; }
-
-}  // namespace
-
 void vt::decoder_vectors(bool traced) {
     for (const Row &row : rows("decode.tsv", traced)) {
         SCOPED_TRACE(row.where);
+        const auto decode = row[0] == "gsm" ? sms_decode_pdu : sms_decode_3gpp2_pdu;
         auto got = record(0xA5), want = record();
         for (std::size_t i = 3; i < row.f.size(); ++i)
             set(*want, row[i]);
@@ -22,7 +16,7 @@ void vt::decoder_vectors(bool traced) {
         const std::uint32_t sz = row.number("sz", std::to_string(row[1].size()));
         int rc = 0;
         const int debug = row.option("trace").has_value();
-        observe(row, [&] { rc = decoder(row[0])(pdu.c(), sz, got.get(), debug); });
+        observe(row, [&] { rc = decode(pdu.c(), sz, got.get(), debug); });
         EXPECT_EQ(rc, row.num(2));
         expect_same(*want, *got);
     }
@@ -30,6 +24,7 @@ void vt::decoder_vectors(bool traced) {
     // decode succeeds, from `zeros` on as if the missing characters were zeros.
     for (const Row &row : rows("prefixes.tsv")) {
         SCOPED_TRACE(row.where);
+        const auto decode = row[0] == "gsm" ? sms_decode_pdu : sms_decode_3gpp2_pdu;
         const std::string &full = row[1];
         const std::size_t ok = row.num(2), zeros = row[3] == "-" ? full.size() + 1 : row.num(3);
         for (std::size_t p = 0; p <= full.size(); ++p) {
@@ -37,12 +32,11 @@ void vt::decoder_vectors(bool traced) {
             auto got = record(0xA5), want = record();
             const std::string padded = full.substr(0, p - p % 2) + std::string(full.size() - p + p % 2, '0');
             if (p >= ok && p >= zeros)
-                decoder(row[0])(padded.c_str(), static_cast<std::uint32_t>(padded.size()), want.get(), 0);
+                decode(padded.c_str(), static_cast<std::uint32_t>(padded.size()), want.get(), 0);
             for (std::size_t i = 4; i < row.f.size() && (p < ok || p < zeros); ++i)
                 if (std::stoul(row[i]) <= p)
                     set(*want, row[i].substr(row[i].find(':') + 1));
-            EXPECT_EQ(decoder(row[0])(Exact(full.substr(0, p)).c(), static_cast<std::uint32_t>(p), got.get(), 0),
-                      p >= ok ? 0 : -1);
+            EXPECT_EQ(decode(Exact(full.substr(0, p)).c(), static_cast<std::uint32_t>(p), got.get(), 0), p >= ok ? 0 : -1);
             expect_same(*want, *got);
         }
     }

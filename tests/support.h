@@ -79,11 +79,8 @@ inline std::vector<Row> rows(const std::string &file, bool traced = true) {
         Row row{file + ":" + std::to_string(n) + " " + group, {}};
         std::istringstream fields(line);
         for (std::string f; std::getline(fields, f, '\t');) {
-            const auto list = lists.find(f);
-            if (list == lists.end())
-                row.f.push_back(f);
-            else
-                row.f.insert(row.f.end(), list->second.begin(), list->second.end());
+            const std::vector<std::string> list = lists.count(f) ? lists[f] : std::vector{f};
+            row.f.insert(row.f.end(), list.begin(), list.end());
         }
         if (line[0] == '@')
             lists[row[0]].assign(row.f.begin() + 1, row.f.end());

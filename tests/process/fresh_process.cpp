@@ -1,9 +1,8 @@
-// Checks that need a process of their own. The reference counter from its start: 240
-// two-part messages on four threads get the references 1 to 240, one each; then calls of
-// every kind (single parts, failures, a null record, either format) advance it too, so the
-// 254th call gets 254 and the 255th 1. Last, a message whose second of three parts fails
-// (its scratch allocation, through the linker's malloc wrapper): -1, pdu_count 0, part 1
-// stored, part 2's codes in the text, part 3 never tried.
+// Checks that need a process of their own. The reference counter from its start: 240 two-part
+// messages on four threads get 1 to 240, one each; calls of every kind (single parts, failures,
+// a null record, either format) advance it too, so the 254th gets 254 and the 255th 1. Then a
+// message whose part 2 of 3 fails (its scratch allocation, through the linker's malloc
+// wrapper): -1, pdu_count 0, part 1 stored, part 2's codes in the text, part 3 never tried.
 #include <cstdio>
 #include <cstring>
 #include <set>
