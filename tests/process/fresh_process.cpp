@@ -3,6 +3,7 @@
 // a null record, either format) advance it too, so the 254th gets 254 and the 255th 1. Then a
 // message whose part 2 of 3 fails (its scratch allocation, through the linker's malloc
 // wrapper): -1, pdu_count 0, part 1 stored, part 2's codes in the text, part 3 never tried.
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <set>
@@ -16,7 +17,8 @@ extern "C" void *__real_malloc(std::size_t size);
 
 namespace {
 
-int allocations = 0, fail_after = -1, failures = 0;  // fail_after -1: never fail
+std::atomic<int> allocations = 0, fail_after = -1;  // -1: never fail
+int failures = 0;
 
 void check(bool ok, const char *what, int n) {
     if (!ok && ++failures)
