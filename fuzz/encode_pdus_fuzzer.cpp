@@ -3,6 +3,8 @@
 // into SMS-DELIVER, 3GPP2 submit into deliver), decode to the number, the concatenation
 // values and the text sent; the reference follows the calls made. The per-part encoders
 // are also called directly, with any part arguments and output sizes.
+#include <tuple>
+
 #include "fuzz.h"
 
 namespace {

@@ -52,12 +52,8 @@ def corpus():
         yield "encode_pdus", record(int(encoder != "gsm"), notation(codes), options)
 
 
-def main():
+if __name__ == "__main__":  # each input named by its content
     shutil.rmtree(FUZZ / "corpus", ignore_errors=True)
     for target, data in corpus():
         (FUZZ / "corpus" / target).mkdir(parents=True, exist_ok=True)
         (FUZZ / "corpus" / target / hashlib.sha1(data).hexdigest()).write_bytes(data)
-
-
-if __name__ == "__main__":
-    main()

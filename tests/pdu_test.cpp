@@ -121,8 +121,8 @@ TEST(DecoderTest, Vectors) { vt::decoder_vectors(true); }
 TEST(EncoderTest, Vectors) { vt::encoder_vectors(true); }
 TEST(DriverTest, Vectors) { vt::driver_vectors(true); }
 
-// Each thread with its own records and buffers, three times over: every vector gives what it
-// gives on one thread. Under ThreadSanitizer (the tsan preset), any state calls share shows.
+// Each thread with its own records and buffers, three times over; the tsan preset runs it under
+// ThreadSanitizer, which reports any state the calls share.
 TEST(ConcurrencyTest, VectorsOnFourThreads) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)

@@ -106,16 +106,13 @@ inline std::unique_ptr<sms_message> record(int fill = 0) {
     return r;
 }
 
-#define VT_MEMBERS(M)                                                                                              \
-    M(reserved) M(text) M(text_len) M(data_coding) M(msg_id) M(priority) M(total_parts) M(part_num) M(telnum)      \
-    M(telnum_type) M(telnum_len) M(dst_telnum) M(dst_telnum_type) M(dst_telnum_len) M(teleserv_id) M(date_time)  \
-    M(date_time_raw) M(timezone) M(pdu_count) M(pdus)
-#define VT_MEMBER(m) {#m, offsetof(sms_message, m), sizeof(sms_message::m)},
-struct Member {
-    const char *name;
-    std::size_t offset, size;
-};
-inline const Member kMembers[] = {VT_MEMBERS(VT_MEMBER)};
+struct Member { const char *name; std::size_t offset, size; };
+#define VT_M(m) Member{#m, offsetof(sms_message, m), sizeof(sms_message::m)}
+inline const Member kMembers[] = {
+    VT_M(reserved), VT_M(text), VT_M(text_len), VT_M(data_coding), VT_M(msg_id), VT_M(priority), VT_M(total_parts),
+    VT_M(part_num), VT_M(telnum), VT_M(telnum_type), VT_M(telnum_len), VT_M(dst_telnum), VT_M(dst_telnum_type),
+    VT_M(dst_telnum_len), VT_M(teleserv_id), VT_M(date_time), VT_M(date_time_raw), VT_M(timezone), VT_M(pdu_count),
+    VT_M(pdus)};
 
 // "member=value": numbers in C notation, text in byte notation, other arrays as written;
 // "fill=V" sets every byte. Other keys are left alone.

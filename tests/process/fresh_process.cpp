@@ -17,8 +17,7 @@ extern "C" void *__real_malloc(std::size_t size);
 
 namespace {
 
-std::atomic<int> allocations = 0, fail_after = -1;  // -1: never fail
-int failures = 0;
+std::atomic<int> allocations = 0, fail_after = -1, failures = 0;  // fail_after -1: never fail
 
 void check(bool ok, const char *what, int n) {
     if (!ok && ++failures)
