@@ -74,7 +74,7 @@ struct Row {
 
 // Columns: name, text, options, expectation; a comment line names each group of rows.
 std::vector<Row> rows() {
-    std::ifstream in(VELMORA_TEST_VECTORS "/sms_encode.tsv");
+    std::ifstream in(VELMORA_TEST_DIR "/vectors/sms_encode.tsv");
     EXPECT_TRUE(in.is_open());
     std::vector<Row> rows;
     std::string line, group, name, text, options, expect;

@@ -41,8 +41,18 @@ velmora_status decode(Cursor &cursor, unsigned flags, velmora_message &message, 
     return error.status;
 }
 
-velmora_status argument_error(velmora_error &error) {
+// The argument a call cannot take, named as the declaration names it; nullptr for none.
+const char *bad_argument(const void *pdu, std::size_t length, unsigned flags, const velmora_message *message) {
+    if (message == nullptr)
+        return "message";
+    if (pdu == nullptr && length != 0)
+        return "pdu";
+    return valid_flags(flags) ? nullptr : "flags";
+}
+
+velmora_status argument_error(velmora_error &error, const char *argument) {
     error.status = VELMORA_E_ARGUMENT;
+    error.field = argument;
     return error.status;
 }
 
@@ -56,8 +66,8 @@ extern "C" velmora_status velmora_decode(const std::uint8_t *pdu, std::size_t le
     velmora_error local;
     velmora_error &e = reset(error, local);
     clear(message);
-    if (message == nullptr || (pdu == nullptr && length != 0) || !valid_flags(flags))
-        return argument_error(e);
+    if (const char *argument = bad_argument(pdu, length, flags, message))
+        return argument_error(e, argument);
     Cursor cursor({pdu, length}, e);
     return decode(cursor, flags, *message, e);
 }
@@ -67,8 +77,8 @@ extern "C" velmora_status velmora_decode_hex(const char *hex, std::size_t length
     velmora_error local;
     velmora_error &e = reset(error, local);
     clear(message);
-    if (message == nullptr || (hex == nullptr && length != 0) || !valid_flags(flags))
-        return argument_error(e);
+    if (const char *argument = bad_argument(hex, length, flags, message))
+        return argument_error(e, argument);
     // The octets up to the first character that is not a hex digit, or a last lone digit;
     // a read that needs more fails there as not hex.
     std::array<std::uint8_t, kMaxPduOctets> octets;
