@@ -26,6 +26,7 @@ HAS_STATUS = 0x0200
 HAS_USER_DATA = 0x0800
 HAS_UDH = 0x1000
 HAS_TELESERVICE = 0x2000
+HAS_TEXT = 0x4000
 
 NO_SMSC = 0x01
 CDMA = 0x02
@@ -131,6 +132,7 @@ _SIGNATURES = {
     "velmora_delivery_category_name": (c_char_p, [c_int]),
     "velmora_waiting_kind_name": (c_char_p, [c_int]),
     "velmora_delivery_status_text": (c_char_p, [c_uint8]),
+    "velmora_message_waiting": (POINTER(Waiting), [POINTER(Message)]),
     "velmora_decode": (c_int, [c_char_p, c_size_t, c_uint, POINTER(Message), POINTER(Error)]),
     "velmora_decode_hex": (c_int, [c_char_p, c_size_t, c_uint, POINTER(Message), POINTER(Error)]),
     "velmora_submit_options_init": (None, [POINTER(SubmitOptions)]),

@@ -132,15 +132,16 @@ def _time(t):
 
 
 def _waiting(m):
-    w = m.special if m.special.kind else m.dcs_waiting if m.dcs_waiting.kind else None
-    if w is None:
+    found = lib.velmora_message_waiting(m)
+    if not found:
         return None
+    w = found.contents
     return Waiting(_capi.text(lib.velmora_waiting_kind_name(w.kind)), bool(w.active), bool(w.store), w.count or None)
 
 
 def shows_data(m):
-    """8-bit and compressed user data is data, everything else text (as the tool shows it)."""
-    return bool(m.compressed) or (m.alphabet == _capi.ALPHABET_8BIT and m.text_length == 0)
+    """User data that is not text (8-bit, compressed) is data."""
+    return not m.present & _capi.HAS_TEXT
 
 
 def fields(m, with_part=True):
@@ -148,7 +149,7 @@ def fields(m, with_part=True):
     joined message."""
     has = m.present
     f = {"format": "gsm" if m.format == 0 else "cdma", "type": _capi.text(lib.velmora_type_name(m.type))}
-    if has & _capi.HAS_SMSC and m.smsc.text:
+    if has & _capi.HAS_SMSC:
         f["smsc"] = m.smsc.text.decode(errors="replace")
     if has & _capi.HAS_ORIGINATOR:
         f["sender"], f["sender_type"] = m.originator.text.decode(errors="replace"), m.originator.type
