@@ -4,6 +4,7 @@
 #include "codec/septets.h"
 #include "codec/user_data_header.h"
 #include "sms/submit.h"
+#include "sms/user_data.h"
 
 namespace velmora::sms {
 namespace {
@@ -18,15 +19,6 @@ constexpr std::uint8_t kFourDays = 0xAA;
 // The longest PDU: service centre 12, first octet, TP-MR, TP-DA 12, TP-PID, TP-DCS,
 // TP-VP 7, TP-UDL, 140 octets of user data.
 constexpr std::uint32_t kMaxPduOctets = 176;
-
-enum Iei : std::uint8_t {
-    kConcat8 = 0x00,
-    kPorts8 = 0x04,
-    kPorts16 = 0x05,
-    kConcat16 = 0x08,
-    kSingleShift = 0x24,
-    kLockingShift = 0x25,
-};
 
 // TP-VPF and TP-VP: without a choice, four days on a lone part and none on parts.
 std::uint8_t validity_format(const SubmitFields &fields, const Plan &plan) {

@@ -11,6 +11,16 @@ bool decimal(std::uint32_t tens, std::uint32_t units, std::uint32_t &value) {
     return tens <= 9 && units <= 9;
 }
 
+// Two-digit year, month, day, hour, minute and second into a time.
+void set_date_and_time(const std::uint32_t (&v)[6], velmora_time &time) {
+    time.year = four_digit_year(v[0]);
+    time.month = static_cast<std::uint8_t>(v[1]);
+    time.day = static_cast<std::uint8_t>(v[2]);
+    time.hour = static_cast<std::uint8_t>(v[3]);
+    time.minute = static_cast<std::uint8_t>(v[4]);
+    time.second = static_cast<std::uint8_t>(v[5]);
+}
+
 constexpr bool leap_year(std::uint32_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 constexpr std::uint32_t days_in_month(std::uint32_t year, std::uint32_t month) {
@@ -59,12 +69,7 @@ bool read_gsm_time(std::span<const std::uint8_t> octets, Cursor &cursor, std::si
     std::uint32_t quarters;
     if (!decimal(zone & 0x07, zone >> 4, quarters))
         return cursor.invalid(field, at + 6);
-    time.year = four_digit_year(v[0]);
-    time.month = static_cast<std::uint8_t>(v[1]);
-    time.day = static_cast<std::uint8_t>(v[2]);
-    time.hour = static_cast<std::uint8_t>(v[3]);
-    time.minute = static_cast<std::uint8_t>(v[4]);
-    time.second = static_cast<std::uint8_t>(v[5]);
+    set_date_and_time(v, time);
     time.has_utc_offset = 1;
     time.utc_offset = static_cast<std::int16_t>((zone & 0x08 ? -15 : 15) * static_cast<int>(quarters));
     return true;
@@ -79,12 +84,7 @@ bool read_cdma_time(Cursor &cursor, const char *field, velmora_time &time) {
     for (int i = 0; i < 6; ++i)
         if (!decimal(octets[i] >> 4, octets[i] & 0x0F, v[i]))
             return cursor.invalid(field, at + i);
-    time.year = four_digit_year(v[0]);
-    time.month = static_cast<std::uint8_t>(v[1]);
-    time.day = static_cast<std::uint8_t>(v[2]);
-    time.hour = static_cast<std::uint8_t>(v[3]);
-    time.minute = static_cast<std::uint8_t>(v[4]);
-    time.second = static_cast<std::uint8_t>(v[5]);
+    set_date_and_time(v, time);
     return true;
 }
 

@@ -7,16 +7,6 @@
 namespace velmora::sms {
 namespace {
 
-enum Iei : std::uint8_t {
-    kConcat8 = 0x00,
-    kSpecialMessage = 0x01,
-    kPorts8 = 0x04,
-    kPorts16 = 0x05,
-    kConcat16 = 0x08,
-    kSingleShift = 0x24,
-    kLockingShift = 0x25,
-};
-
 std::uint16_t word(std::span<const std::uint8_t> data, std::size_t at) {
     return static_cast<std::uint16_t>(data[at] << 8 | data[at + 1]);
 }
