@@ -6,8 +6,8 @@
 namespace velmora::sms {
 namespace {
 
-constexpr std::uint16_t kWirelessMessaging = 4098;
-constexpr std::uint16_t kWirelessEnhancedMessaging = 4101;  // user data behind a header
+using namespace velmora::protocol;
+
 constexpr std::uint32_t kMaxLength = 255;
 
 // The message encodings with a known reading: 7-bit ASCII, IA5 and GSM 7-bit as GSM
@@ -15,18 +15,18 @@ constexpr std::uint32_t kMaxLength = 255;
 bool layout_of(std::uint8_t encoding, velmora_message &m, UserDataLayout &layout) {
     layout = {LengthUnit::Octets, Content::Octets, kMaxLength, "user data length", "user data header", "user data"};
     switch (encoding) {
-    case 2: case 3: case 9:
+    case kCdmaAscii7: case kCdmaIa5: case kCdmaGsm7:
         layout.unit = LengthUnit::Septets, layout.content = Content::Gsm7Text;
         m.alphabet = VELMORA_ALPHABET_GSM7;
         return true;
-    case 0:
+    case kCdmaOctets:
         m.alphabet = VELMORA_ALPHABET_8BIT;
         return true;
-    case 8:
+    case kCdmaLatin:
         layout.content = Content::Latin1Text;
         m.alphabet = VELMORA_ALPHABET_8BIT;
         return true;
-    case 4:
+    case kCdmaUcs2:
         layout.unit = LengthUnit::Ucs2Characters, layout.content = Content::Ucs2Text;
         m.alphabet = VELMORA_ALPHABET_UCS2;
         return true;

@@ -42,7 +42,7 @@ std::uint8_t data_coding_scheme(std::uint8_t alphabet, int message_class) {
 
 std::uint8_t cdma_encoding(std::uint8_t alphabet) {
     // GSM codes go as 7-bit ASCII (2), as libvelmora.so.2 sends them; octets 0, UCS-2 4.
-    static constexpr std::uint8_t kEncodings[] = {2, 0, 4};
+    static constexpr std::uint8_t kEncodings[] = {protocol::kCdmaAscii7, protocol::kCdmaOctets, protocol::kCdmaUcs2};
     return kEncodings[alphabet];
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The TPDU fields that the decoders read and the encoder writes: addresses, time stamps,
 // the data coding scheme, the validity period and the status of a delivery report.
 #pragma once
@@ -8,6 +9,7 @@
 #include <span>
 
 #include "codec/pdu_fields.h"
+#include "codec/protocol.h"
 #include "sms/cursor.h"
 #include "velmora/sms.h"
 

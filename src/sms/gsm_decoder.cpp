@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // SMS-DELIVER, SMS-SUBMIT and SMS-STATUS-REPORT (3GPP TS 23.040 9.2.2.1-9.2.2.3).
 #include "sms/decoders.h"
 #include "sms/fields.h"
@@ -6,22 +7,14 @@
 namespace velmora::sms {
 namespace {
 
-constexpr std::uint8_t kMoreMessagesBit = 0x04;  // TP-MMS (0: more messages), TP-RD
-constexpr std::uint8_t kLoopPreventionBit = 0x08;
-constexpr std::uint8_t kStatusReportBit = 0x20;  // TP-SRI, TP-SRR, TP-SRQ
-constexpr std::uint8_t kHeaderBit = 0x40;        // TP-UDHI
-constexpr std::uint8_t kReplyPathBit = 0x80;
-constexpr std::uint8_t kPiPid = 0x01, kPiDcs = 0x02, kPiUdl = 0x04, kPiExtension = 0x80;
-
-constexpr std::uint32_t kMaxSeptets = 160;
-constexpr std::uint32_t kMaxOctets = 140;
+using namespace velmora::protocol;
 
 bool flag(std::uint8_t octet, std::uint8_t bit) { return (octet & bit) != 0; }
 
 // TP-MTI, read as the direction flags say; the types this library does not read fail.
 bool message_type(Cursor &cursor, std::uint8_t first, unsigned flags, velmora_message &m) {
-    const std::uint8_t mti = first & 0x03;
-    const bool unsupported = mti == 3 || (flags & VELMORA_FROM_NETWORK && mti == VELMORA_SUBMIT) ||
+    const std::uint8_t mti = first & kMessageTypeMask;
+    const bool unsupported = mti == kMtiReserved || (flags & VELMORA_FROM_NETWORK && mti == VELMORA_SUBMIT) ||
                              (flags & VELMORA_TO_NETWORK && mti != VELMORA_SUBMIT);
     if (unsupported)
         return cursor.fail(VELMORA_E_UNSUPPORTED_TYPE, "TP-MTI", cursor.offset() - 1);
@@ -61,9 +54,9 @@ bool read_time(Cursor &cursor, const char *field, velmora_time &time, std::uint3
 
 // TP-UDL counts septets for uncompressed GSM 7-bit data and octets otherwise.
 bool read_gsm_user_data(Cursor &cursor, velmora_message &m) {
-    UserDataLayout layout{LengthUnit::Octets, Content::Octets, kMaxOctets, "TP-UDL", "TP-UDH", "TP-UD"};
+    UserDataLayout layout{LengthUnit::Octets, Content::Octets, kMaxUserDataOctets, "TP-UDL", "TP-UDH", "TP-UD"};
     if (!m.compressed && m.alphabet == VELMORA_ALPHABET_GSM7)
-        layout.unit = LengthUnit::Septets, layout.content = Content::Gsm7Text, layout.max_length = kMaxSeptets;
+        layout.unit = LengthUnit::Septets, layout.content = Content::Gsm7Text, layout.max_length = kMaxUserDataSeptets;
     else if (!m.compressed && m.alphabet == VELMORA_ALPHABET_UCS2)
         layout.content = Content::Ucs2Text;
     return read_user_data(cursor, layout, m.udhi, m);
@@ -79,7 +72,7 @@ bool read_submit(Cursor &cursor, velmora_message &m) {
     return read_octet(cursor, "TP-MR", m.message_reference, VELMORA_HAS_MESSAGE_REFERENCE, m) &&
            read_address(cursor, "TP-DA", m.recipient, VELMORA_HAS_RECIPIENT, m) &&
            read_octet(cursor, "TP-PID", m.pid, VELMORA_HAS_PID, m) && read_dcs(cursor, m) &&
-           read_validity(cursor, m.first_octet >> 3 & 0x03, m) && read_gsm_user_data(cursor, m);
+           read_validity(cursor, m.first_octet >> kValidityFormatShift & 0x03, m) && read_gsm_user_data(cursor, m);
 }
 
 // TP-PI and what it announces may be left out altogether; further TP-PI octets (bit 7)
@@ -115,7 +108,7 @@ bool decode_gsm(Cursor &cursor, unsigned flags, velmora_message &m) {
     if (!cursor.octet("first octet", first) || !message_type(cursor, first, flags, m))
         return false;
     m.first_octet = first;
-    m.udhi = flag(first, kHeaderBit);
+    m.udhi = flag(first, kUserDataHeaderBit);
     bool complete = false;
     switch (m.type) {
     case VELMORA_DELIVER:
@@ -126,7 +119,7 @@ bool decode_gsm(Cursor &cursor, unsigned flags, velmora_message &m) {
         complete = read_deliver(cursor, m);
         break;
     case VELMORA_SUBMIT:
-        m.reject_duplicates = flag(first, kMoreMessagesBit);
+        m.reject_duplicates = flag(first, kRejectDuplicatesBit);
         m.status_report = flag(first, kStatusReportBit);
         m.reply_path = flag(first, kReplyPathBit);
         complete = read_submit(cursor, m);

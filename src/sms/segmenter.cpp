@@ -13,14 +13,14 @@ constexpr std::uint32_t kUserDataOctets = 140;
 constexpr std::uint32_t kUserDataSeptets = 160;
 
 // Units of user data beside a header of `header` octets (UDHL included; 0: none).
-std::uint32_t capacity(std::uint8_t alphabet, std::uint32_t header) {
+std::uint32_t capacity(std::uint8_t alphabet, std::size_t header) {
     switch (alphabet) {
     case VELMORA_ALPHABET_GSM7:
-        return kUserDataSeptets - (header != 0 ? header_units(header - 1, LengthUnit::Septets) : 0);
+        return kUserDataSeptets - (header != 0 ? header_units(static_cast<std::uint32_t>(header - 1), LengthUnit::Septets) : 0);
     case VELMORA_ALPHABET_UCS2:
-        return (kUserDataOctets - header) / 2;
+        return static_cast<std::uint32_t>(kUserDataOctets - header) / 2;
     default:
-        return kUserDataOctets - header;
+        return static_cast<std::uint32_t>(kUserDataOctets - header);
     }
 }
 
@@ -31,11 +31,10 @@ public:
     Cutter(std::uint8_t alphabet, Gsm7Language language, const SubmitFields &fields) {
         plan_.alphabet = alphabet;
         plan_.language = language;
-        std::array<std::uint8_t, 32> header;
         Plan shape = plan_;
-        single_ = capacity(alphabet, write_header(fields, shape, 1, 0, header));
+        single_ = capacity(alphabet, header_octets(header_content(fields, shape, 1, 0)));
         shape.parts = 2;
-        multi_ = capacity(alphabet, write_header(fields, shape, 1, 0, header));
+        multi_ = capacity(alphabet, header_octets(header_content(fields, shape, 1, 0)));
     }
 
     void add(std::uint32_t width, std::size_t offset) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Sending: the options checked into fields, the plan of alphabet and parts, and the
 // writer of each part's SMS-SUBMIT (or compact 3GPP2) PDU.
 #pragma once
@@ -9,6 +10,7 @@
 #include <string_view>
 
 #include "codec/gsm7.h"
+#include "codec/user_data_header.h"
 #include "sms/fields.h"
 #include "velmora/sms.h"
 
@@ -93,10 +95,12 @@ private:
     std::size_t at_ = 0;
 };
 
-// The user data header of a part (UDHL first); returns its octets, 0 for none.
-// `part` counts from 1; a message of one part has no concatenation element.
-std::uint32_t write_header(const SubmitFields &fields, const Plan &plan, std::uint32_t part,
-                           std::uint16_t reference, std::array<std::uint8_t, 32> &header);
+// The elements of a part's user data header. `part` counts from 1; a message of one part
+// has no concatenation element.
+HeaderContent header_content(const SubmitFields &fields, const Plan &plan, std::uint32_t part,
+                             std::uint16_t reference);
+// UDHL and every element a sent header can hold: concatenation, ports, both shifts.
+inline constexpr std::size_t kMaxHeaderOctets = 1 + 6 + 6 + 3 + 3;
 
 // Part `part` of a planned message as a PDU.
 void write_part(const SubmitFields &fields, const Plan &plan, std::uint32_t part, std::uint16_t reference,

@@ -1,17 +1,17 @@
+// SPDX-License-Identifier: Apache-2.0
 // The sending options, checked member by member into the fields of the PDUs.
 #include "sms/submit.h"
 
 namespace velmora::sms {
 namespace {
 
-constexpr std::uint8_t kRejectDuplicates = 0x04;  // TP-RD
-constexpr std::uint8_t kStatusReport = 0x20;      // TP-SRR
-constexpr std::uint8_t kReplyPath = 0x80;         // TP-RP
+using namespace velmora::protocol;
+
 constexpr std::uint16_t kLanguageBits = ((1u << VELMORA_LANGUAGE_COUNT) - 1) & ~1u;
 
 // A type of address has bit 7 set (TS 23.040 9.1.2.5); the digits cannot go as an
 // alphanumeric address (type of number 101).
-constexpr bool digits_type(int type) { return type == 0 || (type >= 0x80 && type <= 0xFF && (type >> 4 & 7) != 5); }
+constexpr bool digits_type(int type) { return type == 0 || (type >= 0x80 && type <= 0xFF && type_of_number(static_cast<std::uint8_t>(type)) != kTonAlphanumeric); }
 
 bool number(const char *text, int type, const char *field, const char *type_field, Number &out,
             velmora_error &error) {
@@ -110,8 +110,8 @@ bool check_options(const velmora_submit_options &o, bool is_text, bool addresses
     f.languages = o.languages;
     if (addresses && !check_addresses(o, f, error))
         return false;
-    f.flags = static_cast<std::uint8_t>((o.reject_duplicates ? kRejectDuplicates : 0) |
-                                        (o.status_report ? kStatusReport : 0) | (o.reply_path ? kReplyPath : 0));
+    f.flags = static_cast<std::uint8_t>((o.reject_duplicates ? kRejectDuplicatesBit : 0) |
+                                        (o.status_report ? kStatusReportBit : 0) | (o.reply_path ? kReplyPathBit : 0));
     f.message_reference = o.message_reference;
     f.pid = o.pid;
     if (o.message_class < -1 || o.message_class > 3)

@@ -1,21 +1,16 @@
+// SPDX-License-Identifier: Apache-2.0
 // One part as an SMS-SUBMIT (3GPP TS 23.040 9.2.2.2) or compact 3GPP2 PDU, its user data
 // header holding the concatenation, port and national language elements (9.2.3.24).
 #include "codec/hex.h"
 #include "codec/septets.h"
 #include "codec/user_data_header.h"
 #include "sms/submit.h"
-#include "sms/user_data.h"
 
 namespace velmora::sms {
 namespace {
 
-constexpr std::uint8_t kSubmit = 0x01;  // TP-MTI
-constexpr std::uint8_t kHeaderBit = 0x40;  // TP-UDHI
-constexpr std::uint8_t kTeleserviceHigh = 0x10;
-constexpr std::uint8_t kWirelessMessaging = 0x02;          // 4098
-constexpr std::uint8_t kWirelessEnhancedMessaging = 0x05;  // 4101: with a user data header
-constexpr std::uint8_t kPriorityNormal = 0x00;
-constexpr std::uint8_t kFourDays = 0xAA;
+using namespace velmora::protocol;
+
 // The longest PDU: service centre 12, first octet, TP-MR, TP-DA 12, TP-PID, TP-DCS,
 // TP-VP 7, TP-UDL, 140 octets of user data.
 constexpr std::uint32_t kMaxPduOctets = 176;
@@ -36,14 +31,14 @@ std::uint8_t validity_format(const SubmitFields &fields, const Plan &plan) {
 
 void write_validity(OctetWriter &pdu, const SubmitFields &fields, std::uint8_t format) {
     if (format == VELMORA_VALIDITY_RELATIVE)
-        pdu.put(fields.validity == VELMORA_VALIDITY_DEFAULT ? kFourDays : fields.validity_octets[0]);
+        pdu.put(fields.validity == VELMORA_VALIDITY_DEFAULT ? kValidityFourDays : fields.validity_octets[0]);
     else if (format == VELMORA_VALIDITY_ABSOLUTE)
         pdu.put(fields.validity_octets.data(), 7);
 }
 
 void write_gsm_head(OctetWriter &pdu, const SubmitFields &fields, const Plan &plan, bool header) {
     const std::uint8_t vpf = validity_format(fields, plan);
-    pdu.put(kSubmit | fields.flags | vpf << 3 | (header ? kHeaderBit : 0));
+    pdu.put(kMtiSubmit | fields.flags | vpf << kValidityFormatShift | (header ? kUserDataHeaderBit : 0));
     pdu.put(fields.message_reference);
     write_tp_address(pdu, fields.to);
     pdu.put(fields.pid);
@@ -54,9 +49,9 @@ void write_gsm_head(OctetWriter &pdu, const SubmitFields &fields, const Plan &pl
 void write_cdma_head(OctetWriter &pdu, const SubmitFields &fields, const Plan &plan, bool header) {
     write_octet_address(pdu, fields.to);
     write_octet_address(pdu, fields.from);
-    pdu.put(kTeleserviceHigh);
-    pdu.put(header ? kWirelessEnhancedMessaging : kWirelessMessaging);
-    pdu.put(kPriorityNormal);
+    const std::uint16_t teleservice = header ? kWirelessEnhancedMessaging : kWirelessMessaging;
+    pdu.put(teleservice >> 8), pdu.put(teleservice & 0xFF);
+    pdu.put(kCdmaPriorityNormal);
     pdu.put(cdma_encoding(plan.alphabet));
 }
 
@@ -90,39 +85,23 @@ void write_user_data(OctetWriter &pdu, const SubmitFields &fields, const Plan &p
 
 }  // namespace
 
-std::uint32_t write_header(const SubmitFields &fields, const Plan &plan, std::uint32_t part,
-                           std::uint16_t reference, std::array<std::uint8_t, 32> &header) {
-    OctetWriter udh(header.data(), header.size());
-    udh.put(0);  // UDHL, set below
-    if (plan.parts > 1) {
-        if (fields.reference_bits == 16) {
-            udh.put(kConcat16), udh.put(4), udh.put(reference >> 8), udh.put(reference & 0xFF);
-        } else {
-            udh.put(kConcat8), udh.put(3), udh.put(reference & 0xFF);
-        }
-        udh.put(plan.parts), udh.put(part);
-    }
-    if (fields.port_bits == 16) {
-        udh.put(kPorts16), udh.put(4);
-        udh.put(fields.destination_port >> 8), udh.put(fields.destination_port & 0xFF);
-        udh.put(fields.source_port >> 8), udh.put(fields.source_port & 0xFF);
-    } else if (fields.port_bits == 8) {
-        udh.put(kPorts8), udh.put(2), udh.put(fields.destination_port), udh.put(fields.source_port);
-    }
-    if (plan.language.shift != 0)
-        udh.put(kSingleShift), udh.put(1), udh.put(plan.language.shift);
-    if (plan.language.locking != 0)
-        udh.put(kLockingShift), udh.put(1), udh.put(plan.language.locking);
-    if (udh.written() == 1)
-        return 0;
-    header[0] = static_cast<std::uint8_t>(udh.written() - 1);
-    return udh.written();
+HeaderContent header_content(const SubmitFields &fields, const Plan &plan, std::uint32_t part,
+                             std::uint16_t reference) {
+    HeaderContent content;
+    if (plan.parts > 1)
+        content.concatenation = Concatenation{fields.reference_bits, reference, static_cast<std::uint8_t>(plan.parts),
+                                              static_cast<std::uint8_t>(part)};
+    if (fields.port_bits != 0)
+        content.ports = Ports{fields.port_bits, fields.destination_port, fields.source_port};
+    content.single_shift = plan.language.shift;
+    content.locking_shift = plan.language.locking;
+    return content;
 }
 
 void write_part(const SubmitFields &fields, const Plan &plan, std::uint32_t part, std::uint16_t reference,
                 const PartUnits &units, velmora_pdu &pdu) {
-    std::array<std::uint8_t, 32> header;
-    const std::uint32_t header_octets = write_header(fields, plan, part, reference, header);
+    std::array<std::uint8_t, kMaxHeaderOctets> header;
+    const auto header_octets = static_cast<std::uint32_t>(write_header(header_content(fields, plan, part, reference), header.data()));
     std::array<std::uint8_t, kMaxPduOctets> octets;
     OctetWriter writer(octets.data(), octets.size());
     std::uint32_t tpdu_start = 0;

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: Apache-2.0
+// Time stamps: TP-SCTS, TP-DT and the absolute TP-VP, and the 3GPP2 time stamp.
+#include "codec/semi_octets.h"
 #include "sms/fields.h"
 
 namespace velmora::sms {
@@ -5,11 +8,6 @@ namespace {
 
 // 00-89 are 2000-2089, 90-99 are 1990-1999.
 constexpr std::uint16_t four_digit_year(std::uint32_t yy) { return static_cast<std::uint16_t>(yy < 90 ? 2000 + yy : 1900 + yy); }
-
-bool decimal(std::uint32_t tens, std::uint32_t units, std::uint32_t &value) {
-    value = tens * 10 + units;
-    return tens <= 9 && units <= 9;
-}
 
 // Two-digit year, month, day, hour, minute and second into a time.
 void set_date_and_time(const std::uint32_t (&v)[6], velmora_time &time) {
@@ -28,11 +26,6 @@ constexpr std::uint32_t days_in_month(std::uint32_t year, std::uint32_t month) {
     return month == 2 && leap_year(year) ? 29 : kDays[month - 1];
 }
 
-// Two decimal digits as swapped semi-octets: the tens in the low nibble.
-constexpr std::uint8_t swapped_digits(std::uint32_t value) {
-    return static_cast<std::uint8_t>(value / 10 | value % 10 << 4);
-}
-
 }  // namespace
 
 std::optional<std::array<std::uint8_t, 7>> gsm_time_octets(const velmora_time &time) {
@@ -43,12 +36,12 @@ std::optional<std::array<std::uint8_t, 7>> gsm_time_octets(const velmora_time &t
                        time.minute < 60 && time.second < 60 && offset % 15 == 0 && quarters <= 79;
     if (!valid)
         return std::nullopt;
-    std::uint8_t zone = swapped_digits(static_cast<std::uint32_t>(quarters));
+    std::uint8_t zone = swapped_decimal(static_cast<std::uint32_t>(quarters));
     if (offset < 0)
         zone |= 0x08;
-    return std::array<std::uint8_t, 7>{swapped_digits(time.year % 100), swapped_digits(time.month),
-                                       swapped_digits(time.day),        swapped_digits(time.hour),
-                                       swapped_digits(time.minute),     swapped_digits(time.second),
+    return std::array<std::uint8_t, 7>{swapped_decimal(time.year % 100), swapped_decimal(time.month),
+                                       swapped_decimal(time.day),        swapped_decimal(time.hour),
+                                       swapped_decimal(time.minute),     swapped_decimal(time.second),
                                        zone};
 }
 
@@ -62,16 +55,20 @@ bool read_gsm_time(std::span<const std::uint8_t> octets, Cursor &cursor, std::si
                    velmora_time &time) {
     // Each octet holds its first digit in the low nibble.
     std::uint32_t v[6];
-    for (int i = 0; i < 6; ++i)
-        if (!decimal(octets[i] & 0x0F, octets[i] >> 4, v[i]))
+    for (int i = 0; i < 6; ++i) {
+        const auto value = decimal_of_swapped(octets[i]);
+        if (!value)
             return cursor.invalid(field, at + i);
+        v[i] = *value;
+    }
+    // The zone: quarter hours as swapped semi-octets, the sign in bit 3 of the tens.
     const std::uint8_t zone = octets[6];
-    std::uint32_t quarters;
-    if (!decimal(zone & 0x07, zone >> 4, quarters))
+    const auto quarters = decimal_of_swapped(static_cast<std::uint8_t>(zone & 0xF7));
+    if (!quarters)
         return cursor.invalid(field, at + 6);
     set_date_and_time(v, time);
     time.has_utc_offset = 1;
-    time.utc_offset = static_cast<std::int16_t>((zone & 0x08 ? -15 : 15) * static_cast<int>(quarters));
+    time.utc_offset = static_cast<std::int16_t>((zone & 0x08 ? -15 : 15) * static_cast<int>(*quarters));
     return true;
 }
 
@@ -81,9 +78,12 @@ bool read_cdma_time(Cursor &cursor, const char *field, velmora_time &time) {
     if (!cursor.take(6, field, octets))
         return false;
     std::uint32_t v[6];
-    for (int i = 0; i < 6; ++i)
-        if (!decimal(octets[i] >> 4, octets[i] & 0x0F, v[i]))
+    for (int i = 0; i < 6; ++i) {
+        const auto value = decimal_of_plain(octets[i]);
+        if (!value)
             return cursor.invalid(field, at + i);
+        v[i] = *value;
+    }
     set_date_and_time(v, time);
     return true;
 }

@@ -10,17 +10,6 @@
 
 namespace velmora::sms {
 
-// Identifiers of the information elements the library reads and writes (TS 23.040 9.2.3.24).
-enum Iei : std::uint8_t {
-    kConcat8 = 0x00,
-    kSpecialMessage = 0x01,
-    kPorts8 = 0x04,
-    kPorts16 = 0x05,
-    kConcat16 = 0x08,
-    kSingleShift = 0x24,
-    kLockingShift = 0x25,
-};
-
 // How the user data is read: what TP-UDL counts, and what the octets behind the header are.
 enum class Content { Gsm7Text, Ucs2Text, Latin1Text, Octets };
 

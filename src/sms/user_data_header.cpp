@@ -1,63 +1,39 @@
-// Information elements of the user data header (3GPP TS 23.040 9.2.3.24).
+// SPDX-License-Identifier: Apache-2.0
+// Information elements of a received user data header (3GPP TS 23.040 9.2.3.24) taken
+// into the record.
 #include <algorithm>
 
 #include "codec/gsm7.h"
+#include "codec/user_data_header.h"
 #include "sms/user_data.h"
 
 namespace velmora::sms {
 namespace {
 
-std::uint16_t word(std::span<const std::uint8_t> data, std::size_t at) {
-    return static_cast<std::uint16_t>(data[at] << 8 | data[at + 1]);
-}
+using namespace velmora::protocol;
 
 // A concatenation element counts for nothing when it has no parts, or its part number
 // is 0 or beyond them (TS 23.040 9.2.3.24.1).
-void take_concatenation(std::uint8_t bits, std::uint16_t reference, std::uint8_t parts, std::uint8_t part,
-                        velmora_message &m) {
-    if (parts == 0 || part == 0 || part > parts)
+void take_concatenation(const Concatenation &c, velmora_message &m) {
+    if (c.parts == 0 || c.part == 0 || c.part > c.parts)
         return;
-    m.reference_bits = bits, m.reference = reference, m.parts = parts, m.part = part;
+    m.reference_bits = c.reference_bits, m.reference = c.reference, m.parts = c.parts, m.part = c.part;
 }
 
 // Elements of a known identifier and length; the last of a kind wins.
 void take_element(std::uint8_t iei, std::span<const std::uint8_t> data, velmora_message &m) {
-    switch (iei) {
-    case kConcat8:
-        if (data.size() == 3)
-            take_concatenation(8, data[0], data[1], data[2], m);
-        break;
-    case kConcat16:
-        if (data.size() == 4)
-            take_concatenation(16, word(data, 0), data[2], data[3], m);
-        break;
-    case kPorts8:
-        if (data.size() == 2)
-            m.port_bits = 8, m.destination_port = data[0], m.source_port = data[1];
-        break;
-    case kPorts16:
-        if (data.size() == 4)
-            m.port_bits = 16, m.destination_port = word(data, 0), m.source_port = word(data, 2);
-        break;
-    case kSingleShift:
-        if (data.size() == 1 && known_language(data[0]))
-            m.single_shift = data[0];
-        break;
-    case kLockingShift:
-        if (data.size() == 1 && known_language(data[0]))
-            m.locking_shift = data[0];
-        break;
-    case kSpecialMessage:
+    if (const auto concatenation = read_concatenation(iei, data)) {
+        take_concatenation(*concatenation, m);
+    } else if (const auto ports = read_ports(iei, data)) {
+        m.port_bits = ports->bits, m.destination_port = ports->destination, m.source_port = ports->source;
+    } else if ((iei == kIeiSingleShift || iei == kIeiLockingShift) && data.size() == 1 && known_language(data[0])) {
+        (iei == kIeiSingleShift ? m.single_shift : m.locking_shift) = data[0];
+    } else if (iei == kIeiSpecialMessage && data.size() == 2) {
         // Bit 7: store; bits 1-0: voice, fax, e-mail, other; then the number of messages.
-        if (data.size() == 2) {
-            m.special.kind = static_cast<std::uint8_t>((data[0] & 0x03) + VELMORA_WAITING_VOICEMAIL);
-            m.special.store = data[0] >> 7;
-            m.special.count = data[1];
-            m.special.active = data[1] != 0;
-        }
-        break;
-    default:
-        break;
+        m.special.kind = static_cast<std::uint8_t>((data[0] & 0x03) + VELMORA_WAITING_VOICEMAIL);
+        m.special.store = data[0] >> 7;
+        m.special.count = data[1];
+        m.special.active = data[1] != 0;
     }
 }
 
@@ -70,15 +46,12 @@ bool read_header_elements(Cursor &cursor, std::span<const std::uint8_t> header, 
     std::copy(header.begin(), header.end(), m.udh);
     m.udh_length = static_cast<std::uint8_t>(header.size());
     m.present |= VELMORA_HAS_UDH;
-    for (std::size_t i = 0; i < header.size();) {
-        const std::size_t data_at = i + 2;
-        if (data_at > header.size() || data_at + header[i + 1] > header.size())
-            return cursor.fail(VELMORA_E_BAD_ELEMENT, field, at + 1 + i);
-        const std::uint8_t iei = header[i], length = header[i + 1];
-        m.elements[m.element_count++] = {iei, length, static_cast<std::uint8_t>(data_at)};
-        take_element(iei, header.subspan(data_at, length), m);
-        i = data_at + length;
-    }
+    const auto overrun = for_each_element(header, [&](const HeaderElement &e) {
+        m.elements[m.element_count++] = {e.iei, e.length, e.offset};
+        take_element(e.iei, header.subspan(e.offset, e.length), m);
+    });
+    if (overrun)
+        return cursor.fail(VELMORA_E_BAD_ELEMENT, field, at + 1 + *overrun);
     return true;
 }
 

@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: Apache-2.0
 // TP-VP of an SMS-SUBMIT (3GPP TS 23.040 9.2.3.12), read and written.
 #include <algorithm>
 
+#include "codec/semi_octets.h"
 #include "sms/fields.h"
 
 namespace velmora::sms {
@@ -32,10 +34,10 @@ bool read_enhanced(std::span<const std::uint8_t> vp, Cursor &cursor, std::size_t
     case 3: {  // hh mm ss as swapped semi-octets
         std::uint32_t seconds = 0;
         for (std::size_t i = 0; i < 3; ++i) {
-            const std::uint32_t tens = rest[i] & 0x0F, units = rest[i] >> 4;
-            if (tens > 9 || units > 9)
+            const auto value = decimal_of_swapped(rest[i]);
+            if (!value)
                 return cursor.invalid(kField, at + period + i);
-            seconds = seconds * 60 + tens * 10 + units;
+            seconds = seconds * 60 + *value;
         }
         message.validity_seconds = seconds;
         break;
