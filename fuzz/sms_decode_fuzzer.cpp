@@ -55,7 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     const auto garbage = std::make_unique<velmora_message>(), cleared = std::make_unique<velmora_message>();
     std::memset(garbage.get(), 0xA5, sizeof *garbage);
-    velmora_error e1, e2, e3;
+    garbage->size = sizeof *garbage;
+    velmora_message_init(cleared.get());
+    velmora_error e1 = VELMORA_ERROR_INIT, e2 = VELMORA_ERROR_INIT, e3 = VELMORA_ERROR_INIT;
     const velmora_status s1 = velmora_decode(octets.u(), octets.size, flags, garbage.get(), &e1);
     check(*garbage, s1, e1, octets.size, flags);
     const velmora_status s2 = velmora_decode_hex(hex_text.c(), hex_text.size, flags, cleared.get(), &e2);

@@ -1,7 +1,8 @@
-// Shared by the unit tests and the fuzzer of velmora_encode: options written as a line of
-// words, and what every PDU made keeps: read back by velmora_decode, and by sms_decode_pdu
-// or sms_decode_3gpp2_pdu in DELIVER shape, it gives the text (or data), the parts and
-// the options it was made from.
+// SPDX-License-Identifier: Apache-2.0
+// Shared by the unit tests and the fuzzers of velmora_encode and of reassembly: options
+// written as a line of words, and what every PDU made keeps: read back by velmora_decode as
+// it is, and by sms_decode_pdu or sms_decode_3gpp2_pdu in DELIVER shape, it gives the text
+// (or data), the parts and the options it was made from.
 #pragma once
 
 #include <algorithm>
@@ -121,14 +122,15 @@ inline std::string shown(const char *number, const velmora_address &address) {
 // a text; else what differs first.
 inline std::string check(std::string_view payload, bool is_text, const velmora_submit_options &o,
                          const velmora_pdu *pdus, std::size_t count) {
-    velmora_count_result counted{};
+    velmora_count_result counted = VELMORA_COUNT_RESULT_INIT;
     if (is_text && velmora_count(payload.data(), payload.size(), &o, &counted, nullptr) != VELMORA_OK)
         return "velmora_count failed";
     const bool cdma = o.format == VELMORA_FORMAT_CDMA, smsc = o.smsc != nullptr && o.smsc[0] != '\0';
     auto m = std::make_unique<velmora_message>(), first = std::make_unique<velmora_message>();
+    velmora_message_init(m.get());
     auto old = std::make_unique<sms_message>();
     const bool relative = o.validity == VELMORA_VALIDITY_MINUTES || (!o.validity && count == 1);
-    const int vpf = relative ? VELMORA_VALIDITY_RELATIVE : o.validity == VELMORA_VALIDITY_UNTIL ? 3 : 0;
+    const int vpf = relative ? VELMORA_VPF_RELATIVE : o.validity == VELMORA_VALIDITY_UNTIL ? 3 : 0;
     const velmora_time &until = o.validity_until;
     const int offset = until.has_utc_offset ? until.utc_offset : 0;
     std::string text, data;
@@ -137,9 +139,8 @@ inline std::string check(std::string_view payload, bool is_text, const velmora_s
         Octets submit(pdus[part].hex_length / 2);
         velmora::parse_digit_pairs(pdus[part].hex, static_cast<std::uint32_t>(submit.size()), submit.data());
         const Octets deliver = cdma ? cdma_deliver(submit) : gsm_deliver(submit);
-        const Octets &read = cdma ? deliver : submit;
         RT_EXPECT(pdus[part].hex_length == std::strlen(pdus[part].hex));
-        RT_EXPECT(velmora_decode(read.data(), read.size(), cdma ? VELMORA_CDMA : 0, m.get(), nullptr) == 0);
+        RT_EXPECT(velmora_decode(submit.data(), submit.size(), cdma ? VELMORA_CDMA : 0, m.get(), nullptr) == 0);
         if (part == 0)
             *first = *m;
         RT_EXPECT(std::tie(m->alphabet, m->locking_shift, m->single_shift, m->dcs) ==
@@ -149,11 +150,11 @@ inline std::string check(std::string_view payload, bool is_text, const velmora_s
                                  (o.reference < 0 || m->reference == o.reference)));
         RT_EXPECT(m->port_bits == o.port_bits && m->destination_port == (o.port_bits ? o.destination_port : 0) &&
                   m->source_port == (o.port_bits ? o.source_port : 0));
-        const velmora_address &to = cdma ? m->originator : m->recipient;
-        RT_EXPECT(to.text == shown(o.to, to));
+        RT_EXPECT(m->type == VELMORA_SUBMIT && m->recipient.text == shown(o.to, m->recipient));
+        RT_EXPECT(!cdma || m->originator.text == shown(o.from, m->originator));
         RT_EXPECT(pdus[part].tpdu_length == submit.size() - (cdma ? 0 : 1 + submit[0]) &&
                   (!cdma || m->teleservice == (m->udh_length ? 4101 : 4098)));
-        RT_EXPECT(cdma || (m->type == VELMORA_SUBMIT && smsc == ((m->present & VELMORA_HAS_SMSC) != 0) &&
+        RT_EXPECT(cdma || (smsc == ((m->present & VELMORA_HAS_SMSC) != 0) &&
                            (!smsc || m->smsc.text == shown(o.smsc, m->smsc))));
         RT_EXPECT(cdma || std::make_tuple(m->message_reference, m->pid, m->message_class, m->status_report,
                                           m->reject_duplicates, m->reply_path, int{m->validity_format}) ==
@@ -197,7 +198,7 @@ inline std::string check(std::string_view payload, bool is_text, const velmora_s
 // record, or a difference found by check().
 struct Encoded {
     velmora_status status;
-    velmora_error error;
+    velmora_error error = VELMORA_ERROR_INIT;
     std::size_t count = 99;
     std::vector<velmora_pdu> pdus = std::vector<velmora_pdu>(VELMORA_MAX_PARTS + 1);
     std::string problem;
@@ -207,6 +208,8 @@ inline Encoded encode(const Options &options, const std::string &payload) {
     Encoded r;
     const velmora_submit_options &o = options.o;
     std::memset(r.pdus.data(), 0x5A, r.pdus.size() * sizeof(velmora_pdu));
+    for (velmora_pdu &pdu : r.pdus)
+        pdu.size = sizeof pdu;
     const auto *octets = reinterpret_cast<const std::uint8_t *>(payload.data());
     velmora_pdu *out = r.pdus.data();
     const std::size_t capacity = options.capacity;

@@ -46,9 +46,9 @@ std::string describe(const velmora_error &e) {
 std::string run(const std::string &text, const std::string &option_text, const std::string &expect) {
     const round_trip::Options options(option_text);
     EXPECT_TRUE(options.known) << option_text;
-    velmora_error e;
+    velmora_error e = VELMORA_ERROR_INIT;
     if (expect.rfind("count", 0) == 0) {
-        velmora_count_result r;
+        velmora_count_result r = VELMORA_COUNT_RESULT_INIT;
         if (velmora_count(text.data(), text.size(), &options.o, &r, &e) != VELMORA_OK)
             return describe(e);
         char out[96];
@@ -130,7 +130,7 @@ TEST(SmsEncodeTest, SameAsCompatibilityEncoder) {
             utf8.append(bytes, velmora::put_utf8(c, bytes));
         }
         const std::string latin = round_trip::compat_text(utf8);
-        velmora_count_result counted;
+        velmora_count_result counted = VELMORA_COUNT_RESULT_INIT;
         ASSERT_EQ(velmora_count(utf8.data(), utf8.size(), nullptr, &counted, nullptr), VELMORA_OK);
         if (latin.empty() || counted.units_used > 918)
             continue;

@@ -1,6 +1,7 @@
 #include "decode_command.h"
 
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -36,12 +37,14 @@ class DecodeRun {
 public:
     explicit DecodeRun(const DecodeOptions &o)
         : flags_((o.cdma ? VELMORA_CDMA : 0) | (o.no_smsc ? VELMORA_NO_SMSC : 0)), printer_(stdout, o.json),
-          slots_(std::make_unique<velmora_slot[]>(kSlots)), sources_(kSlots) {
-        velmora_reassembly_init(&reassembly_, slots_.get(), kSlots);
+          storage_(velmora_reassembly_storage_size(kSlots) / sizeof(std::max_align_t) + 1), sources_(kSlots) {
+        velmora_reassembly_init(&reassembly_, storage_.data(), storage_.size() * sizeof(std::max_align_t));
+        velmora_message_init(message_.get());
+        velmora_message_init(joined_.get());
     }
 
     void pdu(std::string_view hex, const std::string &source, unsigned direction = 0) {
-        velmora_error error;
+        velmora_error error = VELMORA_ERROR_INIT;
         if (velmora_decode_hex(hex.data(), hex.size(), flags_ | direction, message_.get(), &error) != VELMORA_OK) {
             fail(source, describe(error));
             return;
@@ -57,6 +60,7 @@ public:
 
     int finish() {
         std::vector<velmora_group> groups(kSlots);
+        velmora_group_init(groups.data(), groups.size());
         groups.resize(velmora_reassembly_groups(&reassembly_, groups.data(), groups.size()));
         for (const velmora_group &group : groups)
             print_joined(group);
@@ -66,9 +70,11 @@ public:
 private:
     void join(const std::string &source) {
         velmora_group group;
+        velmora_group_init(&group, 1);
         velmora_add_result added = velmora_reassembly_add(&reassembly_, message_.get(), arrivals_++, &group);
         if (added == VELMORA_ADD_FULL) {
             velmora_group oldest;
+            velmora_group_init(&oldest, 1);
             velmora_reassembly_groups(&reassembly_, &oldest, 1);
             print_joined(oldest);
             added = velmora_reassembly_add(&reassembly_, message_.get(), arrivals_++, &group);
@@ -81,7 +87,8 @@ private:
 
     // Shows a message as far as its parts are in, and lets its slots go.
     void print_joined(const velmora_group &group) {
-        JoinedMessage joined{reassembly_.slots[group.first_slot].message, {}, {}, {}, {}, {}};
+        velmora_reassembly_fields(&reassembly_, &group, joined_.get());
+        JoinedMessage joined{*joined_, {}, {}, {}, {}, {}};
         for (std::uint32_t part = 1; part <= group.parts; ++part) {
             if (!VELMORA_GROUP_HAS(&group, part)) {
                 joined.missing.push_back(part);
@@ -90,11 +97,14 @@ private:
             joined.present.push_back(part);
             joined.sources.push_back(sources_[static_cast<std::size_t>(velmora_reassembly_slot(&reassembly_, &group, part))]);
         }
-        joined.text.resize(velmora_reassembly_text(&reassembly_, &group, nullptr, 0));
-        velmora_reassembly_text(&reassembly_, &group, joined.text.data(), joined.text.size());
-        joined.data.resize(velmora_reassembly_data(&reassembly_, &group, nullptr, 0));
+        std::size_t length = 0;
+        velmora_reassembly_text(&reassembly_, &group, nullptr, 0, &length);
+        joined.text.resize(length);
+        velmora_reassembly_text(&reassembly_, &group, joined.text.data(), joined.text.size(), &length);
+        velmora_reassembly_data(&reassembly_, &group, nullptr, 0, &length);
+        joined.data.resize(length);
         velmora_reassembly_data(&reassembly_, &group, reinterpret_cast<std::uint8_t *>(joined.data.data()),
-                                joined.data.size());
+                                joined.data.size(), &length);
         printer_.print(joined);
         velmora_reassembly_release(&reassembly_, &group);
     }
@@ -102,7 +112,8 @@ private:
     unsigned flags_;
     Printer printer_;
     std::unique_ptr<velmora_message> message_ = std::make_unique<velmora_message>();
-    std::unique_ptr<velmora_slot[]> slots_;
+    std::unique_ptr<velmora_message> joined_ = std::make_unique<velmora_message>();  // fields of a joined message
+    std::vector<std::max_align_t> storage_;  // of the reassembly's slots
     std::vector<std::string> sources_;  // of the part in each slot
     velmora_reassembly reassembly_{};
     std::uint64_t arrivals_ = 0;

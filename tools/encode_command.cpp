@@ -112,8 +112,9 @@ int run_encode(const EncodeOptions &e) {
         o.reference = random_reference(o.reference_bits);
 
     const auto pdus = std::make_unique<velmora_pdu[]>(VELMORA_MAX_PARTS);
+    velmora_pdu_init(pdus.get(), VELMORA_MAX_PARTS);
     std::size_t count = 0;
-    velmora_error error;
+    velmora_error error = VELMORA_ERROR_INIT;
     const velmora_status status =
         e.data_given ? velmora_encode_data(reinterpret_cast<const std::uint8_t *>(text->data()), text->size(), &o,
                                            pdus.get(), VELMORA_MAX_PARTS, &count, &error)
@@ -135,8 +136,8 @@ int run_count(const EncodeOptions &e, bool json) {
     if (!text)
         return 1;
     const velmora_submit_options o = e.library_options();
-    velmora_count_result result;
-    velmora_error error;
+    velmora_count_result result = VELMORA_COUNT_RESULT_INIT;
+    velmora_error error = VELMORA_ERROR_INIT;
     if (velmora_count(text->data(), text->size(), &o, &result, &error) != VELMORA_OK) {
         report("count: " + describe(error, *text, e));
         return 1;

@@ -166,9 +166,9 @@ std::string shown_waiting(const velmora_waiting &w) {
 
 std::string shown_validity(const velmora_message &m) {
     switch (m.validity_format) {
-    case VELMORA_VALIDITY_RELATIVE:
+    case VELMORA_VPF_RELATIVE:
         return duration(m.validity_seconds) + " (" + hex_octet(m.validity_raw[0]) + ")";
-    case VELMORA_VALIDITY_ABSOLUTE:
+    case VELMORA_VPF_ABSOLUTE:
         return "until " + shown_time(m.validity_until, false);
     default:
         return std::string("enhanced") + (m.validity_single_shot ? ", single shot" : "") + ", " +
@@ -340,7 +340,7 @@ void json_fields(JsonObject &o, const velmora_message &m, bool with_part) {
         o.field("time", shown_time(m.timestamp, true));
     if (has(m, VELMORA_HAS_DISCHARGE_TIME))
         o.field("discharge_time", shown_time(m.discharge_time, true));
-    if (has(m, VELMORA_HAS_VALIDITY) && m.validity_format == VELMORA_VALIDITY_ABSOLUTE)
+    if (has(m, VELMORA_HAS_VALIDITY) && m.validity_format == VELMORA_VPF_ABSOLUTE)
         o.field("validity_until", shown_time(m.validity_until, true));
     else if (has(m, VELMORA_HAS_VALIDITY))
         o.raw("validity_minutes", validity_minutes(m.validity_seconds));

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: Apache-2.0 */
 /*
  * libvelmora-sms: every SMS a modem shows, read whole into UTF-8, and any text a
  * person types sent as the fewest correct SMS-SUBMIT PDUs (3GPP TS 23.040, 23.038).
@@ -6,6 +7,14 @@
  * the concatenation reference counter; every call is re-entrant on its own records.
  * Failures come back as a velmora_status, with the octet offset and the name of the
  * field where reading stopped (or the byte of the text that could not be sent).
+ *
+ * Structs that grow: every struct the caller allocates begins with `size`, which its init
+ * function or VELMORA_..._INIT macro sets to the size the caller was built with. The
+ * library reads and writes only the members inside `size`, so a caller built against an
+ * older header keeps working when later releases append members; a `size` smaller than
+ * the first release's struct fails as VELMORA_E_ARGUMENT naming the struct. Arrays of such
+ * structs (velmora_pdu, velmora_group) are stepped through by the `size` of their first
+ * element.
  */
 #ifndef VELMORA_SMS_H
 #define VELMORA_SMS_H
@@ -38,7 +47,8 @@ typedef enum velmora_status {
     VELMORA_E_INVALID_UTF8 = 9,      /* the text to send is not UTF-8 */
     VELMORA_E_UNENCODABLE = 10,      /* a character the chosen alphabet cannot carry */
     VELMORA_E_TOO_MANY_PARTS = 11,   /* more than 255 parts */
-    VELMORA_E_NO_ROOM = 12           /* more parts than the caller's buffers hold */
+    VELMORA_E_NO_ROOM = 12,          /* more parts than the caller's buffers hold */
+    VELMORA_E_STALE_GROUP = 13       /* the group's message is no longer held: released already */
 } velmora_status;
 
 /* Where a call stopped. Decoding: the octet offset in the PDU (service-centre address
@@ -46,16 +56,20 @@ typedef enum velmora_status {
  * text and, for VELMORA_E_UNENCODABLE, the character. `field` is never NULL after a call:
  * "" on success. */
 typedef struct velmora_error {
+    uint32_t size;
     velmora_status status;
     uint32_t offset;
     const char *field;
     uint32_t code_point;
 } velmora_error;
 
+#define VELMORA_ERROR_INIT {sizeof(velmora_error), VELMORA_OK, 0, "", 0}
+VELMORA_SMS_API void velmora_error_init(velmora_error *error);
+
 /* A short English message for a status: "PDU ends early", ... */
 VELMORA_SMS_API const char *velmora_status_message(velmora_status status);
 
-/* "1.0.0" */
+/* The library's version, "major.minor.patch". */
 VELMORA_SMS_API const char *velmora_version(void);
 
 /* ---- What a message is ------------------------------------------------------- */
@@ -100,13 +114,13 @@ typedef enum velmora_language {
 VELMORA_SMS_API const char *velmora_language_name(int id);
 VELMORA_SMS_API int velmora_language_id(const char *name);
 
-/* TP-VPF: how TP-VP is given. */
-typedef enum velmora_validity_format {
-    VELMORA_VALIDITY_NONE = 0,
-    VELMORA_VALIDITY_ENHANCED = 1,
-    VELMORA_VALIDITY_RELATIVE = 2,
-    VELMORA_VALIDITY_ABSOLUTE = 3
-} velmora_validity_format;
+/* TP-VPF: how TP-VP is given in a decoded SMS-SUBMIT. */
+typedef enum velmora_vpf {
+    VELMORA_VPF_NONE = 0,
+    VELMORA_VPF_ENHANCED = 1,
+    VELMORA_VPF_RELATIVE = 2,
+    VELMORA_VPF_ABSOLUTE = 3
+} velmora_vpf;
 
 /* TP-ST, bits 6-5 (TS 23.040 9.2.3.15); RESERVED for values with bit 7 set. */
 typedef enum velmora_delivery_category {
@@ -191,6 +205,7 @@ typedef struct velmora_element {
 #define VELMORA_HAS_TEXT 0x4000u             /* the user data is text (in text); otherwise octets (in data) */
 
 typedef struct velmora_message {
+    uint32_t size;             /* set by velmora_message_init */
     uint32_t present;          /* VELMORA_HAS_* */
     uint8_t format;            /* velmora_format */
     uint8_t type;              /* velmora_type */
@@ -220,7 +235,7 @@ typedef struct velmora_message {
     velmora_time timestamp;       /* TP-SCTS, 3GPP2 time stamp */
     velmora_time discharge_time;  /* STATUS-REPORT: TP-DT */
 
-    uint8_t validity_format;   /* velmora_validity_format */
+    uint8_t validity_format;   /* velmora_vpf */
     uint8_t validity_single_shot; /* enhanced format, bit 6 */
     uint8_t validity_raw[7];   /* TP-VP as read */
     uint32_t validity_seconds; /* relative forms */
@@ -259,6 +274,9 @@ typedef struct velmora_message {
     uint8_t data[VELMORA_DATA_CAPACITY];
 } velmora_message;
 
+/* Sets `size` and clears the rest (message_class -1). */
+VELMORA_SMS_API void velmora_message_init(velmora_message *message);
+
 /* The message waiting indication in force: the special SMS message indication element
  * when the header has one, else that of the TP-DCS group; NULL when there is none. */
 VELMORA_SMS_API const velmora_waiting *velmora_message_waiting(const velmora_message *message);
@@ -267,7 +285,14 @@ VELMORA_SMS_API const velmora_waiting *velmora_message_waiting(const velmora_mes
 
 /* Flags of the decoding calls. */
 #define VELMORA_NO_SMSC 0x01u       /* the PDU starts at the TPDU, without the service-centre address */
-#define VELMORA_CDMA 0x02u          /* the compact 3GPP2 deliver layout */
+/* A compact 3GPP2 layout: the deliver layout (sender, time stamp, teleservice, ...) or the
+ * submit layout velmora_encode writes (destination, callback number, teleservice, ...).
+ * FROM_NETWORK reads the deliver layout, TO_NETWORK the submit layout. Without either, the
+ * second octet after the first address tells them apart: a type of address (bit 7 set) in
+ * the submit layout, the month of the time stamp in the deliver layout. A submit layout
+ * reads as type VELMORA_SUBMIT: the destination in recipient, the callback number in
+ * originator. */
+#define VELMORA_CDMA 0x02u
 /* TP-MTI names one type per direction: without a flag 00, 01 and 10 read as DELIVER,
  * SUBMIT and STATUS-REPORT, as a modem's message store holds them. FROM_NETWORK reads 01
  * as SMS-SUBMIT-REPORT, TO_NETWORK reads 00 and 10 as SMS-DELIVER-REPORT and SMS-COMMAND:
@@ -276,9 +301,9 @@ VELMORA_SMS_API const velmora_waiting *velmora_message_waiting(const velmora_mes
 #define VELMORA_TO_NETWORK 0x08u
 
 /* Decodes one PDU of `length` octets (velmora_decode) or `length` hex characters of either
- * case (velmora_decode_hex) into *message, reading nothing past `length`. The record's
- * fields are cleared first (the arrays up to their lengths); on failure the fields read
- * before the failing one stay filled. `error` may be NULL. */
+ * case (velmora_decode_hex) into *message (its `size` set), reading nothing past `length`.
+ * The record's fields are cleared first (the arrays up to their lengths); on failure the
+ * fields read before the failing one stay filled. `error` may be NULL. */
 VELMORA_SMS_API velmora_status velmora_decode(const uint8_t *pdu, size_t length, unsigned flags,
                                               velmora_message *message, velmora_error *error);
 VELMORA_SMS_API velmora_status velmora_decode_hex(const char *hex, size_t length, unsigned flags,
@@ -286,6 +311,7 @@ VELMORA_SMS_API velmora_status velmora_decode_hex(const char *hex, size_t length
 
 /* ---- Encoding ------------------------------------------------------------------ */
 
+/* The validity period to send (velmora_submit_options.validity). */
 typedef enum velmora_validity {
     VELMORA_VALIDITY_DEFAULT = 0,    /* GSM: 4 days (TP-VP 0xAA) on a single PDU, none on parts */
     VELMORA_VALIDITY_OMIT = 1,       /* no TP-VP */
@@ -298,6 +324,7 @@ typedef enum velmora_validity {
  * validity other than DEFAULT or OMIT) must keep their defaults there. A value out of
  * range fails as VELMORA_E_ARGUMENT, error->field naming the member. */
 typedef struct velmora_submit_options {
+    uint32_t size;             /* set by velmora_submit_options_init */
     const char *to;            /* destination: digits, '*', '#', 'a'-'c'; a leading '+' is international;
                                   "": none (TP-DA of length 0, as for a draft to store) */
     int to_type;               /* type-of-address octet (0x80-0xFF, not alphanumeric); 0: 0x91 after
@@ -327,19 +354,23 @@ typedef struct velmora_submit_options {
     uint16_t source_port;
 } velmora_submit_options;
 
-/* The defaults: AUTO alphabet, no national languages, 8-bit reference from the counter,
- * no class, DEFAULT validity; `to` must still be set. */
+/* `size` and the defaults: AUTO alphabet, no national languages, 8-bit reference from the
+ * counter, no class, DEFAULT validity; `to` must still be set. */
 VELMORA_SMS_API void velmora_submit_options_init(velmora_submit_options *options);
 
 #define VELMORA_PDU_CAPACITY 400   /* hex characters of the longest PDU, and a NUL */
 #define VELMORA_MAX_PARTS 255
 
 typedef struct velmora_pdu {
+    uint32_t size;                  /* set by velmora_pdu_init */
     char hex[VELMORA_PDU_CAPACITY]; /* upper-case, NUL-terminated */
     uint32_t hex_length;
     uint32_t tpdu_length;           /* octets after the service-centre address: AT+CMGS=<n>
                                        (3GPP2: the whole PDU) */
 } velmora_pdu;
+
+/* Sets `size` in each of `count` PDUs. */
+VELMORA_SMS_API void velmora_pdu_init(velmora_pdu *pdus, size_t count);
 
 /* UTF-8 text (velmora_encode) or 8-bit data (velmora_encode_data) to as many PDUs as it
  * needs, into pdus[0 .. capacity). *count gets the number of PDUs; nothing is written to
@@ -358,6 +389,7 @@ VELMORA_SMS_API velmora_status velmora_encode_data(const uint8_t *data, size_t l
 /* What a phone shows while the text is typed, without encoding it. Units are septets
  * (GSM 7-bit), octets (8-bit) or UTF-16 code units (UCS-2). */
 typedef struct velmora_count_result {
+    uint32_t size;            /* set by velmora_count_result_init or VELMORA_COUNT_RESULT_INIT */
     uint8_t alphabet;         /* velmora_alphabet */
     uint8_t locking_shift;    /* national language identifiers, 0: none */
     uint8_t single_shift;
@@ -367,6 +399,9 @@ typedef struct velmora_count_result {
     uint32_t units_left;      /* in the last part */
 } velmora_count_result;
 
+#define VELMORA_COUNT_RESULT_INIT {sizeof(velmora_count_result), 0, 0, 0, 0, 0, 0, 0}
+VELMORA_SMS_API void velmora_count_result_init(velmora_count_result *result);
+
 /* The alphabet and the cut velmora_encode would take, for any text length up to 2^31 - 1
  * bytes. `options` may be NULL for the defaults; the numbers in it are not read. */
 VELMORA_SMS_API velmora_status velmora_count(const char *text, size_t length,
@@ -375,23 +410,36 @@ VELMORA_SMS_API velmora_status velmora_count(const char *text, size_t length,
 
 /* ---- Reassembly ---------------------------------------------------------------- */
 
-/* The parts of concatenated messages, kept in slots the caller owns until every part of
+/* The parts of concatenated messages, kept in storage the caller owns until every part of
  * a message is in. Parts belong together when format, type, originator, recipient,
- * reference, reference width and part count agree. */
-typedef struct velmora_slot {
-    velmora_message message;
-    uint64_t time;     /* as given with the part: an arrival number, seconds, ... */
-    uint8_t used;
-} velmora_slot;
-
+ * reference, reference width and part count agree. A slot keeps what joining needs: the
+ * part's fields (not its header) and its text or data. */
 typedef struct velmora_reassembly {
-    velmora_slot *slots;
-    uint32_t capacity;
+    uint32_t size;       /* set by velmora_reassembly_init */
+    uint32_t capacity;   /* slots that fit the storage */
+    void *storage;
 } velmora_reassembly;
 
-/* One message being put together, as it stands. */
+/* Bytes of storage for `slots` slots: velmora_reassembly_storage_size() in this library,
+ * VELMORA_REASSEMBLY_STORAGE(slots) as this header knows it (a later library whose slots
+ * grew fits fewer slots into the same bytes). Storage is aligned for any type, as malloc
+ * gives it. */
+#define VELMORA_REASSEMBLY_SLOT_SIZE 1088u
+#define VELMORA_REASSEMBLY_STORAGE(slots) ((size_t)(slots) * VELMORA_REASSEMBLY_SLOT_SIZE)
+VELMORA_SMS_API size_t velmora_reassembly_storage_size(uint32_t slots);
+
+/* Sets `size` and takes `bytes` of storage as empty slots (at most 2^24 of them).
+ * VELMORA_E_ARGUMENT for a null pointer, storage not aligned to 8 or too small for one slot. */
+VELMORA_SMS_API velmora_status velmora_reassembly_init(velmora_reassembly *reassembly, void *storage,
+                                                       size_t bytes);
+
+/* One message being put together, as it stood when it was described. A group names its
+ * message: once the message is released, the group is stale, and the calls below do
+ * nothing with it (velmora_reassembly_slot gives -1, the others VELMORA_E_STALE_GROUP). */
 typedef struct velmora_group {
-    uint32_t first_slot;     /* the lowest part held: its fields stand for the message */
+    uint32_t size;           /* set by velmora_group_init */
+    uint32_t slot;           /* the slot of the lowest part held: its fields stand for the message */
+    uint32_t generation;     /* which message that slot held */
     uint8_t parts;           /* parts in all */
     uint8_t present;         /* parts held */
     uint8_t reference_bits;
@@ -402,16 +450,17 @@ typedef struct velmora_group {
 
 #define VELMORA_GROUP_HAS(group, part) (((group)->have[(part) / 8] >> ((part) % 8)) & 1u)
 
+/* Sets `size` in each of `count` groups. */
+VELMORA_SMS_API void velmora_group_init(velmora_group *groups, size_t count);
+
 typedef enum velmora_add_result {
     VELMORA_ADD_SINGLE = 0,     /* not a part of a concatenated message: nothing stored */
     VELMORA_ADD_STORED = 1,     /* stored; parts are still missing */
     VELMORA_ADD_COMPLETE = 2,   /* stored; every part is in */
     VELMORA_ADD_DUPLICATE = 3,  /* that part is held already: ignored */
-    VELMORA_ADD_FULL = 4        /* no free slot: release a group first */
+    VELMORA_ADD_FULL = 4,       /* no free slot: release a group first */
+    VELMORA_ADD_INVALID = 5     /* a null pointer, or a struct whose `size` is too small */
 } velmora_add_result;
-
-VELMORA_SMS_API void velmora_reassembly_init(velmora_reassembly *reassembly, velmora_slot *slots,
-                                             uint32_t capacity);
 
 /* Copies a decoded part in; *group (may be NULL) describes its message afterwards. */
 VELMORA_SMS_API velmora_add_result velmora_reassembly_add(velmora_reassembly *reassembly,
@@ -423,21 +472,30 @@ VELMORA_SMS_API velmora_add_result velmora_reassembly_add(velmora_reassembly *re
 VELMORA_SMS_API size_t velmora_reassembly_groups(const velmora_reassembly *reassembly, velmora_group *groups,
                                                  size_t capacity);
 
-/* The slot holding part `part` (1-based) of a message, or -1. */
+/* The slot (0 .. capacity - 1) holding part `part` (1-based) of a message, or -1: not
+ * held, or a stale group. */
 VELMORA_SMS_API int32_t velmora_reassembly_slot(const velmora_reassembly *reassembly, const velmora_group *group,
                                                 uint32_t part);
 
 /* The text (UTF-8) or the data of the parts held, in part order: UCS-2 parts are joined
  * before they become UTF-8, so that a character cut between two parts comes out whole.
- * Writes at most `capacity` bytes (text: NUL-terminated when there is room); returns the
- * length of the whole. */
-VELMORA_SMS_API size_t velmora_reassembly_text(const velmora_reassembly *reassembly, const velmora_group *group,
-                                               char *text, size_t capacity);
-VELMORA_SMS_API size_t velmora_reassembly_data(const velmora_reassembly *reassembly, const velmora_group *group,
-                                               uint8_t *data, size_t capacity);
+ * Writes at most `capacity` bytes (text: NUL-terminated when there is room); *length
+ * gets the length of the whole. */
+VELMORA_SMS_API velmora_status velmora_reassembly_text(const velmora_reassembly *reassembly,
+                                                       const velmora_group *group, char *text, size_t capacity,
+                                                       size_t *length);
+VELMORA_SMS_API velmora_status velmora_reassembly_data(const velmora_reassembly *reassembly,
+                                                       const velmora_group *group, uint8_t *data,
+                                                       size_t capacity, size_t *length);
 
-/* Frees the slots of a message. */
-VELMORA_SMS_API void velmora_reassembly_release(velmora_reassembly *reassembly, const velmora_group *group);
+/* The fields of the message's lowest part held, as decoded, without its header, text or
+ * data (those of the whole message come from velmora_reassembly_text and _data). */
+VELMORA_SMS_API velmora_status velmora_reassembly_fields(const velmora_reassembly *reassembly,
+                                                         const velmora_group *group, velmora_message *message);
+
+/* Frees the slots of a message; a stale group frees nothing. */
+VELMORA_SMS_API velmora_status velmora_reassembly_release(velmora_reassembly *reassembly,
+                                                          const velmora_group *group);
 
 #ifdef __cplusplus
 }

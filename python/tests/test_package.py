@@ -16,7 +16,7 @@ PACKAGE_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
 STRUCTS = {"velmora_error": _capi.Error, "velmora_address": _capi.Address, "velmora_time": _capi.Time,
            "velmora_waiting": _capi.Waiting, "velmora_element": _capi.Element, "velmora_message": _capi.Message,
            "velmora_submit_options": _capi.SubmitOptions, "velmora_pdu": _capi.Pdu,
-           "velmora_count_result": _capi.CountResult, "velmora_slot": _capi.Slot,
+           "velmora_count_result": _capi.CountResult,
            "velmora_reassembly": _capi.Reassembly, "velmora_group": _capi.Group}
 
 

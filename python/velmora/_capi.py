@@ -41,8 +41,16 @@ E_NO_ROOM = 12
 MAX_PARTS = 255
 
 
-class Error(Structure):
-    _fields_ = [("status", c_int), ("offset", c_uint32), ("field", c_char_p), ("code_point", c_uint32)]
+class Sized(Structure):
+    """A struct that begins with `size`: set on creation, as the library's init functions do."""
+
+    def __init__(self, *args, **kwargs):
+        super().__init__(*args, **kwargs)
+        self.size = ctypes.sizeof(self)
+
+
+class Error(Sized):
+    _fields_ = [("size", c_uint32), ("status", c_int), ("offset", c_uint32), ("field", c_char_p), ("code_point", c_uint32)]
 
 
 class Address(Structure):
@@ -62,9 +70,9 @@ class Element(Structure):
     _fields_ = [("iei", c_uint8), ("length", c_uint8), ("offset", c_uint8)]
 
 
-class Message(Structure):
+class Message(Sized):
     _fields_ = [
-        ("present", c_uint32),
+        ("size", c_uint32), ("present", c_uint32),
         ("format", c_uint8), ("type", c_uint8), ("first_octet", c_uint8), ("more_messages", c_uint8),
         ("loop_prevention", c_uint8), ("reject_duplicates", c_uint8), ("reply_path", c_uint8), ("udhi", c_uint8),
         ("status_report", c_uint8), ("status_report_qualifier", c_uint8), ("message_reference", c_uint8),
@@ -86,9 +94,9 @@ class Message(Structure):
     ]
 
 
-class SubmitOptions(Structure):
+class SubmitOptions(Sized):
     _fields_ = [
-        ("to", c_char_p), ("to_type", c_int), ("smsc", c_char_p), ("from_", c_char_p), ("from_type", c_int),
+        ("size", c_uint32), ("to", c_char_p), ("to_type", c_int), ("smsc", c_char_p), ("from_", c_char_p), ("from_type", c_int),
         ("format", c_uint8), ("alphabet", c_uint8), ("languages", c_uint16), ("message_reference", c_uint8),
         ("reference_bits", c_uint8), ("reference", c_int32), ("status_report", c_uint8),
         ("reject_duplicates", c_uint8), ("reply_path", c_uint8), ("message_class", c_int8), ("pid", c_uint8),
@@ -97,25 +105,21 @@ class SubmitOptions(Structure):
     ]
 
 
-class Pdu(Structure):
-    _fields_ = [("hex", c_char * 400), ("hex_length", c_uint32), ("tpdu_length", c_uint32)]
+class Pdu(Sized):
+    _fields_ = [("size", c_uint32), ("hex", c_char * 400), ("hex_length", c_uint32), ("tpdu_length", c_uint32)]
 
 
-class CountResult(Structure):
-    _fields_ = [("alphabet", c_uint8), ("locking_shift", c_uint8), ("single_shift", c_uint8), ("parts", c_uint32),
+class CountResult(Sized):
+    _fields_ = [("size", c_uint32), ("alphabet", c_uint8), ("locking_shift", c_uint8), ("single_shift", c_uint8), ("parts", c_uint32),
                 ("units_per_part", c_uint32), ("units_used", c_uint32), ("units_left", c_uint32)]
 
 
-class Slot(Structure):
-    _fields_ = [("message", Message), ("time", c_uint64), ("used", c_uint8)]
-
-
 class Reassembly(Structure):
-    _fields_ = [("slots", POINTER(Slot)), ("capacity", c_uint32)]
+    _fields_ = [("size", c_uint32), ("capacity", c_uint32), ("storage", c_void_p)]
 
 
-class Group(Structure):
-    _fields_ = [("first_slot", c_uint32), ("parts", c_uint8), ("present", c_uint8), ("reference_bits", c_uint8),
+class Group(Sized):
+    _fields_ = [("size", c_uint32), ("slot", c_uint32), ("generation", c_uint32), ("parts", c_uint8), ("present", c_uint8), ("reference_bits", c_uint8),
                 ("reference", c_uint16), ("first_time", c_uint64), ("have", c_uint8 * 32)]
 
     def has(self, part):
@@ -141,13 +145,17 @@ _SIGNATURES = {
     "velmora_encode_data": (c_int, [c_char_p, c_size_t, POINTER(SubmitOptions), POINTER(Pdu), c_size_t,
                                     POINTER(c_size_t), POINTER(Error)]),
     "velmora_count": (c_int, [c_char_p, c_size_t, POINTER(SubmitOptions), POINTER(CountResult), POINTER(Error)]),
-    "velmora_reassembly_init": (None, [POINTER(Reassembly), POINTER(Slot), c_uint32]),
+    "velmora_pdu_init": (None, [POINTER(Pdu), c_size_t]),
+    "velmora_group_init": (None, [POINTER(Group), c_size_t]),
+    "velmora_reassembly_storage_size": (c_size_t, [c_uint32]),
+    "velmora_reassembly_init": (c_int, [POINTER(Reassembly), c_void_p, c_size_t]),
     "velmora_reassembly_add": (c_int, [POINTER(Reassembly), POINTER(Message), c_uint64, POINTER(Group)]),
     "velmora_reassembly_groups": (c_size_t, [POINTER(Reassembly), POINTER(Group), c_size_t]),
     "velmora_reassembly_slot": (c_int32, [POINTER(Reassembly), POINTER(Group), c_uint32]),
-    "velmora_reassembly_text": (c_size_t, [POINTER(Reassembly), POINTER(Group), c_void_p, c_size_t]),
-    "velmora_reassembly_data": (c_size_t, [POINTER(Reassembly), POINTER(Group), c_void_p, c_size_t]),
-    "velmora_reassembly_release": (None, [POINTER(Reassembly), POINTER(Group)]),
+    "velmora_reassembly_text": (c_int, [POINTER(Reassembly), POINTER(Group), c_void_p, c_size_t, POINTER(c_size_t)]),
+    "velmora_reassembly_data": (c_int, [POINTER(Reassembly), POINTER(Group), c_void_p, c_size_t, POINTER(c_size_t)]),
+    "velmora_reassembly_fields": (c_int, [POINTER(Reassembly), POINTER(Group), POINTER(Message)]),
+    "velmora_reassembly_release": (c_int, [POINTER(Reassembly), POINTER(Group)]),
 }
 
 

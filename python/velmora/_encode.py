@@ -190,6 +190,7 @@ def encode(text, to, **options):
     capacity, count, e = 4, ctypes.c_size_t(), _capi.Error()
     while True:
         pdus = (_capi.Pdu * capacity)()
+        lib.velmora_pdu_init(pdus, capacity)
         status = call(payload, len(payload), o, pdus, capacity, ctypes.byref(count), e)
         if status != _capi.E_NO_ROOM:
             break

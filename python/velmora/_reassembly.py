@@ -23,9 +23,11 @@ class Reassembler:
     def __init__(self, capacity=256):
         if isinstance(capacity, bool) or not isinstance(capacity, int) or not 1 <= capacity <= 0xFFFFFFFF:
             raise ValueError(f"capacity is a number of parts from 1 up, not {capacity!r}")
-        self._slots = (_capi.Slot * capacity)()
+        # ctypes.c_uint64 items keep the storage aligned for the slots.
+        size = lib.velmora_reassembly_storage_size(capacity)
+        self._storage = (ctypes.c_uint64 * ((size + 7) // 8))()
         self._reassembly = _capi.Reassembly()
-        lib.velmora_reassembly_init(self._reassembly, self._slots, capacity)
+        lib.velmora_reassembly_init(self._reassembly, self._storage, ctypes.sizeof(self._storage))
 
     @property
     def capacity(self):
@@ -79,6 +81,7 @@ class Reassembler:
 
     def _groups(self):
         groups = (_capi.Group * self.capacity)()
+        lib.velmora_group_init(groups, self.capacity)
         return groups[:lib.velmora_reassembly_groups(self._reassembly, groups, self.capacity)]
 
     def _take(self, group):
@@ -87,18 +90,19 @@ class Reassembler:
         return joined
 
     def _joined(self, group):
-        first = self._slots[group.first_slot].message
+        first, length = _capi.Message(), ctypes.c_size_t()
+        lib.velmora_reassembly_fields(self._reassembly, group, first)
         f = fields(first, with_part=False)
         if shows_data(first):
-            length = lib.velmora_reassembly_data(self._reassembly, group, None, 0)
-            buffer = ctypes.create_string_buffer(length)
-            lib.velmora_reassembly_data(self._reassembly, group, buffer, length)
+            lib.velmora_reassembly_data(self._reassembly, group, None, 0, length)
+            buffer = ctypes.create_string_buffer(length.value)
+            lib.velmora_reassembly_data(self._reassembly, group, buffer, length.value, length)
             f["data"] = buffer.raw
         else:
-            length = lib.velmora_reassembly_text(self._reassembly, group, None, 0)
-            buffer = ctypes.create_string_buffer(length + 1)
-            lib.velmora_reassembly_text(self._reassembly, group, buffer, length + 1)
-            f["text"] = buffer.raw[:length].decode(errors="replace")
+            lib.velmora_reassembly_text(self._reassembly, group, None, 0, length)
+            buffer = ctypes.create_string_buffer(length.value + 1)
+            lib.velmora_reassembly_text(self._reassembly, group, buffer, length.value + 1, length)
+            f["text"] = buffer.raw[:length.value].decode(errors="replace")
         numbers = range(1, group.parts + 1)
         return JoinedMessage(**f, parts_present=tuple(n for n in numbers if group.has(n)),
                              parts_missing=tuple(n for n in numbers if not group.has(n)))

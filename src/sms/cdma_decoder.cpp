@@ -1,4 +1,6 @@
 // The compact 3GPP2 deliver layout, read as sms_decode_3gpp2_pdu reads it.
+// SPDX-License-Identifier: Apache-2.0
+// The compact 3GPP2 layouts.
 #include "sms/decoders.h"
 #include "sms/fields.h"
 #include "sms/user_data.h"
@@ -35,17 +37,36 @@ bool layout_of(std::uint8_t encoding, velmora_message &m, UserDataLayout &layout
     }
 }
 
+// The second octet after the first address: a type of address (bit 7 set) after the
+// callback number's length in the submit layout, the month of the time stamp in the
+// deliver layout.
+bool submit_layout(const Cursor &cursor) {
+    const std::size_t after_first_address = 1 + cursor.peek_at(0).value_or(0);
+    return (cursor.peek_at(after_first_address + 1).value_or(0) & 0x80) != 0;
+}
+
 }  // namespace
 
-bool decode_cdma(Cursor &cursor, velmora_message &m) {
+bool decode_cdma(Cursor &cursor, unsigned flags, velmora_message &m) {
     m.format = VELMORA_FORMAT_CDMA;
-    m.type = VELMORA_DELIVER;
-    if (!read_cdma_address(cursor, "address", m.originator))
-        return false;
-    m.present |= VELMORA_HAS_ORIGINATOR;
-    if (!read_cdma_time(cursor, "time stamp", m.timestamp))
-        return false;
-    m.present |= VELMORA_HAS_TIMESTAMP;
+    const bool submit = (flags & VELMORA_TO_NETWORK) != 0 || (!(flags & VELMORA_FROM_NETWORK) && submit_layout(cursor));
+    if (submit) {
+        m.type = VELMORA_SUBMIT;
+        if (!read_cdma_address(cursor, "destination", m.recipient))
+            return false;
+        m.present |= VELMORA_HAS_RECIPIENT;
+        if (!read_cdma_address(cursor, "callback", m.originator))
+            return false;
+        m.present |= VELMORA_HAS_ORIGINATOR;
+    } else {
+        m.type = VELMORA_DELIVER;
+        if (!read_cdma_address(cursor, "address", m.originator))
+            return false;
+        m.present |= VELMORA_HAS_ORIGINATOR;
+        if (!read_cdma_time(cursor, "time stamp", m.timestamp))
+            return false;
+        m.present |= VELMORA_HAS_TIMESTAMP;
+    }
     std::span<const std::uint8_t> teleservice;
     if (!cursor.take(2, "teleservice", teleservice))
         return false;

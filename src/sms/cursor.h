@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Reading a PDU's octets field by field, with the first failure kept as a status, the
 // octet offset and the name of the field.
 #pragma once
@@ -33,6 +34,11 @@ public:
     // The next octet without moving on; nullopt at the end.
     std::optional<std::uint8_t> peek() const {
         return left() != 0 ? std::optional<std::uint8_t>(octets_[at_]) : std::nullopt;
+    }
+
+    // The octet `ahead` octets on, without moving; nullopt past the end.
+    std::optional<std::uint8_t> peek_at(std::size_t ahead) const {
+        return ahead < left() ? std::optional<std::uint8_t>(octets_[at_ + ahead]) : std::nullopt;
     }
 
     // The next `count` octets of one field.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The two layouts a PDU can have, read into a cleared record.
 #pragma once
 
@@ -10,8 +11,9 @@ namespace velmora::sms {
 // address unless `flags` has VELMORA_NO_SMSC.
 bool decode_gsm(Cursor &cursor, unsigned flags, velmora_message &message);
 
-// The compact 3GPP2 deliver layout: sender, time stamp, teleservice, priority, encoding
-// and user data, with a user data header under teleservice 4101.
-bool decode_cdma(Cursor &cursor, velmora_message &message);
+// The compact 3GPP2 layouts: deliver (sender, time stamp) or submit (destination, callback
+// number), then teleservice, priority, encoding and user data, with a user data header
+// under teleservice 4101. `flags` choose the layout as velmora/sms.h describes.
+bool decode_cdma(Cursor &cursor, unsigned flags, velmora_message &message);
 
 }  // namespace velmora::sms

@@ -1,61 +1,128 @@
-// Putting concatenated messages back together in slots the caller owns.
+// SPDX-License-Identifier: Apache-2.0
+// Putting concatenated messages back together in storage the caller owns.
 #include <algorithm>
 #include <array>
 #include <cstring>
 
 #include "codec/utf8.h"
-#include "velmora/sms.h"
+#include "sms/abi.h"
 
+namespace velmora::sms {
 namespace {
+
+// How a part's user data joins the others'.
+enum class Content : std::uint8_t {
+    Text,  // UTF-8 text
+    Ucs2,  // UCS-2 octets, joined with the neighbouring UCS-2 parts before conversion
+    Data,  // octets
+};
+
+// The record's fields up to its header: everything but the arrays, which a slot replaces
+// by the one payload joining needs.
+constexpr std::size_t kFieldsSize = offsetof(velmora_message, udh);
+
+struct Slot {
+    std::uint64_t time;
+    std::uint32_t generation;  // moves on each time the slot is freed
+    std::uint8_t used;
+    Content content;
+    std::uint16_t payload_length;
+    alignas(8) unsigned char fields[kFieldsSize];
+    char payload[VELMORA_TEXT_CAPACITY];
+};
+static_assert(sizeof(Slot) <= VELMORA_REASSEMBLY_SLOT_SIZE && alignof(Slot) <= 8);
+static_assert(VELMORA_DATA_CAPACITY <= VELMORA_TEXT_CAPACITY);
+
+// Members of a slot's fields, read as the record lays them out.
+template <class T>
+T member(const Slot &slot, std::size_t offset) {
+    T value;
+    std::memcpy(&value, slot.fields + offset, sizeof value);
+    return value;
+}
+#define VELMORA_SLOT_MEMBER(slot, name) member<decltype(velmora_message::name)>(slot, offsetof(velmora_message, name))
+
+const char *address_text(const Slot &slot, std::size_t address_offset) {
+    return reinterpret_cast<const char *>(slot.fields + address_offset + offsetof(velmora_address, text));
+}
+
+// What decides that two parts belong to one message.
+struct Key {
+    std::uint8_t format, type, reference_bits, parts;
+    std::uint16_t reference;
+    const char *originator, *recipient;
+};
+
+Key key_of(const velmora_message &m) {
+    return {m.format, m.type, m.reference_bits, m.parts, m.reference, m.originator.text, m.recipient.text};
+}
+
+Key key_of(const Slot &slot) {
+    return {VELMORA_SLOT_MEMBER(slot, format),         VELMORA_SLOT_MEMBER(slot, type),
+            VELMORA_SLOT_MEMBER(slot, reference_bits), VELMORA_SLOT_MEMBER(slot, parts),
+            VELMORA_SLOT_MEMBER(slot, reference),      address_text(slot, offsetof(velmora_message, originator)),
+            address_text(slot, offsetof(velmora_message, recipient))};
+}
+
+bool same_message(const Key &a, const Key &b) {
+    return a.format == b.format && a.type == b.type && a.reference_bits == b.reference_bits &&
+           a.reference == b.reference && a.parts == b.parts && std::strcmp(a.originator, b.originator) == 0 &&
+           std::strcmp(a.recipient, b.recipient) == 0;
+}
+
+std::uint8_t part_of(const Slot &slot) { return VELMORA_SLOT_MEMBER(slot, part); }
+
+Slot *slots(const velmora_reassembly &r) { return static_cast<Slot *>(r.storage); }
 
 bool concatenated(const velmora_message &m) { return m.reference_bits != 0 && m.parts >= 2; }
 
-bool same_message(const velmora_message &a, const velmora_message &b) {
-    return a.format == b.format && a.type == b.type && a.reference_bits == b.reference_bits &&
-           a.reference == b.reference && a.parts == b.parts && std::strcmp(a.originator.text, b.originator.text) == 0 &&
-           std::strcmp(a.recipient.text, b.recipient.text) == 0;
-}
-
-// Calls visit(slot index) for every slot holding a part of the same message as `key`.
+// Calls visit(slot index) for every slot holding a part of the message `key` names.
 template <class Visit>
-void for_each_part(const velmora_reassembly &r, const velmora_message &key, Visit &&visit) {
+void for_each_part(const velmora_reassembly &r, const Key &key, Visit &&visit) {
     for (std::uint32_t i = 0; i < r.capacity; ++i)
-        if (r.slots[i].used && same_message(r.slots[i].message, key))
+        if (slots(r)[i].used && same_message(key_of(slots(r)[i]), key))
             visit(i);
 }
 
-velmora_group describe(const velmora_reassembly &r, const velmora_message &key) {
+velmora_group describe(const velmora_reassembly &r, const Key &key) {
     velmora_group g{};
     g.parts = key.parts;
     g.reference_bits = key.reference_bits;
     g.reference = key.reference;
     bool first = true;
     for_each_part(r, key, [&](std::uint32_t i) {
-        const velmora_slot &slot = r.slots[i];
-        g.have[slot.message.part / 8] |= static_cast<std::uint8_t>(1u << slot.message.part % 8);
+        const Slot &slot = slots(r)[i];
+        g.have[part_of(slot) / 8] |= static_cast<std::uint8_t>(1u << part_of(slot) % 8);
         ++g.present;
-        if (first || slot.message.part < r.slots[g.first_slot].message.part)
-            g.first_slot = i;
+        if (first || part_of(slot) < part_of(slots(r)[g.slot]))
+            g.slot = i;
         if (first || slot.time < g.first_time)
             g.first_time = slot.time;
         first = false;
     });
+    g.generation = slots(r)[g.slot].generation;
     return g;
+}
+
+// The group's first slot while it still holds the message the group describes.
+const Slot *live_slot(const velmora_reassembly *r, const velmora_group *g) {
+    if (!sized(r, kFirstReassemblySize) || !sized(g, kFirstGroupSize) || g->slot >= r->capacity)
+        return nullptr;
+    const Slot &slot = slots(*r)[g->slot];
+    return slot.used && slot.generation == g->generation ? &slot : nullptr;
 }
 
 // The slots of a message's parts, in part order.
 struct PartSlots {
-    std::array<std::uint32_t, 255> slots;
+    std::array<const Slot *, 255> slots;
     std::size_t count = 0;
 };
 
-PartSlots parts_in_order(const velmora_reassembly &r, const velmora_group &g) {
+PartSlots parts_in_order(const velmora_reassembly &r, const Slot &first) {
     PartSlots held;
-    for (std::uint32_t part = 1; part <= g.parts; ++part) {
-        const std::int32_t slot = velmora_reassembly_slot(&r, &g, part);
-        if (slot >= 0)
-            held.slots[held.count++] = static_cast<std::uint32_t>(slot);
-    }
+    for_each_part(r, key_of(first), [&](std::uint32_t i) { held.slots[held.count++] = &slots(r)[i]; });
+    std::sort(held.slots.begin(), held.slots.begin() + held.count,
+              [](const Slot *a, const Slot *b) { return part_of(*a) < part_of(*b); });
     return held;
 }
 
@@ -65,126 +132,213 @@ struct Output {
     T *out;
     std::size_t capacity;
     std::size_t length = 0;
-    void put(const T *from, std::size_t count) {
+    void put(const void *from, std::size_t count) {
         if (length < capacity)
-            std::memcpy(out + length, from, std::min(count, capacity - length) * sizeof(T));
+            std::memcpy(out + length, from, std::min(count, capacity - length));
         length += count;
     }
 };
 
-}  // namespace
+// UCS-2 octets of consecutive parts, converted as one run: what a part leaves open (half a
+// surrogate pair, an odd octet) goes on in the next.
+class Ucs2Run {
+public:
+    void add(const Slot &slot, Output<char> &out, bool last_of_run) {
+        std::memcpy(run_.data() + carried_, slot.payload, slot.payload_length);
+        const std::span<const std::uint8_t> octets(run_.data(), carried_ + slot.payload_length);
+        const std::size_t open = last_of_run ? 0 : velmora::utf16be_open_tail(octets);
+        out.put(utf8_.data(), velmora::utf16be_to_utf8(octets.first(octets.size() - open), utf8_.data()));
+        std::memmove(run_.data(), octets.data() + octets.size() - open, open);
+        carried_ = open;
+    }
 
-extern "C" void velmora_reassembly_init(velmora_reassembly *r, velmora_slot *slots, std::uint32_t capacity) {
-    r->slots = slots;
-    r->capacity = slots != nullptr ? capacity : 0;
-    for (std::uint32_t i = 0; i < r->capacity; ++i)
-        slots[i].used = 0;
+private:
+    std::array<std::uint8_t, 3 + VELMORA_TEXT_CAPACITY> run_;
+    std::array<char, 3 * (3 + VELMORA_TEXT_CAPACITY) / 2 + 3> utf8_;
+    std::size_t carried_ = 0;
+};
+
+void store(Slot &slot, const velmora_message &part, std::uint64_t time) {
+    std::memcpy(slot.fields, &part, kFieldsSize);
+    slot.time = time;
+    slot.used = 1;
+    const bool text = part.present & VELMORA_HAS_TEXT;
+    if (text && part.alphabet == VELMORA_ALPHABET_UCS2) {
+        slot.content = Content::Ucs2;
+        slot.payload_length = static_cast<std::uint16_t>(part.data_length);
+        std::memcpy(slot.payload, part.data, part.data_length);
+    } else if (text) {
+        slot.content = Content::Text;
+        slot.payload_length = static_cast<std::uint16_t>(part.text_length);
+        std::memcpy(slot.payload, part.text, part.text_length);
+    } else {
+        slot.content = Content::Data;
+        slot.payload_length = static_cast<std::uint16_t>(part.data_length);
+        std::memcpy(slot.payload, part.data, part.data_length);
+    }
+}
+
+}  // namespace
+}  // namespace velmora::sms
+
+using namespace velmora::sms;
+
+extern "C" std::size_t velmora_reassembly_storage_size(std::uint32_t slots) { return std::size_t{slots} * sizeof(Slot); }
+
+extern "C" velmora_status velmora_reassembly_init(velmora_reassembly *r, void *storage, std::size_t bytes) {
+    constexpr std::size_t kMaxSlots = std::size_t{1} << 24;
+    if (r == nullptr || storage == nullptr || reinterpret_cast<std::uintptr_t>(storage) % alignof(Slot) != 0 ||
+        bytes < sizeof(Slot))
+        return VELMORA_E_ARGUMENT;
+    r->size = sizeof *r;
+    r->storage = storage;
+    r->capacity = static_cast<std::uint32_t>(std::min(bytes / sizeof(Slot), kMaxSlots));
+    for (std::uint32_t i = 0; i < r->capacity; ++i) {
+        Slot &slot = slots(*r)[i];
+        slot.used = 0;
+        slot.generation = 0;
+    }
+    return VELMORA_OK;
 }
 
 extern "C" velmora_add_result velmora_reassembly_add(velmora_reassembly *r, const velmora_message *part,
                                                      std::uint64_t time, velmora_group *group) {
+    if (!sized(r, kFirstReassemblySize) || !sized(part, kFirstMessageSize) ||
+        (group != nullptr && !sized(group, kFirstGroupSize)))
+        return VELMORA_ADD_INVALID;
     if (!concatenated(*part))
         return VELMORA_ADD_SINGLE;
+    const Key key = key_of(*part);
     bool held = false;
-    for_each_part(*r, *part, [&](std::uint32_t i) { held = held || r->slots[i].message.part == part->part; });
+    for_each_part(*r, key, [&](std::uint32_t i) { held = held || part_of(slots(*r)[i]) == part->part; });
     velmora_add_result result = VELMORA_ADD_DUPLICATE;
     if (!held) {
-        velmora_slot *free = std::find_if(r->slots, r->slots + r->capacity, [](const velmora_slot &s) { return !s.used; });
-        if (free == r->slots + r->capacity)
+        Slot *end = slots(*r) + r->capacity;
+        Slot *free = std::find_if(slots(*r), end, [](const Slot &s) { return !s.used; });
+        if (free == end)
             return VELMORA_ADD_FULL;
-        free->message = *part;
-        free->time = time;
-        free->used = 1;
+        store(*free, *part, time);
     }
-    const velmora_group g = describe(*r, *part);
+    const velmora_group g = describe(*r, key);
     if (!held)
         result = g.present == g.parts ? VELMORA_ADD_COMPLETE : VELMORA_ADD_STORED;
     if (group != nullptr)
-        *group = g;
+        write_prefix(g, *group);
     return result;
 }
 
 extern "C" std::size_t velmora_reassembly_groups(const velmora_reassembly *r, velmora_group *groups,
                                                  std::size_t capacity) {
+    if (!sized(r, kFirstReassemblySize) || (capacity != 0 && !sized(groups, kFirstGroupSize)))
+        return 0;
+    const std::uint32_t stride = capacity != 0 ? groups[0].size : 0;
     // A message is counted once, from the first slot that holds one of its parts; the
     // earliest `capacity` of them are kept in order as they come (ties in slot order).
-    std::size_t count = 0;
+    std::size_t count = 0, kept = 0;
+    auto at = [&](std::size_t i) -> velmora_group & { return element(groups, i, stride); };
     for (std::uint32_t i = 0; i < r->capacity; ++i) {
-        if (!r->slots[i].used)
+        const Slot &slot = slots(*r)[i];
+        if (!slot.used)
             continue;
         bool earlier = false;
         for (std::uint32_t j = 0; j < i && !earlier; ++j)
-            earlier = r->slots[j].used && same_message(r->slots[j].message, r->slots[i].message);
+            earlier = slots(*r)[j].used && same_message(key_of(slots(*r)[j]), key_of(slot));
         if (earlier)
             continue;
-        const velmora_group g = describe(*r, r->slots[i].message);
-        const std::size_t kept = std::min(count++, capacity);
-        velmora_group *at = std::upper_bound(groups, groups + kept, g, [](const velmora_group &a, const velmora_group &b) {
-            return a.first_time < b.first_time;
-        });
-        if (at == groups + capacity)
-            continue;  // later than every one kept, and no room
-        velmora_group *last = groups + std::min(kept, capacity - 1);  // the last one kept falls out when full
-        std::move_backward(at, last, last + 1);
-        *at = g;
+        ++count;
+        const velmora_group g = describe(*r, key_of(slot));
+        // Insertion into the kept list, by first_time, the latest falling out when full.
+        std::size_t place = kept;
+        while (place > 0 && at(place - 1).first_time > g.first_time)
+            --place;
+        if (place == capacity)
+            continue;
+        for (std::size_t k = std::min(kept, capacity - 1); k > place; --k)
+            std::memmove(&at(k), &at(k - 1), stride);
+        at(place).size = stride;
+        write_prefix(g, at(place));
+        kept = std::min(kept + 1, capacity);
     }
     return count;
 }
 
 extern "C" std::int32_t velmora_reassembly_slot(const velmora_reassembly *r, const velmora_group *g,
                                                 std::uint32_t part) {
+    const Slot *first = live_slot(r, g);
+    if (first == nullptr)
+        return -1;
     std::int32_t found = -1;
-    if (g->first_slot < r->capacity)
-        for_each_part(*r, r->slots[g->first_slot].message, [&](std::uint32_t i) {
-            if (r->slots[i].message.part == part)
-                found = static_cast<std::int32_t>(i);
-        });
+    for_each_part(*r, key_of(*first), [&](std::uint32_t i) {
+        if (part_of(slots(*r)[i]) == part)
+            found = static_cast<std::int32_t>(i);
+    });
     return found;
 }
 
-extern "C" std::size_t velmora_reassembly_text(const velmora_reassembly *r, const velmora_group *g, char *text,
-                                               std::size_t capacity) {
-    const PartSlots held = parts_in_order(*r, *g);
-    const auto message = [&](std::size_t k) -> const velmora_message & { return r->slots[held.slots[k]].message; };
+extern "C" velmora_status velmora_reassembly_text(const velmora_reassembly *r, const velmora_group *g, char *text,
+                                                  std::size_t capacity, std::size_t *length) {
+    const Slot *first = live_slot(r, g);
+    if (first == nullptr)
+        return VELMORA_E_STALE_GROUP;
+    if ((text == nullptr && capacity != 0) || length == nullptr)
+        return VELMORA_E_ARGUMENT;
+    const PartSlots held = parts_in_order(*r, *first);
     Output<char> out{text, capacity};
-    const bool ucs2 = held.count != 0 && std::all_of(held.slots.begin(), held.slots.begin() + held.count, [&](std::uint32_t s) {
-        return r->slots[s].message.alphabet == VELMORA_ALPHABET_UCS2;
-    });
-    if (ucs2) {
-        // Each part's octets behind what the part before left open, so that a character
-        // cut between two parts comes out whole.
-        std::array<std::uint8_t, 3 + VELMORA_DATA_CAPACITY> run;
-        std::array<char, 3 * run.size() / 2 + 3> utf8;
-        std::size_t carried = 0;
-        for (std::size_t k = 0; k < held.count; ++k) {
-            std::memcpy(run.data() + carried, message(k).data, message(k).data_length);
-            const std::span<const std::uint8_t> octets(run.data(), carried + message(k).data_length);
-            const std::size_t open = k + 1 < held.count ? velmora::utf16be_open_tail(octets) : 0;
-            out.put(utf8.data(), velmora::utf16be_to_utf8(octets.first(octets.size() - open), utf8.data()));
-            std::memmove(run.data(), octets.data() + octets.size() - open, open);
-            carried = open;
-        }
-    } else {
-        for (std::size_t k = 0; k < held.count; ++k)
-            out.put(message(k).text, message(k).text_length);
+    Ucs2Run ucs2;
+    for (std::size_t k = 0; k < held.count; ++k) {
+        const Slot &slot = *held.slots[k];
+        if (slot.content == Content::Ucs2)
+            ucs2.add(slot, out, k + 1 == held.count || held.slots[k + 1]->content != Content::Ucs2);
+        else if (slot.content == Content::Text)
+            out.put(slot.payload, slot.payload_length);
     }
     if (out.length < capacity)
         text[out.length] = '\0';
-    return out.length;
+    *length = out.length;
+    return VELMORA_OK;
 }
 
-extern "C" std::size_t velmora_reassembly_data(const velmora_reassembly *r, const velmora_group *g,
-                                               std::uint8_t *data, std::size_t capacity) {
-    const PartSlots held = parts_in_order(*r, *g);
+extern "C" velmora_status velmora_reassembly_data(const velmora_reassembly *r, const velmora_group *g,
+                                                  std::uint8_t *data, std::size_t capacity, std::size_t *length) {
+    const Slot *first = live_slot(r, g);
+    if (first == nullptr)
+        return VELMORA_E_STALE_GROUP;
+    if ((data == nullptr && capacity != 0) || length == nullptr)
+        return VELMORA_E_ARGUMENT;
+    const PartSlots held = parts_in_order(*r, *first);
     Output<std::uint8_t> out{data, capacity};
     for (std::size_t k = 0; k < held.count; ++k)
-        out.put(r->slots[held.slots[k]].message.data, r->slots[held.slots[k]].message.data_length);
-    return out.length;
+        if (held.slots[k]->content != Content::Text)
+            out.put(held.slots[k]->payload, held.slots[k]->payload_length);
+    *length = out.length;
+    return VELMORA_OK;
 }
 
-extern "C" void velmora_reassembly_release(velmora_reassembly *r, const velmora_group *g) {
-    if (g->first_slot >= r->capacity || !r->slots[g->first_slot].used)
-        return;
-    const velmora_message key = r->slots[g->first_slot].message;
-    for_each_part(*r, key, [&](std::uint32_t i) { r->slots[i].used = 0; });
+extern "C" velmora_status velmora_reassembly_fields(const velmora_reassembly *r, const velmora_group *g,
+                                                    velmora_message *message) {
+    const Slot *first = live_slot(r, g);
+    if (first == nullptr)
+        return VELMORA_E_STALE_GROUP;
+    if (!sized(message, kFirstMessageSize))
+        return VELMORA_E_ARGUMENT;
+    const std::uint32_t size = message->size;
+    std::memcpy(message, first->fields, kFieldsSize);
+    message->size = size;
+    message->udh_length = message->element_count = 0;
+    message->text_length = message->data_length = 0;
+    message->present &= ~VELMORA_HAS_UDH;
+    message->text[0] = '\0';
+    return VELMORA_OK;
+}
+
+extern "C" velmora_status velmora_reassembly_release(velmora_reassembly *r, const velmora_group *g) {
+    const Slot *first = live_slot(r, g);
+    if (first == nullptr)
+        return VELMORA_E_STALE_GROUP;
+    for_each_part(*r, key_of(*first), [&](std::uint32_t i) {
+        Slot &slot = slots(*r)[i];
+        slot.used = 0;
+        ++slot.generation;
+    });
+    return VELMORA_OK;
 }

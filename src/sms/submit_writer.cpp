@@ -19,20 +19,20 @@ constexpr std::uint32_t kMaxPduOctets = 176;
 std::uint8_t validity_format(const SubmitFields &fields, const Plan &plan) {
     switch (fields.validity) {
     case VELMORA_VALIDITY_DEFAULT:
-        return plan.parts == 1 ? VELMORA_VALIDITY_RELATIVE : VELMORA_VALIDITY_NONE;
+        return plan.parts == 1 ? VELMORA_VPF_RELATIVE : VELMORA_VPF_NONE;
     case VELMORA_VALIDITY_MINUTES:
-        return VELMORA_VALIDITY_RELATIVE;
+        return VELMORA_VPF_RELATIVE;
     case VELMORA_VALIDITY_UNTIL:
-        return VELMORA_VALIDITY_ABSOLUTE;
+        return VELMORA_VPF_ABSOLUTE;
     default:
-        return VELMORA_VALIDITY_NONE;
+        return VELMORA_VPF_NONE;
     }
 }
 
 void write_validity(OctetWriter &pdu, const SubmitFields &fields, std::uint8_t format) {
-    if (format == VELMORA_VALIDITY_RELATIVE)
+    if (format == VELMORA_VPF_RELATIVE)
         pdu.put(fields.validity == VELMORA_VALIDITY_DEFAULT ? kValidityFourDays : fields.validity_octets[0]);
-    else if (format == VELMORA_VALIDITY_ABSOLUTE)
+    else if (format == VELMORA_VPF_ABSOLUTE)
         pdu.put(fields.validity_octets.data(), 7);
 }
 

@@ -60,19 +60,19 @@ std::optional<std::uint8_t> relative_validity_octet(std::uint32_t minutes) {
 
 bool read_validity(Cursor &cursor, std::uint32_t format, velmora_message &message) {
     message.validity_format = static_cast<std::uint8_t>(format);
-    if (format == VELMORA_VALIDITY_NONE)
+    if (format == VELMORA_VPF_NONE)
         return true;
     const std::size_t at = cursor.offset();
     std::span<const std::uint8_t> vp;
-    if (!cursor.take(format == VELMORA_VALIDITY_RELATIVE ? 1 : 7, kField, vp))
+    if (!cursor.take(format == VELMORA_VPF_RELATIVE ? 1 : 7, kField, vp))
         return false;
     message.present |= VELMORA_HAS_VALIDITY;
     std::copy(vp.begin(), vp.end(), message.validity_raw);
     switch (format) {
-    case VELMORA_VALIDITY_RELATIVE:
+    case VELMORA_VPF_RELATIVE:
         message.validity_seconds = 60 * relative_validity_minutes(vp[0]);
         return true;
-    case VELMORA_VALIDITY_ABSOLUTE:
+    case VELMORA_VPF_ABSOLUTE:
         return read_gsm_time(vp, cursor, at, kField, message.validity_until);
     default:
         return read_enhanced(vp, cursor, at, message);

@@ -1,5 +1,7 @@
+/* SPDX-License-Identifier: Apache-2.0 */
 /* velmora/sms.h as a strict C99 client sees it, against libvelmora-sms: octets in, each
- * call family once, a message cut and put back together, refused arguments named. */
+ * call family once, a message cut and put back together, a stale group that does nothing,
+ * refused arguments named. */
 #include <stdio.h>
 #include <string.h>
 
@@ -15,18 +17,22 @@ static void check(int ok, const char *what) {
 int main(void) {
     static velmora_message m;
     static velmora_pdu pdus[3];
-    static velmora_slot slots[4];
+    static double storage[VELMORA_REASSEMBLY_STORAGE(4) / sizeof(double) + 1];
     static const uint8_t deliver[] = {0x00, 0x04, 0x0B, 0x91, 0x21, 0x43, 0x65, 0x87, 0x09, 0xF1, 0x00, 0x00, 0x12,
                                       0x20, 0x41, 0x31, 0x60, 0x50, 0x80, 0x05, 0xE8, 0x32, 0x9B, 0xFD, 0x06};
     static const char text[] = "Grüße! Привет, мир 👋 Grüße! Привет, мир 👋 Grüße! Привет, мир 👋 Grüße! Привет, мир 👋";
-    velmora_error e;
+    velmora_error e = VELMORA_ERROR_INIT;
     velmora_submit_options o;
-    velmora_count_result count;
+    velmora_count_result count = VELMORA_COUNT_RESULT_INIT;
     velmora_reassembly joiner;
-    velmora_group group;
+    velmora_group group, stale;
     char joined[sizeof text];
-    size_t n = 0, i;
+    size_t n = 0, i, length = 0;
 
+    velmora_message_init(&m);
+    velmora_pdu_init(pdus, 3);
+    velmora_group_init(&group, 1);
+    velmora_group_init(&stale, 1);
     check(velmora_decode(deliver, sizeof deliver, 0, &m, &e) == VELMORA_OK && strcmp(m.text, "hello") == 0 &&
           strcmp(m.originator.text, "+12345678901") == 0 && m.timestamp.utc_offset == 120, "velmora_decode");
     check(velmora_decode(deliver, sizeof deliver - 1, 0, &m, &e) == VELMORA_E_ENDS_EARLY && e.offset == 20 &&
@@ -41,16 +47,32 @@ int main(void) {
     check(velmora_encode(text, strlen(text), &o, pdus, 3, &n, &e) == VELMORA_OK && n == 2 &&
           pdus[0].tpdu_length == pdus[0].hex_length / 2 - 1, "velmora_encode");
 
-    velmora_reassembly_init(&joiner, slots, 4);
+    check(velmora_reassembly_init(&joiner, storage, sizeof storage) == VELMORA_OK && joiner.capacity == 4, "init");
     for (i = n; i-- > 0;) {
         check(velmora_decode_hex(pdus[i].hex, pdus[i].hex_length, 0, &m, &e) == VELMORA_OK, "read back");
         check(velmora_reassembly_add(&joiner, &m, i, &group) == (i ? VELMORA_ADD_STORED : VELMORA_ADD_COMPLETE), "add");
     }
     check(velmora_reassembly_add(&joiner, &m, 9, &group) == VELMORA_ADD_DUPLICATE && group.present == 2, "duplicate");
-    check(velmora_reassembly_text(&joiner, &group, joined, sizeof joined) == strlen(text) &&
-          strcmp(joined, text) == 0, "joined text");
-    velmora_reassembly_release(&joiner, &group);
+    check(velmora_reassembly_text(&joiner, &group, joined, sizeof joined, &length) == VELMORA_OK &&
+          length == strlen(text) && strcmp(joined, text) == 0, "joined text");
+    check(velmora_reassembly_release(&joiner, &group) == VELMORA_OK, "release");
     check(velmora_reassembly_groups(&joiner, &group, 1) == 0, "released");
+
+    /* Part 1 of message A (reference 1) held, A released, part 1 of B (reference 2) in the
+     * same slot: A's group no longer reaches it, and a second release of A frees nothing. */
+    o.reference = 1;
+    velmora_encode(text, strlen(text), &o, pdus, 3, &n, &e);
+    velmora_decode_hex(pdus[0].hex, pdus[0].hex_length, 0, &m, &e);
+    check(velmora_reassembly_add(&joiner, &m, 1, &stale) == VELMORA_ADD_STORED, "A held");
+    check(velmora_reassembly_release(&joiner, &stale) == VELMORA_OK, "A released");
+    o.reference = 2;
+    velmora_encode(text, strlen(text), &o, pdus, 3, &n, &e);
+    velmora_decode_hex(pdus[0].hex, pdus[0].hex_length, 0, &m, &e);
+    check(velmora_reassembly_add(&joiner, &m, 2, &group) == VELMORA_ADD_STORED && group.slot == stale.slot, "B held");
+    check(velmora_reassembly_slot(&joiner, &stale, 1) == -1 &&
+          velmora_reassembly_text(&joiner, &stale, joined, sizeof joined, &length) == VELMORA_E_STALE_GROUP &&
+          velmora_reassembly_release(&joiner, &stale) == VELMORA_E_STALE_GROUP, "A's group is stale");
+    check(velmora_reassembly_slot(&joiner, &group, 1) == (int32_t)group.slot && group.reference == 2, "B kept");
 
     o.to = "+49-30";
     check(velmora_encode("x", 1, &o, pdus, 3, &n, &e) == VELMORA_E_ARGUMENT && strcmp(e.field, "to") == 0 &&
@@ -58,6 +80,9 @@ int main(void) {
     check(velmora_decode(deliver, sizeof deliver, VELMORA_FROM_NETWORK | VELMORA_TO_NETWORK, &m, &e) ==
               VELMORA_E_ARGUMENT && strcmp(e.field, "flags") == 0 && m.text[0] == '\0', "both directions refused");
     check(velmora_decode(deliver, sizeof deliver, 0, NULL, NULL) == VELMORA_E_ARGUMENT, "no record");
+    m.size = 8;
+    check(velmora_decode(deliver, sizeof deliver, 0, &m, &e) == VELMORA_E_ARGUMENT && strcmp(e.field, "message") == 0,
+          "a record smaller than the first release's");
     check(strcmp(velmora_language_name(velmora_language_id("Turkish")), "turkish") == 0 &&
           strcmp(velmora_delivery_category_name(VELMORA_DELIVERY_PERMANENT), "permanent") == 0, "names");
     printf("libvelmora-sms %s: C API checks %s\n", velmora_version(), failures == 0 ? "passed" : "FAILED");

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: Apache-2.0 */
 /* Prints the layout of the structs of velmora/sms.h, "struct member offset size" per
  * line and "struct - 0 sizeof" per struct, for the Python package's ctypes mirror to
  * be compared against what the C compiler made of the header. */
@@ -10,7 +11,7 @@
 #define M(s, m) printf(#s " " #m " %zu %zu\n", offsetof(s, m), sizeof(((s *)0)->m))
 
 int main(void) {
-    SIZE(velmora_error); M(velmora_error, status); M(velmora_error, offset); M(velmora_error, field);
+    SIZE(velmora_error); M(velmora_error, size); M(velmora_error, status); M(velmora_error, offset); M(velmora_error, field);
     M(velmora_error, code_point);
     SIZE(velmora_address); M(velmora_address, text); M(velmora_address, type); M(velmora_address, ton);
     M(velmora_address, npi); M(velmora_address, length);
@@ -19,7 +20,7 @@ int main(void) {
     SIZE(velmora_waiting); M(velmora_waiting, kind); M(velmora_waiting, active); M(velmora_waiting, store);
     M(velmora_waiting, count);
     SIZE(velmora_element); M(velmora_element, iei); M(velmora_element, length); M(velmora_element, offset);
-    SIZE(velmora_message); M(velmora_message, present); M(velmora_message, format); M(velmora_message, type);
+    SIZE(velmora_message); M(velmora_message, size); M(velmora_message, present); M(velmora_message, format); M(velmora_message, type);
     M(velmora_message, first_octet); M(velmora_message, more_messages); M(velmora_message, loop_prevention);
     M(velmora_message, reject_duplicates); M(velmora_message, reply_path); M(velmora_message, udhi);
     M(velmora_message, status_report); M(velmora_message, status_report_qualifier);
@@ -37,7 +38,7 @@ int main(void) {
     M(velmora_message, special); M(velmora_message, udh_length); M(velmora_message, element_count);
     M(velmora_message, text_length); M(velmora_message, data_length); M(velmora_message, udh);
     M(velmora_message, elements); M(velmora_message, text); M(velmora_message, data);
-    SIZE(velmora_submit_options); M(velmora_submit_options, to); M(velmora_submit_options, to_type);
+    SIZE(velmora_submit_options); M(velmora_submit_options, size); M(velmora_submit_options, to); M(velmora_submit_options, to_type);
     M(velmora_submit_options, smsc); M(velmora_submit_options, from); M(velmora_submit_options, from_type);
     M(velmora_submit_options, format); M(velmora_submit_options, alphabet); M(velmora_submit_options, languages);
     M(velmora_submit_options, message_reference); M(velmora_submit_options, reference_bits);
@@ -47,13 +48,14 @@ int main(void) {
     M(velmora_submit_options, validity_minutes); M(velmora_submit_options, validity_until);
     M(velmora_submit_options, port_bits); M(velmora_submit_options, destination_port);
     M(velmora_submit_options, source_port);
-    SIZE(velmora_pdu); M(velmora_pdu, hex); M(velmora_pdu, hex_length); M(velmora_pdu, tpdu_length);
-    SIZE(velmora_count_result); M(velmora_count_result, alphabet); M(velmora_count_result, locking_shift);
+    SIZE(velmora_pdu); M(velmora_pdu, size); M(velmora_pdu, hex); M(velmora_pdu, hex_length); M(velmora_pdu, tpdu_length);
+    SIZE(velmora_count_result); M(velmora_count_result, size); M(velmora_count_result, alphabet); M(velmora_count_result, locking_shift);
     M(velmora_count_result, single_shift); M(velmora_count_result, parts); M(velmora_count_result, units_per_part);
     M(velmora_count_result, units_used); M(velmora_count_result, units_left);
-    SIZE(velmora_slot); M(velmora_slot, message); M(velmora_slot, time); M(velmora_slot, used);
-    SIZE(velmora_reassembly); M(velmora_reassembly, slots); M(velmora_reassembly, capacity);
-    SIZE(velmora_group); M(velmora_group, first_slot); M(velmora_group, parts); M(velmora_group, present);
+    SIZE(velmora_reassembly); M(velmora_reassembly, size); M(velmora_reassembly, capacity);
+    M(velmora_reassembly, storage);
+    SIZE(velmora_group); M(velmora_group, size); M(velmora_group, slot); M(velmora_group, generation);
+    M(velmora_group, parts); M(velmora_group, present);
     M(velmora_group, reference_bits); M(velmora_group, reference); M(velmora_group, first_time);
     M(velmora_group, have);
     return 0;
