@@ -321,8 +321,9 @@ extern "C" velmora_status velmora_reassembly_fields(const velmora_reassembly *r,
         return VELMORA_E_STALE_GROUP;
     if (!sized(message, kFirstMessageSize))
         return VELMORA_E_ARGUMENT;
+    const Slot &lowest = *parts_in_order(*r, *first).slots[0];
     const std::uint32_t size = message->size;
-    std::memcpy(message, first->fields, kFieldsSize);
+    std::memcpy(message, lowest.fields, kFieldsSize);
     message->size = size;
     message->udh_length = message->element_count = 0;
     message->text_length = message->data_length = 0;
