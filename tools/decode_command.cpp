@@ -34,8 +34,8 @@ std::string describe(const velmora_error &e) {
 
 class DecodeRun {
 public:
-    explicit DecodeRun(const DecodeOptions &o)
-        : flags_((o.cdma ? VELMORA_CDMA : 0) | (o.no_smsc ? VELMORA_NO_SMSC : 0)), printer_(stdout, o.json),
+    explicit DecodeRun(const CommandLine &line)
+        : flags_(line.decode_flags), printer_(stdout, line.json),
           slots_(std::make_unique<velmora_slot[]>(kSlots)), sources_(kSlots) {
         velmora_reassembly_init(&reassembly_, slots_.get(), kSlots);
     }
@@ -111,11 +111,11 @@ private:
 
 }  // namespace
 
-int run_decode(const DecodeOptions &o) {
-    DecodeRun run(o);
-    if (!o.pdus.empty()) {
-        for (std::size_t i = 0; i < o.pdus.size(); ++i)
-            run.pdu(trim(o.pdus[i]), "argument " + std::to_string(i + 1));
+int run_decode(const CommandLine &line) {
+    DecodeRun run(line);
+    if (!line.words.empty()) {
+        for (std::size_t i = 0; i < line.words.size(); ++i)
+            run.pdu(trim(line.words[i]), "argument " + std::to_string(i + 1));
         return run.finish();
     }
     LineReader lines(stdin, kMaxPduChars + 64);
