@@ -144,9 +144,11 @@ class RoundTripTest(unittest.TestCase):
 
 class DecodeTest(unittest.TestCase):
     def test_vectors(self):
-        """tests/vectors/decode.jsonl: a PDU, the tool's options, and the JSON object or error line."""
-        with open(os.path.join(VECTORS, "decode.jsonl"), encoding="utf-8") as rows:
-            rows = [json.loads(line) for line in rows if not line.startswith("#")]
+        """tests/vectors/decode*.jsonl: a PDU, the tool's options, and the JSON object or error line."""
+        rows = []
+        for name in ("decode.jsonl", "decode_flags.jsonl"):
+            with open(os.path.join(VECTORS, name), encoding="utf-8") as lines:
+                rows += [json.loads(line) for line in lines if not line.startswith("#")]
         for row in rows:
             with self.subTest(pdu=row["pdu"]):
                 rc, out, err = run("decode", "--json", *row.get("args", []), row["pdu"])
