@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <ctime>
 #include <limits>
 #include <type_traits>
@@ -273,14 +272,8 @@ const Option *find_option(std::string_view name, unsigned command) {
 }
 
 bool sets_member(const Option &o, std::string_view member) {
-    std::string_view rest = o.members;
-    while (!rest.empty()) {
-        const auto blank = std::min(rest.find(' '), rest.size());
-        if (rest.substr(0, blank) == member)
-            return true;
-        rest.remove_prefix(std::min(blank + 1, rest.size()));
-    }
-    return false;
+    const std::string members = " " + std::string(o.members) + " ";
+    return !member.empty() && members.find(" " + std::string(member) + " ") != std::string::npos;
 }
 
 // Options that take a value accept both "--to 123" and "--to=123"; every value is a
@@ -304,14 +297,16 @@ void parse_arguments(int argc, char **argv, unsigned command, CommandLine &line)
         if (option == nullptr)
             throw UsageError("unknown option '" + std::string(arg) + "'");
         const char *value = nullptr;
-        if (option->value.empty() && inline_value)
-            throw UsageError(name + " takes no value");
-        if (!option->value.empty() && inline_value)
+        if (option->value.empty()) {
+            if (inline_value)
+                throw UsageError(name + " takes no value");
+        } else if (inline_value) {
             value = argv[i] + eq + 1;
-        else if (!option->value.empty() && ++i < argc)
+        } else if (++i < argc) {
             value = argv[i];
-        else if (!option->value.empty())
+        } else {
             throw UsageError(name + " needs a value");
+        }
         try {
             option->apply(line, value);
         } catch (const BadValue &bad) {
@@ -331,6 +326,19 @@ void check_own_choices(const CommandLine &line) {
             throw UsageError(std::string(g.option->name) + " applies to GSM PDUs, not to --cdma");
     if (line.data && !line.words.empty())
         throw UsageError("--data replaces the text; give one or the other");
+}
+
+// " at position 4 ('-')": where the library stopped reading a number it was given as typed;
+// "" at offset 0 before a digit or '+', where it refused the number whole.
+std::string where_number_stops(std::string_view number, std::size_t at) {
+    const bool whole = at == 0 && !number.empty() && ((number[0] >= '0' && number[0] <= '9') || number[0] == '+');
+    if (at >= number.size() || whole)
+        return "";
+    std::size_t length = 1;  // the whole UTF-8 character
+    while (at + length < number.size() && (static_cast<unsigned char>(number[at + length]) & 0xC0) == 0x80)
+        ++length;
+    return " at position " + std::to_string(character_position(number, at)) + " ('" +
+           std::string(number.substr(at, length)) + "')";
 }
 
 // "  --to NUMBER            destination..."
@@ -409,18 +417,8 @@ std::string describe_refused_option(const CommandLine &line, const velmora_error
     if (given->value == nullptr)
         return out + " is refused: " + std::string(o.help);
     out += " '" + std::string(given->value) + "' is refused";
-    // A NUMBER goes to the library as given: the offset is where it stops being a number,
-    // 0 also when the number is refused whole (a first digit or '+' is never wrong).
-    const std::string_view value = given->value;
-    const std::size_t at = error.offset;
-    if (o.value == "NUMBER" && at < value.size() &&
-        (at > 0 || !((value[0] >= '0' && value[0] <= '9') || value[0] == '+'))) {
-        std::size_t length = 1;
-        while (at + length < value.size() && (static_cast<unsigned char>(value[at + length]) & 0xC0) == 0x80)
-            ++length;
-        out += " at position " + std::to_string(character_position(value, at)) + " ('" +
-               std::string(value.substr(at, length)) + "')";
-    }
+    if (o.value == "NUMBER")
+        out += where_number_stops(given->value, error.offset);
     return out + ": " + std::string(o.help);
 }
 
