@@ -35,8 +35,8 @@ std::string describe(const velmora_error &e) {
 
 class DecodeRun {
 public:
-    explicit DecodeRun(const DecodeOptions &o)
-        : flags_((o.cdma ? VELMORA_CDMA : 0) | (o.no_smsc ? VELMORA_NO_SMSC : 0)), printer_(stdout, o.json),
+    explicit DecodeRun(const CommandLine &line)
+        : flags_(line.decode_flags), printer_(stdout, line.json),
           storage_(velmora_reassembly_storage_size(kSlots) / sizeof(std::max_align_t) + 1), sources_(kSlots) {
         velmora_reassembly_init(&reassembly_, storage_.data(), storage_.size() * sizeof(std::max_align_t));
         velmora_message_init(message_.get());
@@ -122,11 +122,11 @@ private:
 
 }  // namespace
 
-int run_decode(const DecodeOptions &o) {
-    DecodeRun run(o);
-    if (!o.pdus.empty()) {
-        for (std::size_t i = 0; i < o.pdus.size(); ++i)
-            run.pdu(trim(o.pdus[i]), "argument " + std::to_string(i + 1));
+int run_decode(const CommandLine &line) {
+    DecodeRun run(line);
+    if (!line.words.empty()) {
+        for (std::size_t i = 0; i < line.words.size(); ++i)
+            run.pdu(trim(line.words[i]), "argument " + std::to_string(i + 1));
         return run.finish();
     }
     LineReader lines(stdin, kMaxPduChars + 64);

@@ -6,6 +6,6 @@
 
 namespace velmora::cli {
 
-int run_decode(const DecodeOptions &options);
+int run_decode(const CommandLine &line);
 
 }  // namespace velmora::cli

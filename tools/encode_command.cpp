@@ -20,10 +20,10 @@ void report(const std::string &what) { std::fprintf(stderr, "velmora: %s\n", wha
 
 // The words of the command line joined by blanks, or standard input without its final
 // line break; nullopt (reported) when standard input is too long for any message.
-std::optional<std::string> message_text(const EncodeOptions &o, const char *command) {
+std::optional<std::string> message_text(const CommandLine &line, const char *command) {
     std::string utf8;
-    if (!o.text.empty()) {
-        for (const auto &word : o.text)
+    if (!line.words.empty()) {
+        for (const auto &word : line.words)
             utf8 += (utf8.empty() ? "" : " ") + word;
         return utf8;
     }
@@ -48,35 +48,8 @@ std::int32_t random_reference(std::uint8_t bits) {
     return static_cast<std::int32_t>(std::uniform_int_distribution<std::uint32_t>(0, bits == 16 ? 0xFFFF : 0xFF)(device));
 }
 
-// The command-line option behind a member of velmora_submit_options.
-std::string option_of(const char *member) {
-    const std::string name = member;
-    if (name == "validity_minutes")
-        return "--validity";
-    if (name == "validity_until")
-        return "--validity-until";
-    if (name == "to_type" || name == "from_type")
-        return "--" + name.substr(0, name.find('_')) + "-type";
-    if (name == "destination_port" || name == "source_port")
-        return "--port";
-    std::string option = "--" + name;
-    for (char &c : option)
-        c = c == '_' ? '-' : c;
-    return option;
-}
-
-// What is wrong with a telephone number the library refused, at character `offset`.
-std::string describe_number(const std::string &number, std::uint32_t offset) {
-    std::string what = "'" + number + "' is not a telephone number: ";
-    if (offset < number.size() && !(number[offset] >= '0' && number[offset] <= '9'))
-        return what + "'" + number[offset] + "' at position " + std::to_string(offset + 1) +
-               " (digits, * # a b c, and a leading +)";
-    return what + "more than 20 digits";
-}
-
 // One line saying why the library refused: its status and where.
-std::string describe(const velmora_error &e, std::string_view text, const EncodeOptions &o) {
-    const std::string field = e.field;
+std::string describe(const velmora_error &e, std::string_view text, const CommandLine &line) {
     switch (e.status) {
     case VELMORA_E_INVALID_UTF8:
         return "the text is not UTF-8 at byte " + std::to_string(e.offset + 1);
@@ -84,65 +57,70 @@ std::string describe(const velmora_error &e, std::string_view text, const Encode
         return "character " + describe_code_point(e.code_point) + " at position " +
                std::to_string(character_position(text, e.offset)) + " cannot be carried in a GSM 7-bit message";
     case VELMORA_E_TOO_MANY_PARTS:
-        return std::string("the ") + (o.data_given ? "data" : "message") + " needs more than 255 parts";
+        return std::string("the ") + (line.data ? "data" : "message") + " needs more than 255 parts";
     case VELMORA_E_ARGUMENT:
-        if (field == "to" || field == "from" || field == "smsc")
-            return option_of(e.field) + ": " + describe_number(field == "to" ? o.to : field == "from" ? o.from : o.smsc, e.offset);
-        if (field == "to_type" || field == "from_type")
-            return option_of(e.field) + ": a number's type of address lies in 0x80-0xFF, and 0xD0-0xDF are "
-                                        "alphanumeric";
-        return option_of(e.field) + ": " + velmora_status_message(e.status);
+        return describe_refused_option(line, e);
     default:
         return velmora_status_message(e.status);
     }
 }
 
+// Encodes `payload` (text, or the octets of --data) into pdus[0 .. capacity).
+velmora_status encode(const CommandLine &line, std::string_view payload, const velmora_submit_options &o,
+                      velmora_pdu *pdus, std::size_t capacity, std::size_t &count, velmora_error &error) {
+    return line.data ? velmora_encode_data(reinterpret_cast<const std::uint8_t *>(payload.data()), payload.size(), &o,
+                                           pdus, capacity, &count, &error)
+                     : velmora_encode(payload.data(), payload.size(), &o, pdus, capacity, &count, &error);
+}
+
 }  // namespace
 
-int run_encode(const EncodeOptions &e) {
-    const auto text = e.data_given ? std::optional<std::string>(e.data) : message_text(e, "encode");
+int run_encode(const CommandLine &line) {
+    velmora_submit_options o = line.submit;
+    if (o.reference < 0)
+        o.reference = random_reference(o.reference_bits);
+    // The options first, before standard input is read: asked with nothing to send, the
+    // library checks them and then wants room for one PDU.
+    std::size_t count = 0;
+    velmora_error error = VELMORA_ERROR_INIT;
+    if (encode(line, "", o, nullptr, 0, count, error) == VELMORA_E_ARGUMENT) {
+        report("encode: " + describe(error, "", line));
+        return 2;
+    }
+    const auto text = line.data ? line.data : message_text(line, "encode");
     if (!text)
         return 1;
     if (text->empty()) {
-        report(std::string("encode: the ") + (e.data_given ? "data is" : "message is") + " empty");
+        report(std::string("encode: the ") + (line.data ? "data is" : "message is") + " empty");
         return 1;
     }
-    velmora_submit_options o = e.library_options();
-    if (o.reference < 0)
-        o.reference = random_reference(o.reference_bits);
-
     const auto pdus = std::make_unique<velmora_pdu[]>(VELMORA_MAX_PARTS);
     velmora_pdu_init(pdus.get(), VELMORA_MAX_PARTS);
-    std::size_t count = 0;
-    velmora_error error = VELMORA_ERROR_INIT;
-    const velmora_status status =
-        e.data_given ? velmora_encode_data(reinterpret_cast<const std::uint8_t *>(text->data()), text->size(), &o,
-                                           pdus.get(), VELMORA_MAX_PARTS, &count, &error)
-                     : velmora_encode(text->data(), text->size(), &o, pdus.get(), VELMORA_MAX_PARTS, &count, &error);
+    const velmora_status status = encode(line, *text, o, pdus.get(), VELMORA_MAX_PARTS, count, error);
     if (status != VELMORA_OK) {
-        report("encode: " + describe(error, *text, e));
+        report("encode: " + describe(error, *text, line));
         return status == VELMORA_E_ARGUMENT ? 2 : 1;
     }
     for (std::size_t i = 0; i < count; ++i) {
-        if (e.at)
+        if (line.at)
             std::printf("AT+CMGS=%u\n", static_cast<unsigned>(pdus[i].tpdu_length));
         std::printf("%s\n", pdus[i].hex);
     }
     return 0;
 }
 
-int run_count(const EncodeOptions &e, bool json) {
-    const auto text = message_text(e, "count");
+int run_count(const CommandLine &line) {
+    const auto text = message_text(line, "count");
     if (!text)
         return 1;
-    const velmora_submit_options o = e.library_options();
     velmora_count_result result = VELMORA_COUNT_RESULT_INIT;
     velmora_error error = VELMORA_ERROR_INIT;
-    if (velmora_count(text->data(), text->size(), &o, &result, &error) != VELMORA_OK) {
-        report("count: " + describe(error, *text, e));
-        return 1;
+    if (const velmora_status status = velmora_count(text->data(), text->size(), &line.submit, &result, &error);
+        status != VELMORA_OK) {
+        report("count: " + describe(error, *text, line));
+        return status == VELMORA_E_ARGUMENT ? 2 : 1;
     }
-    Printer(stdout, json).print(result);
+    Printer(stdout, line.json).print(result);
     return 0;
 }
 

@@ -5,7 +5,7 @@
 
 namespace velmora::cli {
 
-int run_encode(const EncodeOptions &options);
-int run_count(const EncodeOptions &options, bool json);
+int run_encode(const CommandLine &line);
+int run_count(const CommandLine &line);
 
 }  // namespace velmora::cli

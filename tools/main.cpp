@@ -15,11 +15,11 @@ int main(int argc, char **argv) {
         return 2;
     }
     switch (command.action) {
-    case Action::help: std::fputs(kUsage, stdout); return 0;
+    case Action::help: std::fputs(usage().c_str(), stdout); return 0;
     case Action::version: std::printf("velmora %s\n", VELMORA_VERSION); return 0;
-    case Action::encode: return run_encode(command.encode);
-    case Action::count: return run_count(command.encode, command.json);
-    case Action::decode: return run_decode(command.decode);
+    case Action::encode: return run_encode(command);
+    case Action::count: return run_count(command);
+    case Action::decode: return run_decode(command);
     }
     return 2;
 }

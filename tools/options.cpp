@@ -1,92 +1,86 @@
 #include "options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <ctime>
-#include <string_view>
+#include <limits>
+#include <type_traits>
+
+#include "text.h"
 
 namespace velmora::cli {
 
-const char kUsage[] =
-    "Usage: velmora encode --to NUMBER [options] [--] [TEXT...]\n"
-    "       velmora count [--alphabet A] [--languages LIST] [--json] [--] [TEXT...]\n"
-    "       velmora decode [--cdma | --no-smsc] [--json] [PDU...]\n"
-    "       velmora --help | --version\n"
-    "\n"
-    "encode  Encodes TEXT (the words joined by blanks; standard input without its final line\n"
-    "        break when no TEXT is given) into SMS-SUBMIT PDUs, one hex PDU per line: one\n"
-    "        part when it fits, otherwise up to 255 concatenated parts.\n"
-    "  --to NUMBER            destination; a leading + makes it international (type 0x91)\n"
-    "  --to-type TYPE         type-of-address octet, e.g. 0x81 or 0x91\n"
-    "  --alphabet A           auto (default), gsm7 or ucs2\n"
-    "  --languages LIST       national language tables allowed, e.g. turkish,spanish,portuguese\n"
-    "  --smsc NUMBER          service-centre address (default: none, the modem's own)\n"
-    "  --status-report        ask for a delivery report\n"
-    "  --class N              message class 0 (flash) to 3\n"
-    "  --validity DURATION    30m, 12h, 4d, 63w or none (default: 4d on a single PDU)\n"
-    "  --validity-until TIME  absolute validity, ISO 8601, e.g. 2026-12-24T18:00:00+01:00\n"
-    "  --reference N          reference of a concatenated message (default random)\n"
-    "  --reference-bits B     8 (default) or 16\n"
-    "  --message-reference N  TP-MR, 0-255\n"
-    "  --port DEST[:SRC]      16-bit application ports, e.g. 2948 for WAP push\n"
-    "  --data HEX             8-bit data instead of text\n"
-    "  --at                   precede each GSM PDU with the AT+CMGS=<TPDU octets> line\n"
-    "  --cdma                 3GPP2 PDUs instead of GSM; needs --from\n"
-    "  --from NUMBER          3GPP2 callback number\n"
-    "  --from-type TYPE       its type-of-address octet\n"
-    "\n"
-    "count   Shows what encode would make of TEXT: the alphabet, the parts, the units\n"
-    "        (septets, octets or UTF-16 units) per part, used and left in the last part.\n"
-    "  --json                 one JSON object\n"
-    "\n"
-    "decode  Decodes PDUs (SMS-DELIVER, SMS-SUBMIT, SMS-STATUS-REPORT, or 3GPP2 with --cdma)\n"
-    "        given as arguments or one per line on standard input: bare PDU lines, or modem\n"
-    "        output where +CMGL:, +CMGR:, +CMT: and +CDS: lines lead their PDU (other lines\n"
-    "        are skipped). Parts of a concatenated message are also shown joined.\n"
-    "  --json                 one JSON object per message per line\n"
-    "  --no-smsc              the PDUs start without the service-centre address\n"
-    "  --cdma                 3GPP2 PDUs instead of GSM\n"
-    "\n"
-    "Text is UTF-8 on the terminal.\n"
-    "Exit status: 0 success, 1 some input could not be encoded or decoded, 2 usage error.\n";
+// A row of the option table. The tool checks only the form of a value; the library
+// alone decides whether it is allowed, and names the member it refuses.
+struct Option {
+    std::string_view name;     // "--to"
+    std::string_view value;    // what it takes, as the usage shows it; "" for none
+    std::string_view help;     // the usage line, also told when the library refuses the value
+    unsigned commands;         // the commands that take it
+    std::string_view members;  // the velmora_submit_options members it sets, blank-separated
+    bool gsm_only;             // a choice of the tool's own that --cdma excludes
+    void (*apply)(CommandLine &, const char *value);  // throws BadValue for a value of the wrong form
+};
 
 namespace {
 
-[[noreturn]] void bad_value(const std::string &option, const std::string &value, const std::string &wanted) {
-    throw UsageError(option + ": '" + value + "' is not " + wanted);
+constexpr unsigned kEncode = 1, kCount = 2, kDecode = 4;
+
+// A value of the wrong form, and what the option wants instead.
+struct BadValue {
+    std::string wanted;
+};
+
+template <class T>
+std::optional<T> parse_number(std::string_view text, int base = 10) {
+    std::uint64_t n = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n, base);
+    if (text.empty() || ec != std::errc{} || end != text.data() + text.size() ||
+        n > static_cast<std::uint64_t>(std::numeric_limits<T>::max()))
+        return std::nullopt;
+    return static_cast<T>(n);
 }
 
-std::uint32_t parse_unsigned(const std::string &option, std::string_view value, std::uint32_t max,
-                             int base = 10) {
-    std::uint32_t parsed = 0;
-    const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), parsed, base);
-    if (value.empty() || ec != std::errc{} || end != value.data() + value.size() || parsed > max)
-        bad_value(option, std::string(value), "a number from 0 to " + std::to_string(max));
-    return parsed;
+// A number into a member of velmora_submit_options: any that the member holds.
+template <auto Member>
+void set_number(CommandLine &line, const char *value) {
+    using T = std::remove_reference_t<decltype(line.submit.*Member)>;
+    const auto n = parse_number<T>(value);
+    if (!n)
+        throw BadValue{"a number from 0 to " + std::to_string(std::numeric_limits<T>::max())};
+    line.submit.*Member = *n;
 }
 
-int parse_type(const std::string &option, const std::string &value) {
-    std::string_view digits = value;
-    const bool hex = digits.starts_with("0x") || digits.starts_with("0X");
-    if (hex)
-        digits.remove_prefix(2);
-    std::uint32_t type = 0;
-    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), type, hex ? 16 : 10);
-    if (digits.empty() || ec != std::errc{} || end != digits.data() + digits.size() || type > 0xFF)
-        bad_value(option, value, "a type-of-address octet (0 to 255, e.g. 0x81)");
-    return static_cast<int>(type);
+// A type-of-address octet: decimal, or hex after 0x.
+template <auto Member>
+void set_type(CommandLine &line, const char *value) {
+    const std::string_view text = value;
+    const bool hex = text.starts_with("0x") || text.starts_with("0X");
+    const auto type = parse_number<std::uint8_t>(hex ? text.substr(2) : text, hex ? 16 : 10);
+    if (!type)
+        throw BadValue{"a type-of-address octet (0 to 255, e.g. 0x81)"};
+    line.submit.*Member = *type;
 }
 
-std::uint8_t parse_alphabet(const std::string &value) {
-    if (value == "auto")
-        return VELMORA_ALPHABET_AUTO;
-    if (value == "gsm7")
-        return VELMORA_ALPHABET_GSM7;
-    if (value == "ucs2")
-        return VELMORA_ALPHABET_UCS2;
-    bad_value("--alphabet", value, "auto, gsm7 or ucs2");
+// "auto" or a name of velmora_alphabet_name.
+void set_alphabet(CommandLine &line, const char *value) {
+    if (std::string_view(value) == "auto") {
+        line.submit.alphabet = VELMORA_ALPHABET_AUTO;
+        return;
+    }
+    std::string known = "auto";
+    for (int id = 0; velmora_alphabet_name(id) != nullptr; ++id) {
+        if (std::string_view(value) == velmora_alphabet_name(id)) {
+            line.submit.alphabet = static_cast<std::uint8_t>(id);
+            return;
+        }
+        known += (velmora_alphabet_name(id + 1) != nullptr ? ", " : " or ") + std::string(velmora_alphabet_name(id));
+    }
+    throw BadValue{known};
 }
 
-std::uint16_t parse_languages(const std::string &value) {
+// "turkish,spanish": names of velmora_language_id.
+void set_languages(CommandLine &line, const char *value) {
     std::uint16_t languages = 0;
     std::string_view rest = value;
     while (!rest.empty()) {
@@ -97,95 +91,199 @@ std::uint16_t parse_languages(const std::string &value) {
             std::string known;
             for (int i = 1; velmora_language_name(i) != nullptr; ++i)
                 known += (i == 1 ? "" : ", ") + std::string(velmora_language_name(i));
-            bad_value("--languages", name, "a national language (" + known + ")");
+            throw BadValue{"a national language (" + known + ")"};
         }
         languages = static_cast<std::uint16_t>(languages | VELMORA_LANGUAGE_BIT(id));
     }
-    return languages;
+    line.submit.languages = languages;
 }
 
-// "30m", "12h", "4d", "63w" as minutes.
-std::uint32_t parse_duration(const std::string &value) {
-    static const struct {
+// "30m", "12h", "4d", "63w" as minutes (past 32 bits: the most a member holds, for the
+// library to refuse), or "none".
+void set_validity(CommandLine &line, const char *value) {
+    static constexpr struct {
         char unit;
-        std::uint32_t minutes;
+        std::uint64_t minutes;
     } kUnits[] = {{'m', 1}, {'h', 60}, {'d', 24 * 60}, {'w', 7 * 24 * 60}};
+    const std::string_view text = value;
+    if (text == "none") {
+        line.submit.validity = VELMORA_VALIDITY_OMIT;
+        return;
+    }
     for (const auto &unit : kUnits)
-        if (value.size() >= 2 && value.back() == unit.unit) {
-            const std::uint32_t count =
-                parse_unsigned("--validity", std::string_view(value).substr(0, value.size() - 1), 0xFFFFFF);
-            return count * unit.minutes;
-        }
-    bad_value("--validity", value, "a duration such as 30m, 12h, 4d or 63w, or none");
+        if (text.size() >= 2 && text.back() == unit.unit)
+            if (const auto count = parse_number<std::uint32_t>(text.substr(0, text.size() - 1))) {
+                line.submit.validity = VELMORA_VALIDITY_MINUTES;
+                line.submit.validity_minutes =
+                    static_cast<std::uint32_t>(std::min<std::uint64_t>(*count * unit.minutes, UINT32_MAX));
+                return;
+            }
+    throw BadValue{"a duration such as 30m, 12h, 4d or 63w, or none"};
 }
 
 // ISO 8601 date and time ("2026-12-24T18:00:00+01:00", seconds and the offset optional,
 // 'Z' for UTC, a blank instead of 'T'); without an offset, the local zone's at that time.
-velmora_time parse_time(const std::string &value) {
-    unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    int used = 0;
-    const char *text = value.c_str();
-    if (std::sscanf(text, "%4u-%2u-%2u%*1[T ]%2u:%2u%n", &year, &month, &day, &hour, &minute, &used) != 5)
-        bad_value("--validity-until", value, "a time such as 2026-12-24T18:00:00+01:00");
-    std::string_view rest = std::string_view(value).substr(static_cast<std::size_t>(used));
+std::optional<velmora_time> parse_time(std::string_view text) {
+    const auto digits = [&](std::size_t at, std::size_t count) {
+        return at + count <= text.size() ? parse_number<std::uint16_t>(text.substr(at, count)) : std::nullopt;
+    };
+    const auto year = digits(0, 4), month = digits(5, 2), day = digits(8, 2), hour = digits(11, 2),
+               minute = digits(14, 2);
+    if (!year || !month || !day || !hour || !minute || text[4] != '-' || text[7] != '-' ||
+        (text[10] != 'T' && text[10] != ' ') || text[13] != ':')
+        return std::nullopt;
+    velmora_time t{*year, static_cast<std::uint8_t>(*month), static_cast<std::uint8_t>(*day),
+                   static_cast<std::uint8_t>(*hour), static_cast<std::uint8_t>(*minute), 0, 1, 0};
+    std::string_view rest = text.substr(16);
     if (rest.starts_with(':')) {
-        second = parse_unsigned("--validity-until", rest.substr(1, 2), 59);
-        rest.remove_prefix(std::min<std::size_t>(3, rest.size()));
+        const auto second = digits(17, 2);
+        if (!second)
+            return std::nullopt;
+        t.second = static_cast<std::uint8_t>(*second);
+        rest.remove_prefix(3);
     }
-    velmora_time t{static_cast<std::uint16_t>(year), static_cast<std::uint8_t>(month), static_cast<std::uint8_t>(day),
-                   static_cast<std::uint8_t>(hour), static_cast<std::uint8_t>(minute),
-                   static_cast<std::uint8_t>(second), 1, 0};
-    if (rest == "Z") {
+    if (rest == "Z")
         return t;
-    } else if (rest.size() == 6 && (rest[0] == '+' || rest[0] == '-') && rest[3] == ':') {
-        const int minutes = static_cast<int>(parse_unsigned("--validity-until", rest.substr(1, 2), 23) * 60 +
-                                             parse_unsigned("--validity-until", rest.substr(4, 2), 59));
-        t.utc_offset = static_cast<std::int16_t>(rest[0] == '-' ? -minutes : minutes);
-    } else if (rest.empty()) {
+    if (rest.empty()) {
         std::tm local{};
-        local.tm_year = static_cast<int>(year) - 1900, local.tm_mon = static_cast<int>(month) - 1;
-        local.tm_mday = static_cast<int>(day), local.tm_hour = static_cast<int>(hour);
-        local.tm_min = static_cast<int>(minute), local.tm_sec = static_cast<int>(second), local.tm_isdst = -1;
+        local.tm_year = t.year - 1900, local.tm_mon = t.month - 1, local.tm_mday = t.day;
+        local.tm_hour = t.hour, local.tm_min = t.minute, local.tm_sec = t.second, local.tm_isdst = -1;
         std::mktime(&local);
         t.utc_offset = static_cast<std::int16_t>(local.tm_gmtoff / 60);
-    } else {
-        bad_value("--validity-until", value, "a time such as 2026-12-24T18:00:00+01:00");
+        return t;
     }
+    const auto hours = rest.size() == 6 ? parse_number<std::uint8_t>(rest.substr(1, 2)) : std::nullopt;
+    const auto minutes = rest.size() == 6 ? parse_number<std::uint8_t>(rest.substr(4, 2)) : std::nullopt;
+    if (!hours || !minutes || (rest[0] != '+' && rest[0] != '-') || rest[3] != ':')
+        return std::nullopt;
+    const int offset = *hours * 60 + *minutes;
+    t.utc_offset = static_cast<std::int16_t>(rest[0] == '-' ? -offset : offset);
     return t;
 }
 
-std::string parse_hex(const std::string &value) {
-    if (value.size() % 2 != 0)
-        bad_value("--data", value, "hex octets (an even number of hex digits)");
-    std::string octets;
-    for (std::size_t i = 0; i < value.size(); i += 2)
-        octets += static_cast<char>(parse_unsigned("--data", std::string_view(value).substr(i, 2), 0xFF, 16));
-    return octets;
+void set_validity_until(CommandLine &line, const char *value) {
+    const auto time = parse_time(value);
+    if (!time)
+        throw BadValue{"a time such as 2026-12-24T18:00:00+01:00"};
+    line.submit.validity = VELMORA_VALIDITY_UNTIL;
+    line.submit.validity_until = *time;
 }
 
-// Options that take a value accept both "--to 123" and "--to=123".
-class ArgumentCursor {
-public:
-    ArgumentCursor(int argc, char **argv, int first) : argc_(argc), argv_(argv), next_(first) {}
+// DEST or DEST:SRC, 16-bit application ports.
+void set_ports(CommandLine &line, const char *value) {
+    const std::string_view text = value;
+    const auto colon = text.find(':');
+    const auto destination = parse_number<std::uint16_t>(text.substr(0, colon));
+    const auto source = colon == std::string_view::npos ? std::optional<std::uint16_t>(0)
+                                                        : parse_number<std::uint16_t>(text.substr(colon + 1));
+    if (!destination || !source)
+        throw BadValue{"ports DEST or DEST:SRC, each from 0 to 65535"};
+    line.submit.port_bits = 16;
+    line.submit.destination_port = *destination;
+    line.submit.source_port = *source;
+}
 
-    bool done() const { return next_ >= argc_; }
-    std::string take() { return argv_[next_++]; }
+void set_data(CommandLine &line, const char *value) {
+    const std::string_view hex = value;
+    std::string octets;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        if (const auto octet = parse_number<std::uint8_t>(hex.substr(i, 2), 16))
+            octets += static_cast<char>(*octet);
+    if (hex.size() % 2 != 0 || octets.size() != hex.size() / 2)
+        throw BadValue{"hex octets (an even number of hex digits)"};
+    line.data = octets;
+}
 
-private:
-    int argc_;
-    char **argv_;
-    int next_;
+constexpr Option kOptions[] = {
+    {"--to", "NUMBER", "destination: up to 20 digits and * # a b c; international after a leading +",
+     kEncode, "to", false, [](CommandLine &l, const char *v) { l.submit.to = v; }},
+    {"--to-type", "TYPE", "its type-of-address octet: 0x80-0xFF, not 0xD0-0xDF (alphanumeric)",
+     kEncode, "to_type", false, set_type<&velmora_submit_options::to_type>},
+    {"--alphabet", "A", "auto (default: the fewest parts), gsm7, ucs2, or 8bit (the UTF-8 bytes)",
+     kEncode | kCount, "alphabet", false, set_alphabet},
+    {"--languages", "LIST", "national language tables allowed, e.g. turkish,spanish,portuguese",
+     kEncode | kCount, "languages", false, set_languages},
+    {"--smsc", "NUMBER", "service-centre address, GSM only (default: none, the modem's own)",
+     kEncode, "smsc", false, [](CommandLine &l, const char *v) { l.submit.smsc = v; }},
+    {"--status-report", "", "ask for a delivery report, GSM only",
+     kEncode, "status_report", false, [](CommandLine &l, const char *) { l.submit.status_report = 1; }},
+    {"--class", "N", "message class 0 (flash) to 3, GSM only",
+     kEncode, "message_class", false, set_number<&velmora_submit_options::message_class>},
+    {"--validity", "DURATION", "30m, 12h, 4d up to 63w, or none (default: 4d on a single GSM PDU)",
+     kEncode, "validity validity_minutes", false, set_validity},
+    {"--validity-until", "TIME", "absolute validity (1990-2089), e.g. 2026-12-24T18:00:00+01:00; GSM only",
+     kEncode, "validity validity_until", false, set_validity_until},
+    {"--reference", "N", "concatenation reference: 0-255, 0-65535 with 16 bits (default random)",
+     kEncode, "reference", false, set_number<&velmora_submit_options::reference>},
+    {"--reference-bits", "B", "8 (default) or 16",
+     kEncode, "reference_bits", false, set_number<&velmora_submit_options::reference_bits>},
+    {"--message-reference", "N", "TP-MR, 0-255, GSM only",
+     kEncode, "message_reference", false, set_number<&velmora_submit_options::message_reference>},
+    {"--port", "DEST[:SRC]", "16-bit application ports, e.g. 2948 for WAP push",
+     kEncode, "port_bits destination_port source_port", false, set_ports},
+    {"--data", "HEX", "8-bit data instead of text",
+     kEncode, "", false, set_data},
+    {"--at", "", "precede each GSM PDU with the AT+CMGS=<TPDU octets> line",
+     kEncode, "", true, [](CommandLine &l, const char *) { l.at = true; }},
+    {"--cdma", "", "3GPP2 PDUs instead of GSM; needs --from",
+     kEncode, "format", false, [](CommandLine &l, const char *) { l.submit.format = VELMORA_FORMAT_CDMA; }},
+    {"--from", "NUMBER", "3GPP2 callback number: needed with --cdma, refused without",
+     kEncode, "from", false, [](CommandLine &l, const char *v) { l.submit.from = v; }},
+    {"--from-type", "TYPE", "its type-of-address octet",
+     kEncode, "from_type", false, set_type<&velmora_submit_options::from_type>},
+    {"--json", "", "one JSON object",
+     kCount, "", false, [](CommandLine &l, const char *) { l.json = true; }},
+    {"--json", "", "one JSON object per message per line",
+     kDecode, "", false, [](CommandLine &l, const char *) { l.json = true; }},
+    {"--no-smsc", "", "the PDUs start without the service-centre address",
+     kDecode, "", true, [](CommandLine &l, const char *) { l.decode_flags |= VELMORA_NO_SMSC; }},
+    {"--cdma", "", "3GPP2 PDUs instead of GSM",
+     kDecode, "", false, [](CommandLine &l, const char *) { l.decode_flags |= VELMORA_CDMA; }},
 };
 
-// Walks the arguments: `option(name, value)` takes an option (value for those that
-// take one, fetched on request), everything else is a word of the text.
-template <class Option>
-void parse_arguments(ArgumentCursor &args, std::vector<std::string> &words, Option &&option) {
+struct Command {
+    std::string_view name;
+    Action action;
+    unsigned bit;
+    std::string_view operands;  // after the command on its usage line
+    std::string_view about;     // lines after the first indented under it
+};
+
+constexpr Command kCommands[] = {
+    {"encode", Action::encode, kEncode, "--to NUMBER [options] [--] [TEXT...]",
+     "Encodes TEXT (the words joined by blanks; standard input without its final line\n"
+     "break when no TEXT is given) into SMS-SUBMIT PDUs, one hex PDU per line: one\n"
+     "part when it fits, otherwise up to 255 concatenated parts."},
+    {"count", Action::count, kCount, "[options] [--] [TEXT...]",
+     "Shows what encode would make of TEXT: the alphabet, the parts, the units\n"
+     "(septets, octets or UTF-16 units) per part, used and left in the last part."},
+    {"decode", Action::decode, kDecode, "[options] [PDU...]",
+     "Decodes PDUs (SMS-DELIVER, SMS-SUBMIT, SMS-STATUS-REPORT, or 3GPP2 with --cdma)\n"
+     "given as arguments or one per line on standard input: bare PDU lines, or modem\n"
+     "output where +CMGL:, +CMGR:, +CMT: and +CDS: lines lead their PDU (other lines\n"
+     "are skipped). Parts of a concatenated message are also shown joined."},
+};
+
+const Option *find_option(std::string_view name, unsigned command) {
+    for (const Option &o : kOptions)
+        if (o.name == name && (o.commands & command) != 0)
+            return &o;
+    return nullptr;
+}
+
+bool sets_member(const Option &o, std::string_view member) {
+    const std::string members = " " + std::string(o.members) + " ";
+    return !member.empty() && members.find(" " + std::string(member) + " ") != std::string::npos;
+}
+
+// Options that take a value accept both "--to 123" and "--to=123"; every value is a
+// NUL-terminated tail of an argv string.
+void parse_arguments(int argc, char **argv, unsigned command, CommandLine &line) {
     bool options_ended = false;
-    while (!args.done()) {
-        std::string arg = args.take();
+    for (int i = 2; i < argc; ++i) {
+        const std::string_view arg = argv[i];
         if (options_ended || arg.size() < 2 || arg[0] != '-') {
-            words.push_back(arg);
+            line.words.emplace_back(arg);
             continue;
         }
         if (arg == "--") {
@@ -193,190 +291,143 @@ void parse_arguments(ArgumentCursor &args, std::vector<std::string> &words, Opti
             continue;
         }
         const auto eq = arg.find('=');
-        const bool has_inline = arg.starts_with("--") && eq != std::string::npos;
-        const std::string name = has_inline ? arg.substr(0, eq) : arg;
-        bool value_taken = false;
-        const auto value = [&] {
-            value_taken = true;
-            if (has_inline)
-                return arg.substr(eq + 1);
-            if (args.done())
-                throw UsageError(name + " needs a value");
-            return args.take();
-        };
-        if (!option(name, value))
-            throw UsageError("unknown option '" + arg + "'");
-        if (has_inline && !value_taken)
-            throw UsageError(name + " takes no value");
+        const bool inline_value = arg.starts_with("--") && eq != std::string_view::npos;
+        const std::string name(inline_value ? arg.substr(0, eq) : arg);
+        const Option *option = find_option(name, command);
+        if (option == nullptr)
+            throw UsageError("unknown option '" + std::string(arg) + "'");
+        const char *value = nullptr;
+        if (option->value.empty()) {
+            if (inline_value)
+                throw UsageError(name + " takes no value");
+        } else if (inline_value) {
+            value = argv[i] + eq + 1;
+        } else if (++i < argc) {
+            value = argv[i];
+        } else {
+            throw UsageError(name + " needs a value");
+        }
+        try {
+            option->apply(line, value);
+        } catch (const BadValue &bad) {
+            throw UsageError(name + ": '" + value + "' is not " + bad.wanted);
+        }
+        line.given.push_back({option, value});
     }
 }
 
-// What encode and count share: the alphabet and the national languages.
-template <class Value>
-bool text_option(const std::string &name, Value &&value, velmora_submit_options &o) {
-    if (name == "--alphabet")
-        o.alphabet = parse_alphabet(value());
-    else if (name == "--languages")
-        o.languages = parse_languages(value());
-    else
-        return false;
-    return true;
+// What the tool decides itself: the text or --data, and its GSM-only choices.
+void check_own_choices(const CommandLine &line) {
+    const auto given = [&](std::string_view name) {
+        return std::any_of(line.given.begin(), line.given.end(), [&](const GivenOption &g) { return g.option->name == name; });
+    };
+    for (const GivenOption &g : line.given)
+        if (g.option->gsm_only && given("--cdma"))
+            throw UsageError(std::string(g.option->name) + " applies to GSM PDUs, not to --cdma");
+    if (line.data && !line.words.empty())
+        throw UsageError("--data replaces the text; give one or the other");
 }
 
-void parse_encode(ArgumentCursor &args, EncodeOptions &e) {
-    velmora_submit_options &o = e.submit;
-    bool to_given = false, from_given = false, reference_given = false;
-    std::string to_type, from_type;
-    parse_arguments(args, e.text, [&](const std::string &name, auto &&value) {
-        if (text_option(name, value, o))
-            return true;
-        if (name == "--to")
-            e.to = value(), to_given = true;
-        else if (name == "--to-type")
-            to_type = value();
-        else if (name == "--from")
-            e.from = value(), from_given = true;
-        else if (name == "--from-type")
-            from_type = value();
-        else if (name == "--cdma")
-            o.format = VELMORA_FORMAT_CDMA;
-        else if (name == "--at")
-            e.at = true;
-        else if (name == "--smsc")
-            e.smsc = value();
-        else if (name == "--status-report")
-            o.status_report = 1;
-        else if (name == "--class")
-            o.message_class = static_cast<std::int8_t>(parse_unsigned(name, value(), 3));
-        else if (name == "--validity") {
-            const std::string duration = value();
-            if (duration == "none") {
-                o.validity = VELMORA_VALIDITY_OMIT;
-            } else {
-                o.validity = VELMORA_VALIDITY_MINUTES;
-                o.validity_minutes = parse_duration(duration);
-            }
-        } else if (name == "--validity-until") {
-            o.validity = VELMORA_VALIDITY_UNTIL;
-            o.validity_until = parse_time(value());
-        } else if (name == "--reference") {
-            o.reference = static_cast<std::int32_t>(parse_unsigned(name, value(), 0xFFFF));
-            reference_given = true;
-        } else if (name == "--reference-bits") {
-            const std::string bits = value();
-            if (bits != "8" && bits != "16")
-                bad_value(name, bits, "8 or 16");
-            o.reference_bits = static_cast<std::uint8_t>(std::stoi(bits));
-        } else if (name == "--message-reference")
-            o.message_reference = static_cast<std::uint8_t>(parse_unsigned(name, value(), 0xFF));
-        else if (name == "--port") {
-            const std::string ports = value();
-            const auto colon = ports.find(':');
-            o.port_bits = 16;
-            o.destination_port = static_cast<std::uint16_t>(parse_unsigned(name, ports.substr(0, colon), 0xFFFF));
-            if (colon != std::string::npos)
-                o.source_port = static_cast<std::uint16_t>(parse_unsigned(name, ports.substr(colon + 1), 0xFFFF));
-        } else if (name == "--data")
-            e.data = parse_hex(value()), e.data_given = true;
-        else
-            return false;
-        return true;
-    });
-    if (!to_given)
-        throw UsageError("encode: --to NUMBER is missing");
-    if (!to_type.empty())
-        o.to_type = parse_type("--to-type", to_type);
-    if (!from_type.empty()) {
-        if (!from_given)
-            throw UsageError("encode: --from-type needs --from NUMBER");
-        o.from_type = parse_type("--from-type", from_type);
-    }
-    const bool cdma = o.format == VELMORA_FORMAT_CDMA;
-    if (cdma && !from_given)
-        throw UsageError("encode: --cdma needs the callback number, --from NUMBER");
-    if (!cdma && from_given)
-        throw UsageError("encode: --from is a 3GPP2 callback number; use it with --cdma");
-    if (cdma && e.at)
-        throw UsageError("encode: --at applies to GSM PDUs, not to --cdma");
-    if (e.data_given && !e.text.empty())
-        throw UsageError("encode: --data replaces the text; give one or the other");
-    if (reference_given && o.reference > (o.reference_bits == 16 ? 0xFFFF : 0xFF))
-        throw UsageError("encode: --reference " + std::to_string(o.reference) + " does not fit in " +
-                         std::to_string(o.reference_bits) + " bits");
+// " at position 4 ('-')": where the library stopped reading a number it was given as typed;
+// "" at offset 0 before a digit or '+', where it refused the number whole.
+std::string where_number_stops(std::string_view number, std::size_t at) {
+    const bool whole = at == 0 && !number.empty() && ((number[0] >= '0' && number[0] <= '9') || number[0] == '+');
+    if (at >= number.size() || whole)
+        return "";
+    std::size_t length = 1;  // the whole UTF-8 character
+    while (at + length < number.size() && (static_cast<unsigned char>(number[at + length]) & 0xC0) == 0x80)
+        ++length;
+    return " at position " + std::to_string(character_position(number, at)) + " ('" +
+           std::string(number.substr(at, length)) + "')";
 }
 
-void parse_count(ArgumentCursor &args, CommandLine &line) {
-    parse_arguments(args, line.encode.text, [&](const std::string &name, auto &&value) {
-        if (name != "--json")
-            return text_option(name, value, line.encode.submit);
-        line.json = true;
-        return true;
-    });
-}
-
-void parse_decode(ArgumentCursor &args, DecodeOptions &o) {
-    parse_arguments(args, o.pdus, [&](const std::string &name, auto &&) {
-        if (name == "--cdma")
-            o.cdma = true;
-        else if (name == "--no-smsc")
-            o.no_smsc = true;
-        else if (name == "--json")
-            o.json = true;
-        else
-            return false;
-        return true;
-    });
-    if (o.cdma && o.no_smsc)
-        throw UsageError("decode: --no-smsc applies to GSM PDUs; 3GPP2 PDUs have no service-centre address");
+// "  --to NUMBER            destination..."
+std::string usage_line(const Option &o) {
+    std::string out = "  " + std::string(o.name) + (o.value.empty() ? "" : " " + std::string(o.value));
+    out.append(out.size() < 23 ? 25 - out.size() : 2, ' ');
+    return out + std::string(o.help) + "\n";
 }
 
 }  // namespace
 
-velmora_submit_options EncodeOptions::library_options() const {
-    velmora_submit_options o = submit;
-    o.to = to.c_str();
-    o.from = from.empty() ? nullptr : from.c_str();
-    o.smsc = smsc.empty() ? nullptr : smsc.c_str();
-    return o;
+std::string usage() {
+    std::string out;
+    for (const Command &c : kCommands)
+        out += (out.empty() ? "Usage: " : "       ") + std::string("velmora ") + std::string(c.name) + " " +
+               std::string(c.operands) + "\n";
+    out += "       velmora --help | --version\n";
+    for (const Command &c : kCommands) {
+        std::string about(c.name);
+        about.append(8 - c.name.size(), ' ');
+        for (const char ch : c.about)
+            about += ch == '\n' ? "\n        " : std::string(1, ch);
+        out += "\n" + about + "\n";
+        for (const Option &o : kOptions)
+            if (o.commands & c.bit)
+                out += usage_line(o);
+    }
+    return out + "\nText is UTF-8 on the terminal.\n"
+                 "Exit status: 0 success, 1 some input could not be encoded or decoded, 2 usage error.\n";
 }
 
 CommandLine parse_command_line(int argc, char **argv) {
     CommandLine line;
-    velmora_submit_options_init(&line.encode.submit);
+    velmora_submit_options_init(&line.submit);
     if (argc < 2)
         throw UsageError("a command is missing: encode, count or decode");
-    const std::string command = argv[1];
-    if (command == "--help" || command == "-h" || command == "help")
+    const std::string_view name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help")
         return line;
-    if (command == "--version") {
+    if (name == "--version") {
         line.action = Action::version;
         return line;
     }
-    if (command != "encode" && command != "decode" && command != "count") {
-        if (command.starts_with('-'))
-            throw UsageError("unknown option '" + command + "'");
-        throw UsageError("unknown command '" + command + "' (encode, count or decode)");
-    }
+    const auto command = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                      [&](const Command &c) { return c.name == name; });
+    if (command == std::end(kCommands))
+        throw UsageError(name.starts_with('-') ? "unknown option '" + std::string(name) + "'"
+                                               : "unknown command '" + std::string(name) + "' (encode, count or decode)");
     for (int i = 2; i < argc && std::string_view(argv[i]) != "--"; ++i)
         if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h")
             return line;
-    ArgumentCursor args(argc, argv, 2);
+    line.action = command->action;
     try {
-        if (command == "encode") {
-            line.action = Action::encode;
-            parse_encode(args, line.encode);
-        } else if (command == "count") {
-            line.action = Action::count;
-            parse_count(args, line);
-        } else {
-            line.action = Action::decode;
-            parse_decode(args, line.decode);
-        }
+        parse_arguments(argc, argv, command->bit, line);
+        check_own_choices(line);
     } catch (const UsageError &e) {
-        const std::string what = e.what();
-        throw UsageError(what.starts_with(command + ": ") ? what : command + ": " + what);
+        throw UsageError(std::string(name) + ": " + e.what());
     }
     return line;
+}
+
+std::string describe_refused_option(const CommandLine &line, const velmora_error &error) {
+    const std::string_view member = error.field;
+    const GivenOption *given = nullptr;  // the last option given that sets the member
+    for (const GivenOption &g : line.given)
+        if (sets_member(*g.option, member))
+            given = &g;
+    if (given == nullptr) {
+        for (const Option &o : kOptions)
+            if (sets_member(o, member))
+                return std::string(o.name) + " " + std::string(o.value) + " is missing: " + std::string(o.help);
+        return std::string(velmora_status_message(error.status)) + " (" + std::string(member) + ")";
+    }
+    const Option &o = *given->option;
+    std::string out(o.name);
+    if (given->value == nullptr)
+        return out + " is refused: " + std::string(o.help);
+    out += " '" + std::string(given->value) + "' is refused";
+    if (o.value == "NUMBER")
+        out += where_number_stops(given->value, error.offset);
+    return out + ": " + std::string(o.help);
+}
+
+std::vector<std::string_view> option_names() {
+    std::vector<std::string_view> names;
+    for (const Option &o : kOptions)
+        if (std::find(names.begin(), names.end(), o.name) == names.end())
+            names.push_back(o.name);
+    return names;
 }
 
 }  // namespace velmora::cli

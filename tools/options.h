@@ -1,9 +1,11 @@
-// Command line of the velmora tool.
+// Command line of the velmora tool: one table of options drives the parser, the usage
+// text and the naming of the option behind a value the library refuses.
 #pragma once
 
-#include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "velmora/sms.h"
@@ -15,37 +17,37 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The message to send and how: the library's options, with the strings they point into.
-struct EncodeOptions {
-    velmora_submit_options submit{};
-    std::string to, from, smsc;
-    bool at = false;
-    bool data_given = false;
-    std::string data;               // octets of --data HEX
-    std::vector<std::string> text;  // the words of the message; empty: read standard input
+enum class Action { help, version, encode, count, decode };
 
-    // submit with its string members pointing at the strings above.
-    velmora_submit_options library_options() const;
+struct Option;  // a row of the option table
+
+struct GivenOption {
+    const Option *option;
+    const char *value;  // from argv; nullptr for an option without a value
 };
 
-struct DecodeOptions {
-    bool cdma = false;
-    bool no_smsc = false;
-    bool json = false;
-    std::vector<std::string> pdus;  // empty: read standard input
-};
-
-enum class Action { help, version, encode, decode, count };
-
+// What the command line asks for. The string members of `submit` point into argv.
 struct CommandLine {
     Action action = Action::help;
-    EncodeOptions encode;  // also what count counts
-    bool json = false;     // count --json
-    DecodeOptions decode;
+    velmora_submit_options submit{};  // encode, count
+    std::optional<std::string> data;  // encode --data: octets sent instead of text
+    bool at = false;                  // encode: AT+CMGS lines
+    bool json = false;                // count, decode
+    unsigned decode_flags = 0;        // VELMORA_CDMA, VELMORA_NO_SMSC
+    std::vector<std::string> words;   // the text of encode and count, the PDUs of decode
+    std::vector<GivenOption> given;   // the options as given, in order
 };
 
 CommandLine parse_command_line(int argc, char **argv);
 
-extern const char kUsage[];
+std::string usage();
+
+// Why the library refused the sending options (VELMORA_E_ARGUMENT, error.field naming a
+// member of velmora_submit_options), told by the option behind that member:
+// "--reference '300' is refused: ...", "--from NUMBER is missing: ...".
+std::string describe_refused_option(const CommandLine &line, const velmora_error &error);
+
+// Every option name of the table, for checking the README against it.
+std::vector<std::string_view> option_names();
 
 }  // namespace velmora::cli

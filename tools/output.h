@@ -1,31 +1,20 @@
-// Printing decoded messages and counts: labelled lines for people, or one JSON object per line.
+// Printing decoded messages and counts: labelled blocks for people, or one JSON object per line.
 #pragma once
 
-#include <cstdint>
 #include <cstdio>
 #include <string>
-#include <vector>
+#include <string_view>
 
+#include "message_fields.h"
 #include "velmora/sms.h"
 
 namespace velmora::cli {
-
-// The parts of one concatenated message put together: the fields of its lowest part,
-// the joined text or data, and which parts were there.
-struct JoinedMessage {
-    const velmora_message &first;
-    std::vector<std::string> sources;
-    std::vector<std::uint32_t> present;
-    std::vector<std::uint32_t> missing;
-    std::string text;
-    std::string data;  // octets
-};
 
 class Printer {
 public:
     Printer(std::FILE *out, bool json) : out_(out), json_(json) {}
 
-    void print(const velmora_message &m, const std::string &source);
+    void print(const velmora_message &m, std::string_view source);
     void print(const JoinedMessage &j);
     void print(const velmora_count_result &count);
 

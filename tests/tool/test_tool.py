@@ -144,9 +144,11 @@ class RoundTripTest(unittest.TestCase):
 
 class DecodeTest(unittest.TestCase):
     def test_vectors(self):
-        """tests/vectors/decode.jsonl: a PDU, the tool's options, and the JSON object or error line."""
-        with open(os.path.join(VECTORS, "decode.jsonl"), encoding="utf-8") as rows:
-            rows = [json.loads(line) for line in rows if not line.startswith("#")]
+        """tests/vectors/decode*.jsonl: a PDU, the tool's options, and the JSON object or error line."""
+        rows = []
+        for name in ("decode.jsonl", "decode_flags.jsonl"):
+            with open(os.path.join(VECTORS, name), encoding="utf-8") as lines:
+                rows += [json.loads(line) for line in lines if not line.startswith("#")]
         for row in rows:
             with self.subTest(pdu=row["pdu"]):
                 rc, out, err = run("decode", "--json", *row.get("args", []), row["pdu"])
@@ -175,18 +177,21 @@ class BadInputTest(unittest.TestCase):
         (["encode", "--to", "1", "--colour", "x"], "", 2, "unknown option '--colour'"),
         (["encode", "hello"], "", 2, "--to NUMBER is missing"),
         (["encode", "--to"], "", 2, "--to needs a value"),
-        (["encode", "--to", "+49-30", "x"], "", 2, "'-' at position 4"),
+        (["encode", "--to", "+49-30", "x"], "", 2, "--to '+49-30' is refused at position 4 ('-')"),
         (["encode", "--to", "1", "--to-type", "0x100", "x"], "", 2, "not a type-of-address octet"),
-        (["encode", "--cdma", "--to", "1", "x"], "", 2, "--from NUMBER"),
+        (["encode", "--cdma", "--to", "1", "x"], "", 2, "--from NUMBER is missing"),
+        (["encode", "--to", "1", "--from", "2", "x"], "", 2, "--from '2' is refused: 3GPP2"),
+        (["encode", "--cdma", "--to", "1", "--from", "2", "--at", "x"], "", 2, "--at applies to GSM PDUs"),
         (["encode", "--to", "1", "--validity", "5y", "x"], "", 2, "'5y' is not a duration"),
+        (["encode", "--to", "1", "--validity", "64w", "x"], "", 2, "--validity '64w' is refused"),
         (["encode", "--to", "1", "--languages", "klingon", "x"], "", 2, "'klingon' is not a national language"),
-        (["encode", "--to", "1", "--reference", "300", "x"], "", 2, "does not fit in 8 bits"),
+        (["encode", "--to", "1", "--reference", "300", "x"], "", 2, "--reference '300' is refused"),
         (["encode", "--to", "1", "--data", "0102", "x"], "", 2, "--data replaces the text"),
         (["encode", "--to", "1", "--alphabet", "gsm7", "façade"], "", 1,
          "'ç' (U+00E7) at position 3 cannot be carried in a GSM 7-bit message"),
         (["encode", "--to", "1"], "", 1, "the message is empty"),
         (["encode", "--to", "1", "x" * 39016], "", 1, "needs more than 255 parts"),
-        (["count", "--alphabet", "foo", "x"], "", 2, "'foo' is not auto, gsm7 or ucs2"),
+        (["count", "--alphabet", "foo", "x"], "", 2, "'foo' is not auto, gsm7, 8bit or ucs2"),
         (["decode", "--xml"], "", 2, "unknown option '--xml'"),
         (["decode", "--cdma", "--no-smsc"], "", 2, "--no-smsc applies to GSM PDUs"),
         (["decode"], "0" * 100000 + "\n", 1, "line 1: more than 4096 characters"),

@@ -1,0 +1,377 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "message_fields.h"
+
+#include <charconv>
+#include <span>
+
+#include "json.h"
+#include "text.h"
+
+namespace velmora::cli {
+namespace {
+
+// The message being shown: one decoded PDU, or the parts of a concatenated one joined.
+struct Shown {
+    const velmora_message &m;
+    std::string_view source;      // of a single PDU
+    const JoinedMessage *joined;  // nullptr for a single PDU
+
+    bool has(std::uint32_t bit) const { return (m.present & bit) != 0; }
+    bool gsm() const { return m.format == VELMORA_FORMAT_GSM; }
+    bool user_data() const { return joined != nullptr || has(VELMORA_HAS_USER_DATA); }
+    std::string_view text() const { return joined ? joined->text : std::string_view(m.text, m.text_length); }
+    std::string_view data() const {
+        return joined ? joined->data : std::string_view(reinterpret_cast<const char *>(m.data), m.data_length);
+    }
+};
+
+// One field of the record: the line of plain output that shows it, its JSON key, when a
+// message has it, and how each shows it. A field without `people` is shown on its
+// label's line by the field there that has one; consecutive fields of one label with
+// their own `people` share that line, separated by commas (the flags).
+struct Field {
+    std::string_view label;
+    std::string_view key;
+    bool (*present)(const Shown &);
+    std::string (*people)(const Shown &);
+    std::string (*json)(const Shown &);
+};
+
+// ---- Values for people ----
+
+std::string two_digits(unsigned value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+
+// "2021-02-14 13:06:05 +02:00" for people, "2021-02-14T13:06:05+02:00" in JSON.
+std::string shown_time(const velmora_time &t, bool iso) {
+    std::string out = std::to_string(t.year) + "-" + two_digits(t.month) + "-" + two_digits(t.day) + (iso ? "T" : " ") +
+                      two_digits(t.hour) + ":" + two_digits(t.minute) + ":" + two_digits(t.second);
+    if (t.has_utc_offset) {
+        const unsigned magnitude = static_cast<unsigned>(t.utc_offset < 0 ? -t.utc_offset : t.utc_offset);
+        out += std::string(iso ? "" : " ") + (t.utc_offset < 0 ? "-" : "+") + two_digits(magnitude / 60) + ":" +
+               two_digits(magnitude % 60);
+    }
+    return out;
+}
+
+// "4 days", "1 hour 30 minutes", "45 seconds".
+std::string duration(std::uint32_t seconds) {
+    static constexpr struct {
+        std::uint32_t seconds;
+        const char *name;
+    } kUnits[] = {{7 * 86400, "week"}, {86400, "day"}, {3600, "hour"}, {60, "minute"}, {1, "second"}};
+    std::string out;
+    for (const auto &unit : kUnits) {
+        const std::uint32_t n = seconds / unit.seconds;
+        seconds %= unit.seconds;
+        if (n != 0)
+            out += (out.empty() ? "" : " ") + std::to_string(n) + " " + unit.name + (n == 1 ? "" : "s");
+    }
+    return out.empty() ? "0 seconds" : out;
+}
+
+std::string numbers(std::span<const std::uint32_t> list) {
+    std::string out;
+    for (const auto n : list)
+        out += (out.empty() ? "" : ", ") + std::to_string(n);
+    return out;
+}
+
+std::string shown_address(const velmora_address &a) {
+    static constexpr const char *kNumberTypes[] = {"unknown",    "international", "national",    "network-specific",
+                                                   "subscriber", "alphanumeric",  "abbreviated", "reserved"};
+    const std::string name = a.text[0] != '\0' ? a.text : "(none)";
+    return name + " (" + hex_octet(a.type) + ", " + kNumberTypes[a.ton & 0x07] + ")";
+}
+
+std::string shown_type(const Shown &s) {
+    static constexpr const char *kTypes[] = {"SMS-DELIVER", "SMS-SUBMIT", "SMS-STATUS-REPORT"};
+    return s.gsm() ? kTypes[s.m.type % 3] : "3GPP2 message";
+}
+
+std::string shown_coding(const Shown &s) {
+    static constexpr const char *kAlphabets[] = {"GSM 7-bit", "8-bit", "UCS-2"};
+    const velmora_message &m = s.m;
+    const char *alphabet = kAlphabets[m.alphabet % 3];
+    if (!s.gsm())
+        return std::to_string(m.dcs) + " (" + alphabet + ")";
+    std::string out = hex_octet(m.dcs) + " (" + alphabet;
+    if (m.message_class >= 0)
+        out += ", class " + std::to_string(m.message_class) + (m.message_class == 0 ? " flash" : "");
+    if (m.compressed)
+        out += ", compressed";
+    if (m.auto_delete)
+        out += ", automatic deletion";
+    return out + ")";
+}
+
+std::string shown_waiting(const Shown &s) {
+    const velmora_waiting &w = *velmora_message_waiting(&s.m);
+    std::string out = velmora_waiting_kind_name(w.kind);
+    out += w.active ? ", active" : ", inactive";
+    if (w.count != 0)
+        out += ", " + std::to_string(w.count) + " waiting";
+    return out + (w.store ? ", store" : ", discard");
+}
+
+std::string shown_validity(const Shown &s) {
+    const velmora_message &m = s.m;
+    switch (m.validity_format) {
+    case VELMORA_VPF_RELATIVE:
+        return duration(m.validity_seconds) + " (" + hex_octet(m.validity_raw[0]) + ")";
+    case VELMORA_VPF_ABSOLUTE:
+        return "until " + shown_time(m.validity_until, false);
+    default:
+        return std::string("enhanced") + (m.validity_single_shot ? ", single shot" : "") + ", " +
+               duration(m.validity_seconds);
+    }
+}
+
+std::string shown_status(const Shown &s) {
+    return hex_octet(s.m.status) + " " + velmora_delivery_category_name(s.m.status_category) + ": " +
+           velmora_delivery_status_text(s.m.status);
+}
+
+std::string element_data(const velmora_message &m, const velmora_element &e) {
+    return to_hex({reinterpret_cast<const char *>(m.udh) + e.offset, e.length});
+}
+
+std::string shown_header(const Shown &s) {
+    std::string out;
+    for (std::uint32_t i = 0; i < s.m.element_count; ++i) {
+        const velmora_element &e = s.m.elements[i];
+        out += (out.empty() ? "" : ", ") + hex_octet(e.iei) + " " + element_data(s.m, e);
+    }
+    return out.empty() ? "(empty)" : out;
+}
+
+std::string shown_reference(const velmora_message &m) {
+    return "reference " + std::to_string(m.reference) + " (" + std::to_string(m.reference_bits) + "-bit)";
+}
+
+std::string shown_part(const Shown &s) {
+    return std::to_string(s.m.part) + " of " + std::to_string(s.m.parts) + ", " + shown_reference(s.m);
+}
+
+std::string shown_joined_parts(const Shown &s) {
+    std::string out = numbers(s.joined->present) + " of " + std::to_string(s.m.parts) + ", " + shown_reference(s.m);
+    return s.joined->missing.empty() ? out : out + "; missing " + numbers(s.joined->missing);
+}
+
+// ---- Values in JSON ----
+
+std::string json_true(const Shown &) { return "true"; }
+
+std::string json_waiting(const Shown &s) {
+    const velmora_waiting &w = *velmora_message_waiting(&s.m);
+    JsonObject o;
+    o.add("kind", json_string(velmora_waiting_kind_name(w.kind))).add("active", w.active ? "true" : "false");
+    o.add("store", w.store ? "true" : "false");
+    if (w.count != 0)
+        o.add("count", w.count);
+    return o.text();
+}
+
+std::string json_header(const Shown &s) {
+    std::string out = "[";
+    for (std::uint32_t i = 0; i < s.m.element_count; ++i) {
+        const velmora_element &e = s.m.elements[i];
+        out += (i == 0 ? "" : ",") + JsonObject().add("iei", e.iei).add("data", json_string(element_data(s.m, e))).text();
+    }
+    return out + "]";
+}
+
+// Whole minutes as an integer; the seconds of the enhanced format as a fraction.
+std::string json_validity_minutes(const Shown &s) {
+    const std::uint32_t seconds = s.m.validity_seconds;
+    if (seconds % 60 == 0)
+        return std::to_string(seconds / 60);
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, seconds / 60.0, std::chars_format::general, 4).ptr;
+    return std::string(text, end);
+}
+
+// ---- When a message has a field ----
+
+bool always(const Shown &) { return true; }
+bool single(const Shown &s) { return s.joined == nullptr; }
+bool joined(const Shown &s) { return s.joined != nullptr; }
+template <std::uint32_t Bit>
+bool has(const Shown &s) {
+    return s.has(Bit);
+}
+bool concatenated(const Shown &s) { return s.m.reference_bits != 0; }
+bool ported(const Shown &s) { return s.m.port_bits != 0; }
+bool relative_validity(const Shown &s) {
+    return s.has(VELMORA_HAS_VALIDITY) && s.m.validity_format != VELMORA_VPF_ABSOLUTE;
+}
+bool absolute_validity(const Shown &s) {
+    return s.has(VELMORA_HAS_VALIDITY) && s.m.validity_format == VELMORA_VPF_ABSOLUTE;
+}
+
+// In the order of the plain lines; the JSON keys follow the same order.
+constexpr Field kFields[] = {
+    {"", "source", single, nullptr, [](const Shown &s) { return json_string(s.source); }},
+    {"", "joined", joined, nullptr, json_true},
+    {"", "sources", joined, nullptr, [](const Shown &s) { return json_array(s.joined->sources); }},
+    {"type", "format", always, nullptr, [](const Shown &s) { return json_string(s.gsm() ? "gsm" : "cdma"); }},
+    {"type", "type", always, shown_type, [](const Shown &s) { return json_string(velmora_type_name(s.m.type)); }},
+    {"smsc", "smsc", has<VELMORA_HAS_SMSC>, [](const Shown &s) { return shown_address(s.m.smsc); },
+     [](const Shown &s) { return json_string(s.m.smsc.text); }},
+    // The first octet's flags.
+    {"flags", "more_messages", [](const Shown &s) { return s.m.more_messages != 0; },
+     [](const Shown &) -> std::string { return "more messages waiting"; }, json_true},
+    {"flags", "reject_duplicates", [](const Shown &s) { return s.m.reject_duplicates != 0; },
+     [](const Shown &) -> std::string { return "reject duplicates"; }, json_true},
+    {"flags", "reply_path", [](const Shown &s) { return s.m.reply_path != 0; },
+     [](const Shown &) -> std::string { return "reply path"; }, json_true},
+    {"flags", "status_report_request", [](const Shown &s) { return s.m.status_report && s.m.type == VELMORA_SUBMIT; },
+     [](const Shown &) -> std::string { return "status report requested"; }, json_true},
+    {"flags", "status_report_indication",
+     [](const Shown &s) { return s.m.status_report && s.m.type != VELMORA_SUBMIT; },
+     [](const Shown &) -> std::string { return "status report will be returned"; }, json_true},
+    {"flags", "status_report_qualifier", [](const Shown &s) { return s.m.status_report_qualifier != 0; },
+     [](const Shown &) -> std::string { return "report on an SMS-COMMAND"; }, json_true},
+    {"flags", "loop_prevention", [](const Shown &s) { return s.m.loop_prevention != 0; },
+     [](const Shown &) -> std::string { return "loop prevention"; }, json_true},
+
+    {"msg ref", "message_reference", has<VELMORA_HAS_MESSAGE_REFERENCE>,
+     [](const Shown &s) { return std::to_string(s.m.message_reference); },
+     [](const Shown &s) { return std::to_string(s.m.message_reference); }},
+    {"sender", "sender", has<VELMORA_HAS_ORIGINATOR>, [](const Shown &s) { return shown_address(s.m.originator); },
+     [](const Shown &s) { return json_string(s.m.originator.text); }},
+    {"sender", "sender_type", has<VELMORA_HAS_ORIGINATOR>, nullptr,
+     [](const Shown &s) { return std::to_string(s.m.originator.type); }},
+    {"recipient", "recipient", has<VELMORA_HAS_RECIPIENT>, [](const Shown &s) { return shown_address(s.m.recipient); },
+     [](const Shown &s) { return json_string(s.m.recipient.text); }},
+    {"recipient", "recipient_type", has<VELMORA_HAS_RECIPIENT>, nullptr,
+     [](const Shown &s) { return std::to_string(s.m.recipient.type); }},
+    {"service", "teleservice", has<VELMORA_HAS_TELESERVICE>, [](const Shown &s) { return std::to_string(s.m.teleservice); },
+     [](const Shown &s) { return std::to_string(s.m.teleservice); }},
+    {"priority", "priority", [](const Shown &s) { return s.has(VELMORA_HAS_TELESERVICE) && s.has(VELMORA_HAS_DCS); },
+     [](const Shown &s) { return std::to_string(s.m.priority); },
+     [](const Shown &s) { return std::to_string(s.m.priority); }},
+    {"pid", "pid", has<VELMORA_HAS_PID>, [](const Shown &s) { return hex_octet(s.m.pid); },
+     [](const Shown &s) { return std::to_string(s.m.pid); }},
+
+    // TP-DCS: the alphabet and what the coding group adds.
+    {"coding", "coding", has<VELMORA_HAS_DCS>, shown_coding, [](const Shown &s) { return std::to_string(s.m.dcs); }},
+    {"coding", "alphabet", has<VELMORA_HAS_DCS>, nullptr,
+     [](const Shown &s) { return json_string(velmora_alphabet_name(s.m.alphabet)); }},
+    {"coding", "class", [](const Shown &s) { return s.m.message_class >= 0; }, nullptr,
+     [](const Shown &s) { return std::to_string(s.m.message_class); }},
+    {"coding", "compressed", [](const Shown &s) { return s.m.compressed != 0; }, nullptr, json_true},
+    {"coding", "auto_delete", [](const Shown &s) { return s.m.auto_delete != 0; }, nullptr, json_true},
+    {"waiting", "message_waiting", [](const Shown &s) { return velmora_message_waiting(&s.m) != nullptr; },
+     shown_waiting, json_waiting},
+
+    {"time", "time", has<VELMORA_HAS_TIMESTAMP>, [](const Shown &s) { return shown_time(s.m.timestamp, false); },
+     [](const Shown &s) { return json_string(shown_time(s.m.timestamp, true)); }},
+    {"discharged", "discharge_time", has<VELMORA_HAS_DISCHARGE_TIME>,
+     [](const Shown &s) { return shown_time(s.m.discharge_time, false); },
+     [](const Shown &s) { return json_string(shown_time(s.m.discharge_time, true)); }},
+    {"validity", "validity_minutes", relative_validity, shown_validity, json_validity_minutes},
+    {"validity", "validity_until", absolute_validity, shown_validity,
+     [](const Shown &s) { return json_string(shown_time(s.m.validity_until, true)); }},
+    {"status", "status", has<VELMORA_HAS_STATUS>, shown_status, [](const Shown &s) { return std::to_string(s.m.status); }},
+    {"status", "status_category", has<VELMORA_HAS_STATUS>, nullptr,
+     [](const Shown &s) { return json_string(velmora_delivery_category_name(s.m.status_category)); }},
+    {"status", "status_text", has<VELMORA_HAS_STATUS>, nullptr,
+     [](const Shown &s) { return json_string(velmora_delivery_status_text(s.m.status)); }},
+
+    // The user data header: shown element by element for one PDU; of a joined message,
+    // what its parts share.
+    {"header", "udh", [](const Shown &s) { return single(s) && s.has(VELMORA_HAS_UDH); }, shown_header, json_header},
+    {"part", "reference", concatenated, nullptr, [](const Shown &s) { return std::to_string(s.m.reference); }},
+    {"part", "reference_bits", concatenated, nullptr, [](const Shown &s) { return std::to_string(s.m.reference_bits); }},
+    {"part", "part", [](const Shown &s) { return single(s) && concatenated(s); }, shown_part,
+     [](const Shown &s) { return std::to_string(s.m.part); }},
+    {"part", "parts", concatenated, nullptr, [](const Shown &s) { return std::to_string(s.m.parts); }},
+    {"ports", "source_port", ported, nullptr, [](const Shown &s) { return std::to_string(s.m.source_port); }},
+    {"ports", "destination_port", ported,
+     [](const Shown &s) {
+         return std::to_string(s.m.destination_port) + " (destination), " + std::to_string(s.m.source_port) + " (source)";
+     },
+     [](const Shown &s) { return std::to_string(s.m.destination_port); }},
+    {"locking", "locking_shift", [](const Shown &s) { return s.m.locking_shift != 0; },
+     [](const Shown &s) -> std::string { return velmora_language_name(s.m.locking_shift); },
+     [](const Shown &s) { return std::to_string(s.m.locking_shift); }},
+    {"shift", "single_shift", [](const Shown &s) { return s.m.single_shift != 0; },
+     [](const Shown &s) -> std::string { return velmora_language_name(s.m.single_shift); },
+     [](const Shown &s) { return std::to_string(s.m.single_shift); }},
+    {"parts", "parts_present", joined, shown_joined_parts, [](const Shown &s) { return json_array(s.joined->present); }},
+    {"parts", "parts_missing", joined, nullptr, [](const Shown &s) { return json_array(s.joined->missing); }},
+
+    // The user data: text, or the octets of 8-bit and compressed messages.
+    {"text", "text", [](const Shown &s) { return s.user_data() && s.has(VELMORA_HAS_TEXT); },
+     [](const Shown &s) { return indented(s.text()); }, [](const Shown &s) { return json_string(s.text()); }},
+    {"data", "data", [](const Shown &s) { return s.user_data() && !s.has(VELMORA_HAS_TEXT); },
+     [](const Shown &s) { return to_hex(s.data()); }, [](const Shown &s) { return json_string(to_hex(s.data())); }},
+};
+
+constexpr bool keys_distinct() {
+    for (std::size_t i = 0; i < std::size(kFields); ++i)
+        for (std::size_t j = i + 1; j < std::size(kFields); ++j)
+            if (kFields[i].key == kFields[j].key)
+                return false;
+    return true;
+}
+static_assert(keys_distinct(), "a JSON key given twice");
+
+std::string lines(const Shown &s, const std::string &heading) {
+    std::string out = "[" + heading + "]\n";
+    std::string_view label;
+    std::string value;
+    for (const Field &f : kFields) {
+        if (f.people == nullptr || !f.present(s))
+            continue;
+        if (f.label == label) {
+            value += ", " + f.people(s);
+            continue;
+        }
+        if (!label.empty())
+            out += labelled(label, value);
+        label = f.label;
+        value = f.people(s);
+    }
+    return label.empty() ? out : out + labelled(label, value);
+}
+
+std::string json(const Shown &s) {
+    JsonObject o;
+    for (const Field &f : kFields)
+        if (f.present(s))
+            o.add(f.key, f.json(s));
+    return o.text();
+}
+
+std::string joined_sources(const JoinedMessage &j) {
+    std::string out;
+    for (const auto &source : j.sources)
+        out += (out.empty() ? "" : ", ") + source;
+    return out;
+}
+
+}  // namespace
+
+std::string message_lines(const velmora_message &message, std::string_view source) {
+    return lines({message, source, nullptr}, std::string(source));
+}
+
+std::string message_lines(const JoinedMessage &joined) {
+    return lines({joined.first, {}, &joined}, "joined: " + joined_sources(joined));
+}
+
+std::string message_json(const velmora_message &message, std::string_view source) {
+    return json({message, source, nullptr});
+}
+
+std::string message_json(const JoinedMessage &joined) { return json({joined.first, {}, &joined}); }
+
+std::vector<std::string_view> message_json_keys() {
+    std::vector<std::string_view> keys;
+    for (const Field &f : kFields)
+        keys.push_back(f.key);
+    return keys;
+}
+
+}  // namespace velmora::cli

@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: Apache-2.0
+// A decoded message shown to people (labelled lines) or as one JSON object per line,
+// both from one table of the record's fields. Text in, text out: no I/O here.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "velmora/sms.h"
+
+namespace velmora::cli {
+
+// The parts of one concatenated message put together: the fields of its lowest part,
+// the joined text or data, and which parts were there.
+struct JoinedMessage {
+    const velmora_message &first;
+    std::vector<std::string> sources;
+    std::vector<std::uint32_t> present;
+    std::vector<std::uint32_t> missing;
+    std::string text;
+    std::string data;  // octets
+};
+
+// "[source]" and a line per field.
+std::string message_lines(const velmora_message &message, std::string_view source);
+// "[joined: sources]" and a line per field, without the header and the part number.
+std::string message_lines(const JoinedMessage &joined);
+
+// One JSON object (without a line break).
+std::string message_json(const velmora_message &message, std::string_view source);
+std::string message_json(const JoinedMessage &joined);
+
+// Every key message_json can give, in the order it gives them.
+std::vector<std::string_view> message_json_keys();
+
+}  // namespace velmora::cli
