@@ -4,7 +4,8 @@
 #   libvelmora-sms1   libvelmora-sms.so.1 and its SONAME link   (libs, Multi-Arch: same)
 #   libvelmora-dev    headers, .so links, .pc and CMake files    (libdevel, Multi-Arch: same)
 #   velmora           the tool and velmora(1)                    (comm)
-# All four carry the project's version; Depends come from dpkg-shlibdeps plus the
+# All four carry the project's version and debian/copyright (Apache-2.0) as
+# /usr/share/doc/<package>/copyright; Depends come from dpkg-shlibdeps plus the
 # exact-version relations between these packages.
 set(CPACK_PACKAGE_VENDOR "velmora developers")
 set(CPACK_PACKAGE_CONTACT "velmora developers <maintainers@users.noreply.example>")
@@ -72,6 +73,21 @@ JSON lines.")
         endif()
     endforeach()
 endif()
+
+# Debian's place for a package's licence. A component added after the loop below calls
+# velmora_deb_copyright itself, once its package name is set.
+function(velmora_deb_copyright component)
+    string(TOUPPER ${component} upper)
+    set(package ${CPACK_DEBIAN_${upper}_PACKAGE_NAME})
+    if(NOT package)
+        message(FATAL_ERROR "velmora_deb_copyright: set CPACK_DEBIAN_${upper}_PACKAGE_NAME first")
+    endif()
+    install(FILES ${PROJECT_SOURCE_DIR}/debian/copyright
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component})
+endfunction()
+foreach(component IN LISTS CPACK_COMPONENTS_ALL)
+    velmora_deb_copyright(${component})
+endforeach()
 
 # CPack 3.25 writes neither Multi-Arch nor the ldconfig trigger: a script adds them.
 set(CPACK_VELMORA_MULTIARCH_SAME libvelmora2 libvelmora-sms1 libvelmora-dev)

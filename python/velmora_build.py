@@ -4,6 +4,7 @@ import base64
 import hashlib
 import io
 import os
+import re
 import tarfile
 import tomllib
 import zipfile
@@ -13,14 +14,25 @@ PACKAGE = "velmora"
 SDIST_FILES = ["pyproject.toml", "velmora_build.py"]
 
 
+def _version():
+    """The CMake project's version: from PKG-INFO in a source archive, else from ../CMakeLists.txt."""
+    for path, pattern in ((os.path.join(HERE, "PKG-INFO"), r"(?m)^Version: (\S+)$"),
+                          (os.path.join(HERE, "..", "CMakeLists.txt"), r"project\(velmora VERSION ([0-9.]+)")):
+        if os.path.exists(path):
+            with open(path, encoding="utf-8") as f:
+                return re.search(pattern, f.read()).group(1)
+    raise FileNotFoundError("velmora_build: no ../CMakeLists.txt or PKG-INFO to take the version from")
+
+
 def _project():
     with open(os.path.join(HERE, "pyproject.toml"), "rb") as f:
-        return tomllib.load(f)["project"]
+        return {**tomllib.load(f)["project"], "version": _version()}
 
 
 def _metadata(project):
-    return (f"Metadata-Version: 2.1\nName: {project['name']}\nVersion: {project['version']}\n"
-            f"Summary: {project['description']}\nRequires-Python: {project['requires-python']}\n").encode()
+    return (f"Metadata-Version: 2.4\nName: {project['name']}\nVersion: {project['version']}\n"
+            f"Summary: {project['description']}\nLicense-Expression: {project['license']}\n"
+            f"Requires-Python: {project['requires-python']}\n").encode()
 
 
 def _sources(directory):

@@ -12,6 +12,7 @@
 
 #include <stddef.h>
 #include <stdint.h>
+#include "velmora/version.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -55,7 +56,7 @@ typedef struct velmora_error {
 /* A short English message for a status: "PDU ends early", ... */
 VELMORA_SMS_API const char *velmora_status_message(velmora_status status);
 
-/* "1.0.0" */
+/* VELMORA_VERSION_STRING of the library built (velmora/version.h): "2.1.0" */
 VELMORA_SMS_API const char *velmora_version(void);
 
 /* ---- What a message is ------------------------------------------------------- */
