@@ -60,7 +60,7 @@ if(WITH_TOOL)
     version_of("velmora --version" "^velmora ([^\n]*)\n$" "${run_output}")
 endif()
 
-# find_package(velmora 2 COMPONENTS sms compat), as the consumer asks by default.
+# find_package(velmora 2): the whole package.
 set(consumer_options -G ${GENERATOR} -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_C_COMPILER=${C_COMPILER}
     "-DCMAKE_C_FLAGS=${C_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${LINKER_FLAGS}")
 run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/cmake-consumer ${consumer_options})
@@ -93,17 +93,19 @@ endforeach()
 run(${WORK_DIR}/version_check)
 version_of("velmora_version()" "^velmora ([^\n]*)\n$" "${run_output}")
 
-# Each component alone gives its own target; an unknown one fails, saying which there are.
-foreach(component sms=velmora::sms compat=velmora::velmora)
-    string(REPLACE "=" ";" component ${component})
-    list(GET component 0 name)
-    list(GET component 1 target)
-    run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/consumer-${name} ${consumer_options}
-        -DVELMORA_COMPONENTS=${name})
-    if(NOT run_output MATCHES "velmora package [^:]*: ${target}\n")
-        message(FATAL_ERROR "find_package(velmora 2 COMPONENTS ${name}):\n${run_output}")
+# Each component gives its own target; an unknown one fails, saying which there are.
+function(expect_targets components targets)
+    string(REPLACE ";" "-" name "${components}")
+    execute_process(COMMAND ${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/consumer-${name} ${consumer_options}
+            "-DVELMORA_COMPONENTS=${components}"
+        RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(NOT rc EQUAL 0 OR NOT out MATCHES "velmora package [^:]*: ${targets}\n")
+        message(FATAL_ERROR "find_package(velmora 2 COMPONENTS ${components}), not ${targets}:\n${out}\n${err}")
     endif()
-endforeach()
+endfunction()
+expect_targets(sms velmora::sms)
+expect_targets(compat velmora::velmora)
+expect_targets("sms;compat" "velmora::velmora;velmora::sms")
 execute_process(COMMAND ${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/consumer-unknown ${consumer_options}
         -DVELMORA_COMPONENTS=cdma
     RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
