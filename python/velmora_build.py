@@ -24,6 +24,12 @@ def _version():
     raise FileNotFoundError("velmora_build: no ../CMakeLists.txt or PKG-INFO to take the version from")
 
 
+def _license_file():
+    """The licence text: LICENSE beside this file in a source archive, else the project's."""
+    path = os.path.join(HERE, "LICENSE")
+    return path if os.path.exists(path) else os.path.join(HERE, "..", "LICENSE")
+
+
 def _project():
     with open(os.path.join(HERE, "pyproject.toml"), "rb") as f:
         return {**tomllib.load(f)["project"], "version": _version()}
@@ -31,7 +37,7 @@ def _project():
 
 def _metadata(project):
     return (f"Metadata-Version: 2.4\nName: {project['name']}\nVersion: {project['version']}\n"
-            f"Summary: {project['description']}\nLicense-Expression: {project['license']}\n"
+            f"Summary: {project['description']}\nLicense-Expression: {project['license']}\nLicense-File: LICENSE\n"
             f"Requires-Python: {project['requires-python']}\n").encode()
 
 
@@ -51,6 +57,7 @@ def _wheel(wheel_directory, files):
     dist_info = f"{project['name']}-{project['version']}.dist-info"
     files = list(files) + [
         (f"{dist_info}/METADATA", _metadata(project)),
+        (f"{dist_info}/licenses/LICENSE", _read(_license_file())),
         (f"{dist_info}/WHEEL", b"Wheel-Version: 1.0\nGenerator: velmora_build\nRoot-Is-Purelib: true\n"
                                b"Tag: py3-none-any\n"),
     ]
@@ -93,7 +100,7 @@ def build_editable(wheel_directory, config_settings=None, metadata_directory=Non
 def build_sdist(sdist_directory, config_settings=None):
     project = _project()
     base = f"{project['name']}-{project['version']}"
-    members = [(name, os.path.join(HERE, name)) for name in SDIST_FILES]
+    members = [(name, os.path.join(HERE, name)) for name in SDIST_FILES] + [("LICENSE", _license_file())]
     members += list(_sources(PACKAGE)) + list(_sources("tests"))
     with tarfile.open(os.path.join(sdist_directory, base + ".tar.gz"), "w:gz", format=tarfile.PAX_FORMAT) as tar:
         for name, path in members:

@@ -114,13 +114,19 @@ if(rc EQUAL 0 OR NOT err MATCHES "velmora has no component \"cdma\"; its compone
     message(FATAL_ERROR "find_package(velmora 2 COMPONENTS cdma) (${rc}):\n${out}\n${err}")
 endif()
 
-# The Python package's metadata, as its build backend writes it into a wheel.
+# The Python package's metadata, as its build backend writes it into a wheel with the licence.
 run(${CMAKE_COMMAND} -E env PYTHONPATH=${PYTHON_DIR} PYTHONDONTWRITEBYTECODE=1 ${PYTHON} -c [=[
 import sys, zipfile, velmora_build
 wheel = zipfile.ZipFile(sys.argv[1] + "/" + velmora_build.build_wheel(sys.argv[1]))
-print(next(wheel.read(n).decode() for n in wheel.namelist() if n.endswith(".dist-info/METADATA")), end="")
-]=] ${WORK_DIR})
+dist_info = next(n for n in wheel.namelist() if n.endswith(".dist-info/METADATA"))[:-len("METADATA")]
+with open(sys.argv[2], "rb") as licence:
+    assert wheel.read(dist_info + "licenses/LICENSE") == licence.read(), "the wheel's licence is not LICENSE"
+print(wheel.read(dist_info + "METADATA").decode(), end="")
+]=] ${WORK_DIR} ${PYTHON_DIR}/../LICENSE)
 version_of("Python metadata" "\nVersion: ([^\n]*)\n" "${run_output}")
+if(NOT run_output MATCHES "\nLicense-Expression: Apache-2.0\nLicense-File: LICENSE\n")
+    message(FATAL_ERROR "the wheel's metadata gives no Apache-2.0 licence:\n${run_output}")
+endif()
 
 list(JOIN versions ", " versions)
 message(STATUS "versions: ${versions}")
