@@ -1,25 +1,26 @@
 # Installation: both shared libraries with their SONAME links, their headers, the tool
 # and its man page, a pkg-config file each and one CMake package exporting
-# velmora::velmora and velmora::sms. velmora_internal exists for the unit tests only and
-# is not installed. One component per Debian package (cmake/packaging.cmake):
-# libvelmora (libvelmora.so.2.*), libvelmora_sms (libvelmora-sms.so.1.*), development
-# (headers, .so links, .pc and CMake files) and tool.
+# velmora::velmora (its component compat) and velmora::sms (its component sms).
+# velmora_internal exists for the unit tests only and is not installed. One install
+# component per Debian package (cmake/packaging.cmake): libvelmora (libvelmora.so.2.*),
+# libvelmora_sms (libvelmora-sms.so.1.*), development (headers, .so links, .pc and CMake
+# files) and tool.
 include(CMakePackageConfigHelpers)
 
 set(VELMORA_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/velmora)
 
 set_target_properties(velmora_sms PROPERTIES EXPORT_NAME sms)
-install(TARGETS velmora EXPORT velmoraTargets
+install(TARGETS velmora EXPORT velmora-compat-targets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         COMPONENT libvelmora
         NAMELINK_COMPONENT development)
-install(TARGETS velmora_sms EXPORT velmoraTargets
+install(TARGETS velmora_sms EXPORT velmora-sms-targets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         COMPONENT libvelmora_sms
         NAMELINK_COMPONENT development)
 install(FILES ${PROJECT_SOURCE_DIR}/include/velmora.h
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
-install(FILES ${PROJECT_SOURCE_DIR}/include/velmora/sms.h
+install(FILES ${PROJECT_SOURCE_DIR}/include/velmora/sms.h ${VELMORA_GENERATED_INCLUDE_DIR}/velmora/version.h
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/velmora COMPONENT development)
 
 if(TARGET velmora_cli)
@@ -58,10 +59,13 @@ if(TARGET velmora_cli)
     endif()
 endif()
 
-install(EXPORT velmoraTargets
-    NAMESPACE velmora::
-    DESTINATION ${VELMORA_CMAKE_DIR}
-    COMPONENT development)
+# One export file per component of the CMake package (velmoraConfig.cmake.in).
+foreach(export velmora-compat-targets velmora-sms-targets)
+    install(EXPORT ${export}
+        NAMESPACE velmora::
+        DESTINATION ${VELMORA_CMAKE_DIR}
+        COMPONENT development)
+endforeach()
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/velmoraConfig.cmake.in
     ${PROJECT_BINARY_DIR}/velmoraConfig.cmake
     INSTALL_DESTINATION ${VELMORA_CMAKE_DIR})
@@ -86,7 +90,6 @@ set(velmora_pc_script [=[
         endif()
     endforeach()
     set(PROJECT_VERSION "@PROJECT_VERSION@")
-    set(VELMORA_SMS_VERSION "@VELMORA_SMS_VERSION@")
     configure_file("@CMAKE_CURRENT_LIST_DIR@/velmora.pc.in" "@PROJECT_BINARY_DIR@/velmora.pc" @ONLY)
     configure_file("@CMAKE_CURRENT_LIST_DIR@/velmora-sms.pc.in" "@PROJECT_BINARY_DIR@/velmora-sms.pc" @ONLY)
 ]=])

@@ -4,7 +4,8 @@
 #   libvelmora-sms1   libvelmora-sms.so.1 and its SONAME link   (libs, Multi-Arch: same)
 #   libvelmora-dev    headers, .so links, .pc and CMake files    (libdevel, Multi-Arch: same)
 #   velmora           the tool and velmora(1)                    (comm)
-# All four carry the project's version; Depends come from dpkg-shlibdeps plus the
+# All four carry the project's version, debian/copyright (Apache-2.0) and a changelog in
+# /usr/share/doc/<package>; Depends come from dpkg-shlibdeps plus the
 # exact-version relations between these packages.
 set(CPACK_PACKAGE_VENDOR "velmora developers")
 set(CPACK_PACKAGE_CONTACT "velmora developers <maintainers@users.noreply.example>")
@@ -72,6 +73,29 @@ JSON lines.")
         endif()
     endforeach()
 endif()
+
+# Debian's documents in every package: debian/copyright (the licence) and the changelog
+# of this version, as /usr/share/doc/<package>/copyright and changelog.Debian.gz. The
+# changelog's date honours SOURCE_DATE_EPOCH. A component added after the loop below calls
+# velmora_deb_docs itself, once its package name is set.
+set(VELMORA_DEB_VERSION ${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})
+string(TIMESTAMP VELMORA_DEB_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+set(velmora_deb_changelog ${PROJECT_BINARY_DIR}/debian/changelog.Debian)
+configure_file(${PROJECT_SOURCE_DIR}/debian/changelog.in ${velmora_deb_changelog} @ONLY)
+find_program(GZIP gzip REQUIRED)
+execute_process(COMMAND ${GZIP} -9 -n -f ${velmora_deb_changelog} COMMAND_ERROR_IS_FATAL ANY)
+function(velmora_deb_docs component)
+    string(TOUPPER ${component} upper)
+    set(package ${CPACK_DEBIAN_${upper}_PACKAGE_NAME})
+    if(NOT package)
+        message(FATAL_ERROR "velmora_deb_docs: set CPACK_DEBIAN_${upper}_PACKAGE_NAME first")
+    endif()
+    install(FILES ${PROJECT_SOURCE_DIR}/debian/copyright ${velmora_deb_changelog}.gz
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component})
+endfunction()
+foreach(component IN LISTS CPACK_COMPONENTS_ALL)
+    velmora_deb_docs(${component})
+endforeach()
 
 # CPack 3.25 writes neither Multi-Arch nor the ldconfig trigger: a script adds them.
 set(CPACK_VELMORA_MULTIARCH_SAME libvelmora2 libvelmora-sms1 libvelmora-dev)

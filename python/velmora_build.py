@@ -4,6 +4,7 @@ import base64
 import hashlib
 import io
 import os
+import re
 import tarfile
 import tomllib
 import zipfile
@@ -13,14 +14,31 @@ PACKAGE = "velmora"
 SDIST_FILES = ["pyproject.toml", "velmora_build.py"]
 
 
+def _version():
+    """The CMake project's version: from PKG-INFO in a source archive, else from ../CMakeLists.txt."""
+    for path, pattern in ((os.path.join(HERE, "PKG-INFO"), r"(?m)^Version: (\S+)$"),
+                          (os.path.join(HERE, "..", "CMakeLists.txt"), r"project\(velmora VERSION ([0-9.]+)")):
+        if os.path.exists(path):
+            with open(path, encoding="utf-8") as f:
+                return re.search(pattern, f.read()).group(1)
+    raise FileNotFoundError("velmora_build: no ../CMakeLists.txt or PKG-INFO to take the version from")
+
+
+def _license_file():
+    """The licence text: LICENSE beside this file in a source archive, else the project's."""
+    path = os.path.join(HERE, "LICENSE")
+    return path if os.path.exists(path) else os.path.join(HERE, "..", "LICENSE")
+
+
 def _project():
     with open(os.path.join(HERE, "pyproject.toml"), "rb") as f:
-        return tomllib.load(f)["project"]
+        return {**tomllib.load(f)["project"], "version": _version()}
 
 
 def _metadata(project):
-    return (f"Metadata-Version: 2.1\nName: {project['name']}\nVersion: {project['version']}\n"
-            f"Summary: {project['description']}\nRequires-Python: {project['requires-python']}\n").encode()
+    return (f"Metadata-Version: 2.4\nName: {project['name']}\nVersion: {project['version']}\n"
+            f"Summary: {project['description']}\nLicense-Expression: {project['license']}\nLicense-File: LICENSE\n"
+            f"Requires-Python: {project['requires-python']}\n").encode()
 
 
 def _sources(directory):
@@ -39,6 +57,7 @@ def _wheel(wheel_directory, files):
     dist_info = f"{project['name']}-{project['version']}.dist-info"
     files = list(files) + [
         (f"{dist_info}/METADATA", _metadata(project)),
+        (f"{dist_info}/licenses/LICENSE", _read(_license_file())),
         (f"{dist_info}/WHEEL", b"Wheel-Version: 1.0\nGenerator: velmora_build\nRoot-Is-Purelib: true\n"
                                b"Tag: py3-none-any\n"),
     ]
@@ -81,7 +100,7 @@ def build_editable(wheel_directory, config_settings=None, metadata_directory=Non
 def build_sdist(sdist_directory, config_settings=None):
     project = _project()
     base = f"{project['name']}-{project['version']}"
-    members = [(name, os.path.join(HERE, name)) for name in SDIST_FILES]
+    members = [(name, os.path.join(HERE, name)) for name in SDIST_FILES] + [("LICENSE", _license_file())]
     members += list(_sources(PACKAGE)) + list(_sources("tests"))
     with tarfile.open(os.path.join(sdist_directory, base + ".tar.gz"), "w:gz", format=tarfile.PAX_FORMAT) as tar:
         for name, path in members:

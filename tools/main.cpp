@@ -4,6 +4,7 @@
 #include "decode_command.h"
 #include "encode_command.h"
 #include "options.h"
+#include "velmora/version.h"
 
 int main(int argc, char **argv) {
     using namespace velmora::cli;
@@ -16,7 +17,7 @@ int main(int argc, char **argv) {
     }
     switch (command.action) {
     case Action::help: std::fputs(usage().c_str(), stdout); return 0;
-    case Action::version: std::printf("velmora %s\n", VELMORA_VERSION); return 0;
+    case Action::version: std::printf("velmora %s\n", VELMORA_VERSION_STRING); return 0;
     case Action::encode: return run_encode(command);
     case Action::count: return run_count(command);
     case Action::decode: return run_decode(command);

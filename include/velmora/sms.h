@@ -21,6 +21,7 @@
 
 #include <stddef.h>
 #include <stdint.h>
+#include "velmora/version.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -69,7 +70,7 @@ VELMORA_SMS_API void velmora_error_init(velmora_error *error);
 /* A short English message for a status: "PDU ends early", ... */
 VELMORA_SMS_API const char *velmora_status_message(velmora_status status);
 
-/* The library's version, "major.minor.patch". */
+/* VELMORA_VERSION_STRING of the library built (velmora/version.h): "2.1.0" */
 VELMORA_SMS_API const char *velmora_version(void);
 
 /* ---- What a message is ------------------------------------------------------- */

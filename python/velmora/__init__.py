@@ -14,8 +14,7 @@ from ._encode import Count, EncodeError, Pdu, count, encode
 from ._message import DecodeError, Element, JoinedMessage, Message, Status, Waiting, decode
 from ._reassembly import Reassembler
 
-__version__ = "1.0.0"
-library_version = _lib.velmora_version().decode()
+__version__ = library_version = _lib.velmora_version().decode()
 
 __all__ = ["Count", "DecodeError", "Element", "EncodeError", "JoinedMessage", "Message", "Pdu", "Reassembler",
            "Status", "Waiting", "count", "decode", "encode", "library_version"]

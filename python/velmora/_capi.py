@@ -11,7 +11,7 @@ from ctypes import POINTER, Structure, c_char, c_char_p, c_int, c_int8, c_int16,
 from ctypes import c_uint, c_uint8, c_uint16, c_uint32, c_uint64, c_void_p
 
 LIBRARY = "libvelmora-sms.so.1"
-ABI_MAJOR = "1"
+ABI_MAJOR = "2"  # velmora_version() is the release's version; libvelmora-sms.so.1 ships in velmora 2.x
 
 HAS_SMSC = 0x0001
 HAS_ORIGINATOR = 0x0002

@@ -81,7 +81,7 @@ extern "C" const char *velmora_status_message(velmora_status status) {
     return message != nullptr ? message : "unknown status";
 }
 
-extern "C" const char *velmora_version(void) { return VELMORA_SMS_VERSION; }
+extern "C" const char *velmora_version(void) { return VELMORA_VERSION_STRING; }
 
 extern "C" const char *velmora_language_name(int id) { return name_at(kLanguages, id); }
 

@@ -12,7 +12,8 @@ string(SUBSTRING "${readme}" 0 ${end} program)
 file(WRITE ${WORK_DIR}/readme_example.c "${program}")
 separate_arguments(flags UNIX_COMMAND "${C_FLAGS} ${LINKER_FLAGS}")
 get_filename_component(library_dir ${LIBRARY} DIRECTORY)
-execute_process(COMMAND ${C_COMPILER} ${flags} -std=c99 -Wall -Wextra -Wpedantic -Werror -I${INCLUDE_DIR}
+list(TRANSFORM INCLUDE_DIRS PREPEND -I)
+execute_process(COMMAND ${C_COMPILER} ${flags} -std=c99 -Wall -Wextra -Wpedantic -Werror ${INCLUDE_DIRS}
                         ${WORK_DIR}/readme_example.c ${LIBRARY} -Wl,-rpath,${library_dir} -o ${WORK_DIR}/readme_example
                 RESULT_VARIABLE built)
 if(NOT built EQUAL 0)
