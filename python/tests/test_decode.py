@@ -1,9 +1,11 @@
-"""velmora.decode against the PDUs of tests/vectors/decode.jsonl and the JSON the tool prints for them."""
+"""velmora.decode and decode_lines against the PDUs of tests/vectors/decode.jsonl and the JSON the tool
+prints for them; times, errors and the bulk path."""
 import dataclasses
 import datetime
 import json
 import os
 import re
+import tempfile
 import unittest
 
 import velmora
@@ -30,13 +32,16 @@ def as_json(message):
         if dataclasses.is_dataclass(v):
             return {k: value(item) for k, item in dataclasses.asdict(v).items()}
         return v
-    return {f.name: value(getattr(message, f.name)) for f in dataclasses.fields(message)}
+    return {name: value(v) for name, v in message.as_dict().items()}
 
 
 def expected_json(row):
     """The tool's JSON of a row with the keys named as the Message fields and every absent
     field at its default."""
-    fields = {f.name: f.default for f in dataclasses.fields(velmora.Message)}
+    flags = ("compressed", "status_report_request", "status_report_indication", "reply_path", "reject_duplicates",
+             "more_messages")
+    fields = {name: False if name in flags else {} if name == "invalid_times" else None
+              for name in velmora.Message.FIELDS}
     for key, v in row.items():
         if key == "message_waiting":
             v = {"count": None, **v}
@@ -56,7 +61,6 @@ class VectorTest(unittest.TestCase):
         for row in rows:
             with self.subTest(pdu=row["pdu"]):
                 expected = expected_json(row["json"])
-                self.assertEqual(set(expected), {f.name for f in dataclasses.fields(velmora.Message)})
                 self.assertEqual(as_json(velmora.decode(row["pdu"], **keywords(row))), expected)
 
     def test_octets_lower_case_and_blanks_decode_alike(self):
@@ -76,21 +80,38 @@ class VectorTest(unittest.TestCase):
                     velmora.decode(row["pdu"], **keywords(row))
                 e = caught.exception
                 self.assertEqual((e.kind.message, e.offset, e.field, str(e)), (what, int(offset), field, row["error"]))
+                self.assertIsInstance(e, velmora.Error)
                 self.assertIsInstance(e, ValueError)
+
+    def test_lines_of_a_file_decode_alike(self):
+        rows = [r for r in vector_rows() if "args" not in r]
+        with tempfile.TemporaryFile("w+b") as f:
+            f.write(b"\n".join(r["pdu"].encode() + b"\r" for r in rows) + b"\n\n")
+            f.seek(0)
+            out = list(velmora.decode_lines(f))
+        self.assertEqual(len(out), len(rows))
+        for number, (row, got) in enumerate(zip(rows, out), 1):
+            with self.subTest(pdu=row["pdu"]):
+                if "json" in row:
+                    self.assertEqual(got, velmora.decode(row["pdu"]))
+                else:
+                    self.assertIsInstance(got, velmora.DecodeError)
+                    self.assertEqual((str(got), got.line, got.pdu), (f"line {number}: {row['error']}", number,
+                                                                      row["pdu"]))
 
 
 class DecodeTest(unittest.TestCase):
     def test_times(self):
-        gsm = velmora.decode(HELLO).time
-        self.assertEqual(gsm, datetime.datetime(2021, 2, 14, 11, 6, 5, tzinfo=datetime.timezone.utc))
-        self.assertEqual(gsm.utcoffset(), datetime.timedelta(hours=2))
+        gsm = velmora.decode(HELLO)
+        self.assertEqual(gsm.time, datetime.datetime(2021, 2, 14, 11, 6, 5, tzinfo=datetime.timezone.utc))
+        self.assertEqual((gsm.time.utcoffset(), gsm.invalid_times), (datetime.timedelta(hours=2), {}))
         cdma = velmora.decode("07812143658709F12102141306051002000205E8329BFD06", cdma=True).time
         self.assertEqual((cdma, cdma.tzinfo), (datetime.datetime(2021, 2, 14, 13, 6, 5), None))
-        # month 13 and February 30: no datetime, the digits as the tool shows them
+        # month 13 and February 30: no datetime, the digits kept
         for stamp, shown in [("12314131605080", "2021-13-14T13:06:05+02:00"),
                              ("12200331605080", "2021-02-30T13:06:05+02:00")]:
-            pdu = HELLO.replace("12204131605080", stamp)
-            self.assertEqual(velmora.decode(pdu).time, shown)
+            m = velmora.decode(HELLO.replace("12204131605080", stamp))
+            self.assertEqual((m.time, m.invalid_times, m.text), (None, {"time": shown}, "hello"))
 
     def test_smsc_false_reads_the_tpdu_first(self):
         tpdu = HELLO[16:]
@@ -101,11 +122,35 @@ class DecodeTest(unittest.TestCase):
 
     def test_input_types(self):
         self.assertEqual(velmora.decode(bytearray.fromhex(HELLO)).text, "hello")
+        self.assertEqual(velmora.decode(memoryview(bytes.fromhex(HELLO))).text, "hello")
         with self.assertRaises(TypeError):
             velmora.decode(12345)
         with self.assertRaises(velmora.DecodeError) as caught:
             velmora.decode(HELLO[:10] + "é" + HELLO[11:])  # a non-ASCII character is not hex
         self.assertEqual((caught.exception.kind, caught.exception.offset), (velmora.Status.NOT_HEX, 5))
+        for hex_bytes, hinted in [(HELLO.encode(), True), (HELLO[16:].encode() + b"\r\n", True),
+                                  (b"\x07\x91", False)]:
+            with self.subTest(pdu=hex_bytes), self.assertRaises(velmora.DecodeError) as caught:
+                velmora.decode(hex_bytes, smsc=not hex_bytes.endswith(b"\n"))
+            self.assertEqual("pass the hex as str, or bytes.fromhex(...)" in str(caught.exception), hinted)
+
+    def test_message_is_a_value(self):
+        m, again = velmora.decode(HELLO), velmora.decode(HELLO.lower())
+        self.assertEqual((m, hash(m)), (again, hash(again)))
+        self.assertNotEqual(m, velmora.decode(HELLO[:-2] + "07"))
+        self.assertEqual(len({m, again}), 1)
+        self.assertTrue(repr(m).startswith("Message(format='gsm', type='deliver', smsc='+12345678901'"), repr(m))
+        with self.assertRaises(AttributeError):
+            m.text = "changed"
+        with self.assertRaises(TypeError):
+            velmora.Message()
+
+    def test_decode_lines_takes_str_and_reads_on_past_errors(self):
+        lines = ["", HELLO, "  ", "0791", HELLO.lower() + "\n"]
+        out = list(velmora.decode_lines(iter(lines)))
+        self.assertEqual([type(m).__name__ for m in out], ["Message", "DecodeError", "Message"])
+        self.assertEqual((out[1].line, out[1].pdu, out[1].kind), (4, "0791", velmora.Status.ENDS_EARLY))
+        self.assertEqual(out[2].text, "hello")
 
 
 if __name__ == "__main__":

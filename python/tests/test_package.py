@@ -1,18 +1,30 @@
-"""The package itself: its ctypes structs against the C header, finding the library, installing."""
+"""The package itself: its ctypes structs against the C header, finding the library, its typed API,
+installing with every Python it declares."""
 import ctypes
 import ctypes.util
 import doctest
+import glob
+import re
+import inspect
 import os
+import pydoc
 import subprocess
 import sys
 import tempfile
-import tomllib
 import unittest
 
 import velmora
 from velmora import _capi
 
-PACKAGE_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
+PACKAGE_DIR = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+sys.path.insert(0, PACKAGE_DIR)
+import velmora_build  # noqa: E402  (the backend, beside the package)
+
+sys.path.remove(PACKAGE_DIR)
+# The interpreters of requires-python on this machine: Debian's and pyenv's, 3.9 and newer.
+PYTHONS = sorted({p for p in ["/usr/bin/python3", sys.executable]
+                  + glob.glob(os.path.expanduser("~/.pyenv/versions/3.*/bin/python3"))
+                  if os.path.exists(p) and not re.search(r"/3\.[0-8]\.", p)})
 STRUCTS = {"velmora_error": _capi.Error, "velmora_address": _capi.Address, "velmora_time": _capi.Time,
            "velmora_waiting": _capi.Waiting, "velmora_element": _capi.Element, "velmora_message": _capi.Message,
            "velmora_submit_options": _capi.SubmitOptions, "velmora_pdu": _capi.Pdu,
@@ -56,8 +68,7 @@ class LoadingTest(unittest.TestCase):
         self.assertEqual((failed, attempted >= 2), (0, True))
 
     def test_versions_agree(self):
-        with open(os.path.join(PACKAGE_DIR, "pyproject.toml"), "rb") as f:
-            declared = tomllib.load(f)["project"]["version"]
+        declared = velmora_build._project()["version"]
         self.assertEqual((velmora.__version__, velmora.library_version), (declared, declared))
 
     def test_velmora_library_names_a_missing_file(self):
@@ -86,6 +97,40 @@ class LoadingTest(unittest.TestCase):
         self.assertEqual((p.stdout, p.stderr), ("hello\n", ""))
 
 
+class TypedApiTest(unittest.TestCase):
+    def test_every_public_callable_is_annotated_and_documented(self):
+        for name in velmora.__all__:
+            thing = getattr(velmora, name)
+            callables = [thing] if inspect.isfunction(thing) else [
+                m for n, m in vars(thing).items() if inspect.isfunction(m) and not n.startswith("_")] + [
+                m.fget for n, m in vars(thing).items() if isinstance(m, property)] if inspect.isclass(thing) else []
+            for function in callables:
+                with self.subTest(name=name, function=function.__qualname__):
+                    signature = inspect.signature(function)
+                    self.assertNotEqual(signature.return_annotation, inspect.Signature.empty)
+                    for parameter in list(signature.parameters.values())[1 if "." in function.__qualname__ else 0:]:
+                        self.assertNotEqual(parameter.annotation, inspect.Parameter.empty, parameter.name)
+            if inspect.isclass(thing) or inspect.isfunction(thing):
+                self.assertTrue(thing.__doc__, name)
+
+    def test_options_are_keywords_with_defaults_shown_by_help(self):
+        shown = pydoc.render_doc(velmora, renderer=pydoc.plaintext)
+        for function in (velmora.encode, velmora.count):
+            options = list(inspect.signature(function).parameters.values())[1 + (function is velmora.encode):]
+            for option in options:
+                with self.subTest(function=function.__name__, option=option.name):
+                    self.assertEqual(option.kind, inspect.Parameter.KEYWORD_ONLY)
+                    self.assertNotEqual(option.default, inspect.Parameter.empty)
+                    self.assertIn(f"{option.name}:", function.__doc__ if function is velmora.encode else
+                                  velmora.encode.__doc__)
+        self.assertIn("validity: None (4 days on a single PDU", shown)
+
+    def test_every_refusal_is_a_velmora_error(self):
+        self.assertTrue(issubclass(velmora.DecodeError, velmora.Error) and issubclass(velmora.EncodeError,
+                                                                                        velmora.Error))
+        self.assertTrue(os.path.exists(os.path.join(PACKAGE_DIR, "velmora", "py.typed")))
+
+
 class InstallTest(unittest.TestCase):
     def test_pip_installs_offline(self):
         """pip builds the wheel with the package's own backend and installs it, no index."""
@@ -97,13 +142,28 @@ class InstallTest(unittest.TestCase):
                 self.skipTest("no pip for " + sys.executable)
             self.assertEqual(p.returncode, 0, p.stderr)
             installed = set(os.listdir(os.path.join(target, "velmora"))) - {"__pycache__"}
-            self.assertEqual(installed, {"__init__.py", "_capi.py", "_encode.py", "_message.py", "_reassembly.py"})
+            self.assertEqual(installed, {"__init__.py", "_capi.py", "_encode.py", "_errors.py", "_message.py",
+                                         "_reassembly.py", "py.typed"})
             env = {**os.environ, "PYTHONPATH": target}
             if "VELMORA_LIBRARY" in env:
                 env["VELMORA_LIBRARY"] = os.path.abspath(env["VELMORA_LIBRARY"])
             p = subprocess.run([sys.executable, "-c", "import velmora; print(velmora.__file__)"], env=env, cwd=target,
                                capture_output=True, text=True, timeout=120)
             self.assertEqual(p.stdout, os.path.join(target, "velmora", "__init__.py") + "\n", p.stderr)
+
+    def test_backend_and_package_on_every_declared_python(self):
+        """The wheel built and `import velmora` run by each interpreter from 3.9 up found here."""
+        for python in PYTHONS:
+            with self.subTest(python=python), tempfile.TemporaryDirectory() as target:
+                build = subprocess.run([python, "-c", "import sys, velmora_build; "
+                                        "print(velmora_build.build_wheel(sys.argv[1]))", target],
+                                       cwd=PACKAGE_DIR, capture_output=True, text=True, timeout=120)
+                self.assertEqual(build.returncode, 0, build.stderr)
+                self.assertTrue(os.path.exists(os.path.join(target, build.stdout.strip())))
+                p = subprocess.run([python, "-c", "import velmora; print(velmora.decode('00040B912143658709F1"
+                                    "00001220413160508005E8329BFD06').text)"], capture_output=True, text=True,
+                                   timeout=120, env={**os.environ, "PYTHONPATH": PACKAGE_DIR})
+                self.assertEqual((p.stdout, p.returncode), ("hello\n", 0), p.stderr)
 
 
 if __name__ == "__main__":
