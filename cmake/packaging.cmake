@@ -73,6 +73,8 @@ JSON lines.")
     endforeach()
 endif()
 
+include(${CMAKE_CURRENT_LIST_DIR}/python_package.cmake)
+
 # CPack 3.25 writes neither Multi-Arch nor the ldconfig trigger: a script adds them.
 set(CPACK_VELMORA_MULTIARCH_SAME libvelmora2 libvelmora-sms1 libvelmora-dev)
 set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/deb_finish.cmake)
