@@ -208,6 +208,10 @@ _encode_text, _encode_data = lib.velmora_encode, lib.velmora_encode_data
 _new_pdu = tuple.__new__
 
 
+def _pdu(p: _capi.Pdu) -> Pdu:
+    return _new_pdu(Pdu, (p.hex.decode(), p.tpdu_length))
+
+
 def encode(text: Union[str, bytes], to: str, *, alphabet: Alphabet = "auto", languages: Languages = (),
            smsc: Optional[str] = None, message_class: Optional[int] = None, validity: Validity = None,
            status_report: bool = False, reference: Optional[int] = None, reference_bits: int = 8,
@@ -263,7 +267,8 @@ def encode(text: Union[str, bytes], to: str, *, alphabet: Alphabet = "auto", lan
         e = _capi.Error()
         if call(payload, len(payload), o, pdus, len(pdus), count, e):
             raise _error(e, payload, is_text, o)
-    return [_new_pdu(Pdu, (p.hex.decode(), p.tpdu_length)) for p in pdus[:count.value]]
+    n = count.value
+    return [_pdu(pdus[0])] if n == 1 else [_pdu(p) for p in pdus[:n]]  # one PDU: no slice, no comprehension
 
 
 def count(text: str, *, alphabet: Alphabet = "auto", languages: Languages = (), reference_bits: int = 8,
