@@ -1,9 +1,11 @@
 """velmora.decode and decode_lines against the PDUs of tests/vectors/decode.jsonl and the JSON the tool
 prints for them; times, errors and the bulk path."""
+import copy
 import dataclasses
 import datetime
 import json
 import os
+import pickle
 import re
 import tempfile
 import unittest
@@ -138,7 +140,7 @@ class DecodeTest(unittest.TestCase):
         m, again = velmora.decode(HELLO), velmora.decode(HELLO.lower())
         self.assertEqual((m, hash(m)), (again, hash(again)))
         self.assertNotEqual(m, velmora.decode(HELLO[:-2] + "07"))
-        self.assertEqual(len({m, again}), 1)
+        self.assertEqual((len({m, again}), pickle.loads(pickle.dumps(m)), copy.deepcopy(m)), (1, m, m))
         self.assertTrue(repr(m).startswith("Message(format='gsm', type='deliver', smsc='+12345678901'"), repr(m))
         with self.assertRaises(AttributeError):
             m.text = "changed"

@@ -1,5 +1,6 @@
 """velmora.Reassembler: parts in any order, duplicates, expiry and full storage, no part lost."""
 import itertools
+import pickle
 import unittest
 
 import velmora
@@ -40,6 +41,7 @@ class ReassemblerTest(unittest.TestCase):
         self.assertEqual([(m.reference, m.parts_present, m.parts_missing) for m in held],
                          [(1, (1, 3), (2,)), (2, (2,), (1, 3))])
         self.assertEqual((held[0].text, len(r)), (a[0].text + a[2].text, 2))  # listing lets nothing go
+        self.assertEqual(pickle.loads(pickle.dumps(held[1])), held[1])
         self.assertEqual(r.expire(60, now=159), [])
         self.assertEqual([m.reference for m in r.expire(60, now=160)], [1])
         self.assertEqual(([m.reference for m in r.flush()], len(r), r.flush()), ([2], 0, []))

@@ -14,6 +14,7 @@ _TYPES = tuple(_capi.text(lib.velmora_type_name(t)) for t in range(3))
 _ALPHABETS = tuple(_capi.text(lib.velmora_alphabet_name(a)) for a in range(3))
 _TEXT_OFFSET = _capi.Message.text.offset
 _TEXT_BITS = _capi.HAS_USER_DATA | _capi.HAS_TEXT  # text: both; data: user data alone
+_HEX_DIGITS = frozenset(b"0123456789ABCDEFabcdef")
 _HEX_HINT = " (these bytes are ASCII hex digits: pass the hex as str, or bytes.fromhex(...))"
 
 PduText = Union[str, bytes, bytearray, memoryview]
@@ -320,6 +321,10 @@ class Message:
                           if v is not None and v is not False and v != {})
         return f"{type(self).__name__}({shown})"
 
+    def __reduce__(self) -> Tuple[Any, ...]:
+        """Pickled and copied as the record's bytes."""
+        return message_of_bytes, (bytes(self._record),)
+
     def __setattr__(self, name: str, value: Any) -> None:
         if name != "_record" or hasattr(self, "_record"):
             raise AttributeError(f"a {type(self).__name__} cannot be changed")
@@ -337,6 +342,10 @@ def message(record: _capi.Message) -> Message:
     result = object.__new__(Message)
     _set_record(result, record)
     return result
+
+
+def message_of_bytes(record: bytes) -> Message:
+    return message(_capi.Message.from_buffer_copy(record))
 
 
 def _flags(smsc: bool, cdma: bool) -> int:
@@ -380,7 +389,7 @@ def decode(pdu: PduText, *, smsc: bool = True, cdma: bool = False) -> Message:
 def _decode_octets(octets: bytes, flags: int) -> Message:
     record = new_message()
     if lib.velmora_decode(octets, len(octets), flags, record, None):
-        hint = _HEX_HINT if octets and set(octets.strip()) <= _capi.HEX_DIGITS else ""
+        hint = _HEX_HINT if octets and set(octets.strip()) <= _HEX_DIGITS else ""
         raise _refusal(lib.velmora_decode, octets, flags, hint)
     return message(record)
 

@@ -42,17 +42,20 @@ class JoinedMessage(Message):
     def part(self) -> Optional[int]:
         return None
 
+    def __reduce__(self) -> Tuple[Any, ...]:
+        return _joined_of_bytes, (bytes(self._record), self._text if self._data is None else self._data,
+                                  self.parts_present, self.parts_missing)
+
     def __setattr__(self, name: str, value: Any) -> None:
         raise AttributeError(f"a {type(self).__name__} cannot be changed")
 
 
-def _joined(record: _capi.Message, content: Union[str, bytes], group: _capi.Group) -> JoinedMessage:
+def _joined_of_bytes(record: bytes, content: Union[str, bytes], present: Tuple[int, ...],
+                     missing: Tuple[int, ...]) -> JoinedMessage:
     joined = object.__new__(JoinedMessage)
-    numbers = range(1, group.parts + 1)
-    values = {"_record": record, "_text": content if isinstance(content, str) else None,
-              "_data": content if isinstance(content, bytes) else None,
-              "parts_present": tuple(n for n in numbers if group.has(n)),
-              "parts_missing": tuple(n for n in numbers if not group.has(n))}
+    values = {"_record": _capi.Message.from_buffer_copy(record), "_text": content if isinstance(content, str) else None,
+              "_data": content if isinstance(content, bytes) else None, "parts_present": present,
+              "parts_missing": missing}
     for name, value in values.items():
         object.__setattr__(joined, name, value)
     return joined
@@ -152,4 +155,6 @@ class Reassembler:
             buffer = ctypes.create_string_buffer(length.value)
             lib.velmora_reassembly_data(self._reassembly, group, buffer, length.value, length)
             content = buffer.raw
-        return _joined(first, content, group)
+        numbers = range(1, group.parts + 1)
+        return _joined_of_bytes(bytes(first), content, tuple(n for n in numbers if group.has(n)),
+                                tuple(n for n in numbers if not group.has(n)))
