@@ -31,58 +31,42 @@ def payload(notation):
 
 
 def until(value):
-    """2026-12-24T18:30:00+345: a local time and its offset in minutes."""
-    stamp, sign, minutes = re.fullmatch(r"(.*T[\d:]+)([+-])(\d+)", value).groups()
-    zone = datetime.timezone(datetime.timedelta(minutes=int(minutes) * (-1 if sign == "-" else 1)))
+    """2026-12-24T18:30:00+345: a local time and its offset in minutes (ValueError: no such day)."""
+    stamp, offset = re.fullmatch(r"(.*T[\d:]+)([+-]\d+)", value).groups()
+    zone = datetime.timezone(datetime.timedelta(minutes=int(offset)))
     return datetime.datetime.fromisoformat(stamp).replace(tzinfo=zone)
 
 
-def keywords(options):
-    """The keywords of encode() for a vector's options; None for a row Python cannot say."""
-    k, data = {"to": "12345"}, False
-    flags = {"srr": ("status_report", True), "rd": ("reject_duplicates", True), "rp": ("reply_path", True),
-             "omit": ("validity", "none")}
-    number = {"ref": "reference", "refbits": "reference_bits", "to_type": "to_type", "mr": "message_reference",
-              "pid": "pid", "class": "message_class", "minutes": "validity"}
-    for option in options.split():
-        name, _, value = option.partition("=")
-        if name in flags:
-            k.update([flags[name]])
-        elif name in number:
-            k[number[name]] = int(value, 0)
-        elif name in ("ports", "ports8"):
-            k["port"] = tuple(int(v) for v in value.split(":"))
-            k["port_bits"] = 8 if name == "ports8" else 16
-        elif name == "cdma":
-            k["cdma"], k["from_"] = True, value or None
-        elif name == "until":
-            try:
-                k["validity"] = until(value)
-            except ValueError:  # no datetime for 29 February 2026
-                return None, data
-        elif name == "to":
-            k["to"] = "" if value == "-" else value
-        elif name in ("alphabet", "languages", "smsc"):
-            k[name] = value
-        elif name == "data":
-            data = True
-        else:  # capacity: the C caller's buffers
-            return None, data
-    return k, data
+# A vector's option as keywords of encode(); "data" sends bytes, "capacity" is the C caller's.
+OPTIONS = {
+    "srr": lambda v: dict(status_report=True), "rd": lambda v: dict(reject_duplicates=True),
+    "rp": lambda v: dict(reply_path=True), "omit": lambda v: dict(validity="none"),
+    "ref": lambda v: dict(reference=int(v, 0)), "refbits": lambda v: dict(reference_bits=int(v)),
+    "to_type": lambda v: dict(to_type=int(v, 0)), "mr": lambda v: dict(message_reference=int(v, 0)),
+    "pid": lambda v: dict(pid=int(v, 0)), "class": lambda v: dict(message_class=int(v)),
+    "minutes": lambda v: dict(validity=int(v)), "until": lambda v: dict(validity=until(v)),
+    "ports": lambda v: dict(port=tuple(map(int, v.split(":")))),
+    "ports8": lambda v: dict(port=tuple(map(int, v.split(":"))), port_bits=8),
+    "cdma": lambda v: dict(cdma=True, from_=v or None), "to": lambda v: dict(to="" if v == "-" else v),
+    "alphabet": lambda v: dict(alphabet=v), "languages": lambda v: dict(languages=v), "smsc": lambda v: dict(smsc=v),
+    "data": lambda v: dict(data=True),
+}
 
 
 def vector_rows():
+    """name, text (str, or bytes for data), keywords, expectation; without the rows Python cannot
+    say (bytes that are no UTF-8 as text, a day that does not exist, the C caller's buffers)."""
     with open(os.path.join(VECTORS, "sms_encode.tsv"), encoding="utf-8") as f:
-        for line in f:
-            if line.strip() and not line.startswith("#"):
-                name, text, options, expected = line.rstrip("\n").split("\t")
-                k, data = keywords(options)
-                if k is not None:
-                    try:
-                        yield name, (payload(text) if data else payload(text).decode("utf-8", "surrogatepass")), \
-                            k, expected
-                    except UnicodeDecodeError:  # bytes that no str holds
-                        pass
+        for name, text, options, expected in (line.rstrip("\n").split("\t") for line in f
+                                              if line.strip() and not line.startswith("#")):
+            try:
+                k = {"to": "12345"}
+                for option in options.split():
+                    k.update(OPTIONS[option.partition("=")[0]](option.partition("=")[2]))
+                data = k.pop("data", False)
+                yield name, payload(text) if data else payload(text).decode("utf-8", "surrogatepass"), k, expected
+            except (KeyError, ValueError):
+                continue
 
 
 class VectorTest(unittest.TestCase):
@@ -114,15 +98,6 @@ class VectorTest(unittest.TestCase):
 
 
 class EncodeTest(unittest.TestCase):
-    def test_read_back_whole(self):
-        for text in ["Grüße aus Köln, 5 €", "emoji 😀 split " * 10, b"\x00\x01\xfe\xff" * 40]:
-            with self.subTest(text=text[:20]):
-                pdus, r = velmora.encode(text, "+4912345"), velmora.Reassembler()
-                (whole,) = [w for p in pdus for w in r.feed(velmora.decode(str(p)))]
-                self.assertEqual((whole.recipient, whole.text if isinstance(text, str) else whole.data),
-                                 ("+4912345", text))
-                self.assertEqual([p.tpdu_length for p in pdus], [len(p.hex) // 2 - 1 for p in pdus])  # no SMSC
-
     def test_python_values_of_the_keywords(self):
         until = datetime.datetime(2026, 12, 24, 18, 0, tzinfo=datetime.timezone(datetime.timedelta(hours=1)))
         rows = [  # keywords, fields of the message decoded
