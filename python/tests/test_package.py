@@ -4,10 +4,10 @@ import ctypes
 import ctypes.util
 import doctest
 import glob
-import re
 import inspect
 import os
 import pydoc
+import re
 import subprocess
 import sys
 import tempfile

@@ -15,7 +15,7 @@ _ALPHABETS = tuple(_capi.text(lib.velmora_alphabet_name(a)) for a in range(3))
 _TEXT_OFFSET = _capi.Message.text.offset
 _TEXT_BITS = _capi.HAS_USER_DATA | _capi.HAS_TEXT  # text: both; data: user data alone
 _HEX_DIGITS = frozenset(b"0123456789ABCDEFabcdef")
-_HEX_HINT = " (these bytes are ASCII hex digits: pass the hex as str, or bytes.fromhex(...))"
+_HEX_HINT = ": these bytes are ASCII hex digits, pass the hex as str or bytes.fromhex(...)"
 
 PduText = Union[str, bytes, bytearray, memoryview]
 
