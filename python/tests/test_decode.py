@@ -115,7 +115,8 @@ class DecodeTest(unittest.TestCase):
                                   (b"\x07\x91", False)]:
             with self.subTest(pdu=hex_bytes), self.assertRaises(velmora.DecodeError) as caught:
                 velmora.decode(hex_bytes, smsc=not hex_bytes.endswith(b"\n"))
-            self.assertEqual("ASCII hex digits, pass the hex as str or bytes.fromhex(...)" in str(caught.exception), hinted)
+            hint = "ASCII hex digits, pass the hex as str or bytes.fromhex(...)"
+            self.assertEqual(hint in str(caught.exception), hinted)
 
     def test_message_is_a_value(self):
         m, again = velmora.decode(HELLO), velmora.decode(HELLO.lower())

@@ -24,7 +24,8 @@ sys.path.remove(PACKAGE_DIR)
 # The interpreters of requires-python on this machine: Debian's and pyenv's, 3.9 and newer
 # (this one alone with a sanitizer's runtime preloaded).
 PYTHONS = [sys.executable] if os.environ.get("LD_PRELOAD") else sorted(
-    {p for p in ["/usr/bin/python3", sys.executable] + glob.glob(os.path.expanduser("~/.pyenv/versions/3.*/bin/python3"))
+    {p for p in ["/usr/bin/python3", sys.executable]
+     + glob.glob(os.path.expanduser("~/.pyenv/versions/3.*/bin/python3"))
      if os.path.exists(p) and not re.search(r"/3\.[0-8]\.", p)})
 STRUCTS = {"velmora_error": _capi.Error, "velmora_address": _capi.Address, "velmora_time": _capi.Time,
            "velmora_waiting": _capi.Waiting, "velmora_element": _capi.Element, "velmora_message": _capi.Message,
