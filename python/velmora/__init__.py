@@ -21,7 +21,7 @@ from ._message import Element, Message, Waiting, decode, decode_lines
 from ._reassembly import JoinedMessage, Reassembler
 
 __version__ = "1.0.0"
-library_version: str = _lib.velmora_version().decode()
+library_version = _lib.velmora_version().decode()
 
 __all__ = ["Count", "DecodeError", "Element", "EncodeError", "Error", "JoinedMessage", "Message", "Pdu", "Reassembler",
            "Status", "Waiting", "count", "decode", "decode_lines", "encode", "library_version"]
