@@ -93,6 +93,7 @@ function(velmora_deb_docs component)
     install(FILES ${PROJECT_SOURCE_DIR}/debian/copyright ${velmora_deb_changelog}.gz
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component})
 endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/python_package.cmake)
 foreach(component IN LISTS CPACK_COMPONENTS_ALL)
     velmora_deb_docs(${component})
 endforeach()

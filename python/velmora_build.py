@@ -6,7 +6,6 @@ import io
 import os
 import re
 import tarfile
-import tomllib
 import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -31,8 +30,18 @@ def _license_file():
 
 
 def _project():
-    with open(os.path.join(HERE, "pyproject.toml"), "rb") as f:
-        return {**tomllib.load(f)["project"], "version": _version()}
+    """The string values of pyproject.toml's [project] table, read without tomllib (which
+    Python 3.9 and 3.10, declared in requires-python, lack)."""
+    table, project = None, {}
+    with open(os.path.join(HERE, "pyproject.toml"), encoding="utf-8") as f:
+        for line in f:
+            header = re.fullmatch(r"\s*\[([^\]]+)\]\s*(#.*)?", line)
+            value = re.fullmatch(r'\s*([A-Za-z0-9_-]+)\s*=\s*"((?:[^"\\]|\\.)*)"\s*(#.*)?', line)
+            if header:
+                table = header.group(1).strip()
+            elif table == "project" and value:
+                project[value.group(1)] = re.sub(r"\\(.)", r"\1", value.group(2))
+    return {**project, "version": _version()}
 
 
 def _metadata(project):

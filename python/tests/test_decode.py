@@ -1,9 +1,13 @@
-"""velmora.decode against the PDUs of tests/vectors/decode.jsonl and the JSON the tool prints for them."""
+"""velmora.decode and decode_lines against the PDUs of tests/vectors/decode.jsonl and the JSON the tool
+prints for them; times, errors and the bulk path."""
+import copy
 import dataclasses
 import datetime
 import json
 import os
+import pickle
 import re
+import tempfile
 import unittest
 
 import velmora
@@ -19,7 +23,8 @@ def vector_rows():
 
 
 def as_json(message):
-    """The fields of a Message in the form of the tool's JSON, every field present."""
+    """The fields of a Message in the form of the tool's JSON, which leaves out what is absent or
+    false, with its names ("class" for message_class)."""
     def value(v):
         if isinstance(v, datetime.datetime):
             return v.isoformat()
@@ -28,20 +33,10 @@ def as_json(message):
         if isinstance(v, tuple):
             return [value(item) for item in v]
         if dataclasses.is_dataclass(v):
-            return {k: value(item) for k, item in dataclasses.asdict(v).items()}
+            return {k: value(item) for k, item in dataclasses.asdict(v).items() if item is not None}
         return v
-    return {f.name: value(getattr(message, f.name)) for f in dataclasses.fields(message)}
-
-
-def expected_json(row):
-    """The tool's JSON of a row with the keys named as the Message fields and every absent
-    field at its default."""
-    fields = {f.name: f.default for f in dataclasses.fields(velmora.Message)}
-    for key, v in row.items():
-        if key == "message_waiting":
-            v = {"count": None, **v}
-        fields[{"class": "message_class"}.get(key, key)] = v
-    return fields
+    return {{"message_class": "class"}.get(k, k): value(v) for k, v in message.as_dict().items()
+            if v is not None and v is not False and v != {}}
 
 
 def keywords(row):
@@ -50,21 +45,15 @@ def keywords(row):
 
 
 class VectorTest(unittest.TestCase):
-    def test_fields_equal_the_tools_json(self):
+    def test_fields_equal_the_tools_json_from_hex_octets_and_lower_case(self):
         rows = [r for r in vector_rows() if "json" in r]
         self.assertGreater(len(rows), 40)
         for row in rows:
             with self.subTest(pdu=row["pdu"]):
-                expected = expected_json(row["json"])
-                self.assertEqual(set(expected), {f.name for f in dataclasses.fields(velmora.Message)})
-                self.assertEqual(as_json(velmora.decode(row["pdu"], **keywords(row))), expected)
-
-    def test_octets_lower_case_and_blanks_decode_alike(self):
-        for row in (r for r in vector_rows() if "json" in r):
-            with self.subTest(pdu=row["pdu"]):
-                hex_form = velmora.decode(row["pdu"], **keywords(row))
-                self.assertEqual(velmora.decode(bytes.fromhex(row["pdu"]), **keywords(row)), hex_form)
-                self.assertEqual(velmora.decode(f" {row['pdu'].lower()}\r\n", **keywords(row)), hex_form)
+                m = velmora.decode(row["pdu"], **keywords(row))
+                self.assertEqual(as_json(m), row["json"])
+                self.assertEqual(velmora.decode(bytes.fromhex(row["pdu"]), **keywords(row)), m)
+                self.assertEqual(velmora.decode(f" {row['pdu'].lower()}\r\n", **keywords(row)), m)
 
     def test_errors_name_kind_offset_and_field(self):
         rows = [r for r in vector_rows() if "error" in r]
@@ -76,36 +65,69 @@ class VectorTest(unittest.TestCase):
                     velmora.decode(row["pdu"], **keywords(row))
                 e = caught.exception
                 self.assertEqual((e.kind.message, e.offset, e.field, str(e)), (what, int(offset), field, row["error"]))
+                self.assertIsInstance(e, velmora.Error)
                 self.assertIsInstance(e, ValueError)
+
+    def test_lines_of_a_file_decode_alike_and_errors_do_not_stop_them(self):
+        rows = [r for r in vector_rows() if "args" not in r]
+        with tempfile.TemporaryFile("w+b") as f:
+            f.write(b"\n".join(r["pdu"].encode() + b"\r" for r in rows) + b"\n\n")
+            f.seek(0)
+            out = list(velmora.decode_lines(f))
+            f.seek(0)
+            as_str = velmora.decode_lines(line.decode() + "  " for line in f)
+            self.assertEqual([str(m) for m in as_str], [str(m) for m in out])
+        self.assertEqual(len(out), len(rows))
+        for number, (row, got) in enumerate(zip(rows, out), 1):
+            with self.subTest(pdu=row["pdu"]):
+                if "json" in row:
+                    self.assertEqual(got, velmora.decode(row["pdu"]))
+                else:
+                    self.assertIsInstance(got, velmora.DecodeError)
+                    self.assertEqual((str(got), got.line, got.pdu), (f"line {number}: {row['error']}", number,
+                                                                      row["pdu"]))
 
 
 class DecodeTest(unittest.TestCase):
     def test_times(self):
-        gsm = velmora.decode(HELLO).time
-        self.assertEqual(gsm, datetime.datetime(2021, 2, 14, 11, 6, 5, tzinfo=datetime.timezone.utc))
-        self.assertEqual(gsm.utcoffset(), datetime.timedelta(hours=2))
+        gsm = velmora.decode(HELLO)
+        self.assertEqual(gsm.time, datetime.datetime(2021, 2, 14, 11, 6, 5, tzinfo=datetime.timezone.utc))
+        self.assertEqual((gsm.time.utcoffset(), gsm.invalid_times), (datetime.timedelta(hours=2), {}))
         cdma = velmora.decode("07812143658709F12102141306051002000205E8329BFD06", cdma=True).time
         self.assertEqual((cdma, cdma.tzinfo), (datetime.datetime(2021, 2, 14, 13, 6, 5), None))
-        # month 13 and February 30: no datetime, the digits as the tool shows them
+        # month 13 and February 30: no datetime, the digits kept
         for stamp, shown in [("12314131605080", "2021-13-14T13:06:05+02:00"),
                              ("12200331605080", "2021-02-30T13:06:05+02:00")]:
-            pdu = HELLO.replace("12204131605080", stamp)
-            self.assertEqual(velmora.decode(pdu).time, shown)
-
-    def test_smsc_false_reads_the_tpdu_first(self):
-        tpdu = HELLO[16:]
-        self.assertEqual(velmora.decode(tpdu, smsc=False).sender, "+12345678901")
-        self.assertIsNone(velmora.decode(tpdu, smsc=False).smsc)
-        with self.assertRaises(velmora.DecodeError):
-            velmora.decode(tpdu)
+            m = velmora.decode(HELLO.replace("12204131605080", stamp))
+            self.assertEqual((m.time, m.invalid_times, m.text), (None, {"time": shown}, "hello"))
 
     def test_input_types(self):
         self.assertEqual(velmora.decode(bytearray.fromhex(HELLO)).text, "hello")
+        ucs2_nul = HELLO[:36] + "08" + HELLO[38:52] + "06006100000062"  # U+0000 inside UCS-2 text
+        self.assertEqual(velmora.decode(ucs2_nul).text, "a\x00b")
+        self.assertEqual(velmora.decode(memoryview(bytes.fromhex(HELLO))).text, "hello")
         with self.assertRaises(TypeError):
             velmora.decode(12345)
         with self.assertRaises(velmora.DecodeError) as caught:
             velmora.decode(HELLO[:10] + "é" + HELLO[11:])  # a non-ASCII character is not hex
         self.assertEqual((caught.exception.kind, caught.exception.offset), (velmora.Status.NOT_HEX, 5))
+        for hex_bytes, hinted in [(HELLO.encode(), True), (HELLO[16:].encode() + b"\r\n", True),
+                                  (b"\x07\x91", False)]:
+            with self.subTest(pdu=hex_bytes), self.assertRaises(velmora.DecodeError) as caught:
+                velmora.decode(hex_bytes, smsc=not hex_bytes.endswith(b"\n"))
+            hint = "ASCII hex digits, pass the hex as str or bytes.fromhex(...)"
+            self.assertEqual(hint in str(caught.exception), hinted)
+
+    def test_message_is_a_value(self):
+        m, again = velmora.decode(HELLO), velmora.decode(HELLO.lower())
+        self.assertEqual((m, hash(m)), (again, hash(again)))
+        self.assertNotEqual(m, velmora.decode(HELLO[:-2] + "07"))
+        self.assertEqual((len({m, again}), pickle.loads(pickle.dumps(m)), copy.deepcopy(m)), (1, m, m))
+        self.assertTrue(repr(m).startswith("Message(format='gsm', type='deliver', smsc='+12345678901'"), repr(m))
+        with self.assertRaises(AttributeError):
+            m.text = "changed"
+        with self.assertRaises(TypeError):
+            velmora.Message()
 
 
 if __name__ == "__main__":

@@ -1,8 +1,13 @@
-"""The package itself: its ctypes structs against the C header, finding the library, installing."""
+"""The package itself: its ctypes structs against the C header, finding the library, its typed API,
+installing with every Python it declares."""
 import ctypes
 import ctypes.util
 import doctest
+import glob
+import inspect
 import os
+import pydoc
+import re
 import subprocess
 import sys
 import tempfile
@@ -12,7 +17,17 @@ import velmora
 import velmora_build
 from velmora import _capi
 
-PACKAGE_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
+PACKAGE_DIR = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+sys.path.insert(0, PACKAGE_DIR)
+import velmora_build  # noqa: E402  (the backend, beside the package)
+
+sys.path.remove(PACKAGE_DIR)
+# The interpreters of requires-python on this machine: Debian's and pyenv's, 3.9 and newer
+# (this one alone with a sanitizer's runtime preloaded).
+PYTHONS = [sys.executable] if os.environ.get("LD_PRELOAD") else sorted(
+    {p for p in ["/usr/bin/python3", sys.executable]
+     + glob.glob(os.path.expanduser("~/.pyenv/versions/3.*/bin/python3"))
+     if os.path.exists(p) and not re.search(r"/3\.[0-8]\.", p)})
 STRUCTS = {"velmora_error": _capi.Error, "velmora_address": _capi.Address, "velmora_time": _capi.Time,
            "velmora_waiting": _capi.Waiting, "velmora_element": _capi.Element, "velmora_message": _capi.Message,
            "velmora_submit_options": _capi.SubmitOptions, "velmora_pdu": _capi.Pdu,
@@ -20,13 +35,15 @@ STRUCTS = {"velmora_error": _capi.Error, "velmora_address": _capi.Address, "velm
            "velmora_reassembly": _capi.Reassembly, "velmora_group": _capi.Group}
 
 
+DECODE_HELLO = "velmora.decode('00040B912143658709F100001220413160508005E8329BFD06').text"
+
+
 def import_velmora(**environment):
     """Runs `import velmora` in a new interpreter with the environment changed (None: unset)."""
     env = {k: v for k, v in {**os.environ, **environment}.items() if v is not None}
     env["PYTHONPATH"] = os.pathsep.join(p for p in [PACKAGE_DIR, env.get("PYTHONPATH")] if p)
-    return subprocess.run([sys.executable, "-c", "import velmora; print(velmora.decode('00040B912143658709F1"
-                           "00001220413160508005E8329BFD06').text)"], env=env, capture_output=True, text=True,
-                          timeout=120)
+    return subprocess.run([sys.executable, "-c", f"import velmora; print({DECODE_HELLO})"], env=env,
+                          capture_output=True, text=True, timeout=120)
 
 
 class LayoutTest(unittest.TestCase):
@@ -59,50 +76,75 @@ class LoadingTest(unittest.TestCase):
         declared = velmora_build._project()["version"]
         self.assertEqual((velmora.__version__, velmora.library_version), (declared, declared))
 
-    def test_velmora_library_names_a_missing_file(self):
-        p = import_velmora(VELMORA_LIBRARY="/nonexistent/libvelmora-sms.so.1")
-        self.assertNotEqual(p.returncode, 0)
-        self.assertIn("ImportError: velmora: VELMORA_LIBRARY names a library that cannot be loaded: "
-                      "/nonexistent/libvelmora-sms.so.1", p.stderr)
-
-    def test_another_library(self):
-        p = import_velmora(VELMORA_LIBRARY=ctypes.util.find_library("c"))
-        self.assertIn("ImportError: velmora: libc.so.6 is not libvelmora-sms", p.stderr)
-
-    def test_not_found_names_what_was_tried(self):
+    def test_finding_the_library(self):
+        library = os.path.abspath(os.environ.get("VELMORA_LIBRARY") or "libvelmora-sms.so.1")
+        rows = [  # environment, what stderr says (None: the import works)
+            (dict(VELMORA_LIBRARY="/nonexistent/libvelmora-sms.so.1"), "ImportError: velmora: VELMORA_LIBRARY names "
+             "a library that cannot be loaded: /nonexistent/libvelmora-sms.so.1"),
+            (dict(VELMORA_LIBRARY=ctypes.util.find_library("c")), "ImportError: velmora: libc.so.6 is not "
+             "libvelmora-sms"),
+            (dict(VELMORA_LIBRARY=None, LD_LIBRARY_PATH=os.path.dirname(library)), None),
+        ]
+        for environment, error in rows:
+            with self.subTest(environment=environment):
+                p = import_velmora(**environment)
+                self.assertEqual((p.stdout, p.stderr) if error is None else error in p.stderr,
+                                 ("hello\n", "") if error is None else True, p.stderr)
         p = import_velmora(VELMORA_LIBRARY=None, LD_LIBRARY_PATH=None)
-        if p.returncode == 0:
-            self.skipTest("libvelmora-sms.so.1 is installed on this machine")
-        self.assertIn("ImportError: velmora: libvelmora-sms.so.1 not found; tried VELMORA_LIBRARY (not set), "
-                      "libvelmora-sms.so.1 (", p.stderr)
-        self.assertIn("ctypes.util.find_library('velmora-sms')", p.stderr)
+        if p.returncode != 0:  # unless installed on this machine: what was tried
+            self.assertIn("ImportError: velmora: libvelmora-sms.so.1 not found; tried VELMORA_LIBRARY (not set), "
+                          "libvelmora-sms.so.1 (", p.stderr)
 
-    def test_loader_path(self):
-        library = os.environ.get("VELMORA_LIBRARY")
-        if not library:
-            self.skipTest("VELMORA_LIBRARY is not set")
-        p = import_velmora(VELMORA_LIBRARY=None, LD_LIBRARY_PATH=os.path.dirname(os.path.abspath(library)))
-        self.assertEqual((p.stdout, p.stderr), ("hello\n", ""))
+
+class TypedApiTest(unittest.TestCase):
+    def test_every_public_callable_is_annotated_and_documented(self):
+        for name in velmora.__all__:
+            thing = getattr(velmora, name)
+            members = vars(thing).items() if inspect.isclass(thing) else [(name, thing)]
+            functions = [m.fget if isinstance(m, property) else m for n, m in members
+                         if isinstance(m, property) or inspect.isfunction(m) and not n.startswith("_")]
+            for function in functions:
+                with self.subTest(function=function.__qualname__):
+                    signature = inspect.signature(function)
+                    unannotated = [p.name for p in signature.parameters.values()
+                                   if p.annotation is inspect.Parameter.empty and p.name != "self"]
+                    self.assertEqual(unannotated, [])
+                    self.assertIsNot(signature.return_annotation, inspect.Signature.empty)
+            self.assertTrue(callable(thing) is False or thing.__doc__, name)
+        self.assertTrue(issubclass(velmora.DecodeError, velmora.Error) and issubclass(velmora.EncodeError,
+                                                                                        velmora.Error))
+
+    def test_options_are_keywords_with_defaults_that_help_shows(self):
+        shown = pydoc.render_doc(velmora, renderer=pydoc.plaintext)
+        for function in (velmora.encode, velmora.count):
+            for option in list(inspect.signature(function).parameters.values())[1 + (function is velmora.encode):]:
+                with self.subTest(function=function.__name__, option=option.name):
+                    self.assertEqual(option.kind, inspect.Parameter.KEYWORD_ONLY)
+                    self.assertIsNot(option.default, inspect.Parameter.empty)
+                    self.assertRegex(shown, rf"\n +{option.name}: ")
 
 
 class InstallTest(unittest.TestCase):
-    def test_pip_installs_offline(self):
-        """pip builds the wheel with the package's own backend and installs it, no index."""
-        with tempfile.TemporaryDirectory() as target:
-            p = subprocess.run([sys.executable, "-m", "pip", "install", "--no-build-isolation", "--no-index",
-                                "--no-cache-dir", "--disable-pip-version-check", "--quiet", "--target", target,
-                                PACKAGE_DIR], capture_output=True, text=True, timeout=300)
-            if p.returncode != 0 and "No module named pip" in p.stderr:
-                self.skipTest("no pip for " + sys.executable)
-            self.assertEqual(p.returncode, 0, p.stderr)
-            installed = set(os.listdir(os.path.join(target, "velmora"))) - {"__pycache__"}
-            self.assertEqual(installed, {"__init__.py", "_capi.py", "_encode.py", "_message.py", "_reassembly.py"})
-            env = {**os.environ, "PYTHONPATH": target}
-            if "VELMORA_LIBRARY" in env:
-                env["VELMORA_LIBRARY"] = os.path.abspath(env["VELMORA_LIBRARY"])
-            p = subprocess.run([sys.executable, "-c", "import velmora; print(velmora.__file__)"], env=env, cwd=target,
-                               capture_output=True, text=True, timeout=120)
-            self.assertEqual(p.stdout, os.path.join(target, "velmora", "__init__.py") + "\n", p.stderr)
+    def test_pip_installs_offline_with_every_declared_python(self):
+        """pip builds the wheel with the package's own backend and installs it, no index, for each
+        interpreter from 3.9 up found here (Debian's, pyenv's); the package imports and decodes."""
+        for python in PYTHONS:
+            with self.subTest(python=python), tempfile.TemporaryDirectory() as target:
+                p = subprocess.run([python, "-m", "pip", "install", "--no-build-isolation", "--no-index",
+                                    "--no-cache-dir", "--disable-pip-version-check", "--quiet", "--target", target,
+                                    PACKAGE_DIR], capture_output=True, text=True, timeout=300)
+                if p.returncode != 0 and "No module named pip" in p.stderr:
+                    continue
+                self.assertEqual(p.returncode, 0, p.stderr)
+                installed = set(os.listdir(os.path.join(target, "velmora"))) - {"__pycache__"}
+                self.assertEqual(installed, {"__init__.py", "_capi.py", "_encode.py", "_errors.py", "_message.py",
+                                             "_reassembly.py", "py.typed"})
+                env = {**os.environ, "PYTHONPATH": target}
+                if env.get("VELMORA_LIBRARY"):
+                    env["VELMORA_LIBRARY"] = os.path.abspath(env["VELMORA_LIBRARY"])
+                p = subprocess.run([python, "-c", f"import velmora; print(velmora.__file__, {DECODE_HELLO})"],
+                                   env=env, cwd=target, capture_output=True, text=True, timeout=120)
+                self.assertEqual(p.stdout, os.path.join(target, "velmora", "__init__.py") + " hello\n", p.stderr)
 
 
 if __name__ == "__main__":

@@ -1,5 +1,6 @@
 """velmora.Reassembler: parts in any order, duplicates, expiry and full storage, no part lost."""
 import itertools
+import pickle
 import unittest
 
 import velmora
@@ -7,64 +8,43 @@ import velmora
 TEXT = "".join(f"part of a long message, line {i:02}. " for i in range(12))  # 3 parts of 153
 
 
-def parts(text=TEXT, to="+4912345", reference=42, **keywords):
-    return [velmora.decode(p.hex) for p in velmora.encode(text, to, reference=reference, **keywords)]
+def parts(text=TEXT, reference=42, **keywords):
+    return [velmora.decode(p.hex) for p in velmora.encode(text, "+4912345", reference=reference, **keywords)]
 
 
 class ReassemblerTest(unittest.TestCase):
-    def test_any_order(self):
+    def test_any_order_and_duplicates(self):
         ps = parts()
-        self.assertEqual(len(ps), 3)
         for order in itertools.permutations(ps):
             with self.subTest(order=[m.part for m in order]):
                 r = velmora.Reassembler()
-                self.assertEqual([r.feed(m) for m in order[:2]], [[], []])
-                self.assertEqual(len(r), 1)
-                (whole,) = r.feed(order[2])
-                self.assertEqual((whole.text, whole.parts_present, whole.parts_missing, whole.complete),
-                                 (TEXT, (1, 2, 3), (), True))
-                self.assertEqual((whole.recipient, whole.reference, whole.parts, whole.part, whole.udh),
-                                 ("+4912345", 42, 3, None, None))
-                self.assertEqual(len(r), 0)
-
-    def test_single_message_is_whole_at_once(self):
-        m = velmora.decode(velmora.encode("hello", "1")[0].hex)
-        r = velmora.Reassembler()
-        (whole,) = r.feed(m)
-        self.assertIs(whole, m)
-        self.assertEqual(len(r), 0)
-
-    def test_duplicates_ignored(self):
-        p1, p2, p3 = parts()
-        r = velmora.Reassembler()
-        self.assertEqual(r.feed(p1) + r.feed(p1) + r.feed(p3) + r.feed(p1), [])
-        (held,) = r.incomplete()
-        self.assertEqual((held.parts_present, held.parts_missing, held.complete), ((1, 3), (2,), False))
-        self.assertEqual(held.text, p1.text + p3.text)
-        self.assertEqual(len(r), 1)  # listing lets nothing go
-        (whole,) = r.feed(p2)
-        self.assertEqual(whole.text, TEXT)
-
-    def test_data_joined(self):
+                out = [w for m in order[:1] + order for w in r.feed(m)]  # the first part twice
+                self.assertEqual(len(out), 1)
+                whole = out[0]
+                self.assertEqual((whole.text, whole.parts_present, whole.complete, whole.part, whole.udh),
+                                 (TEXT, (1, 2, 3), True, None, None))
+                self.assertEqual((whole.recipient, whole.reference, whole.parts, len(r)), ("+4912345", 42, 3, 0))
+        single = velmora.decode(velmora.encode("hello", "1")[0].hex)
+        self.assertEqual(velmora.Reassembler().feed(single)[0], single)
         data = bytes(range(256)) * 2
         r = velmora.Reassembler()
-        pdus = velmora.encode(data, "1", reference=9, port=(2948, 9200))
-        (whole,) = [w for p in reversed(pdus) for w in r.feed(velmora.decode(p.hex))]
-        self.assertEqual((whole.data, whole.text, whole.destination_port), (data, None, 2948))
+        (joined,) = [w for m in reversed(parts(data, port=(2948, 9200))) for w in r.feed(m)]
+        self.assertEqual((joined.data, joined.text, joined.destination_port), (data, None, 2948))
 
-    def test_expire(self):
+    def test_incomplete_expire_and_flush(self):
         a, b = parts(reference=1), parts(reference=2)
         r = velmora.Reassembler()
         r.feed(a[0], time=100)
         r.feed(b[1], time=150)
-        r.feed(a[1], time=200)  # the earliest part of a message sets its age
+        r.feed(a[2], time=200)  # the earliest part of a message sets its age
+        held = r.incomplete()
+        self.assertEqual([(m.reference, m.parts_present, m.parts_missing) for m in held],
+                         [(1, (1, 3), (2,)), (2, (2,), (1, 3))])
+        self.assertEqual((held[0].text, len(r)), (a[0].text + a[2].text, 2))  # listing lets nothing go
+        self.assertEqual(pickle.loads(pickle.dumps(held[1])), held[1])
         self.assertEqual(r.expire(60, now=159), [])
-        (old,) = r.expire(60, now=160)
-        self.assertEqual((old.reference, old.parts_present, old.parts_missing), (1, (1, 2), (3,)))
-        self.assertEqual([m.reference for m in r.incomplete()], [2])
-        (rest,) = r.flush()
-        self.assertEqual((rest.reference, rest.parts_present), (2, (2,)))
-        self.assertEqual((len(r), r.flush()), (0, []))
+        self.assertEqual([m.reference for m in r.expire(60, now=160)], [1])
+        self.assertEqual(([m.reference for m in r.flush()], len(r), r.flush()), ([2], 0, []))
         r.feed(a[2])
         self.assertEqual(len(r.expire(0)), 1)  # the default clock: time.time()
 
@@ -76,20 +56,17 @@ class ReassemblerTest(unittest.TestCase):
         self.assertEqual((out.reference, out.parts_present, out.complete), (1, (1,), False))
         (out,) = r.feed(a[2], time=40)  # b[0] now the oldest
         self.assertEqual((out.reference, out.parts_present), (2, (1,)))
-        self.assertEqual([(m.reference, m.parts_present) for m in r.incomplete()], [(1, (2, 3))])
         # a message of more parts than the slots comes out in pieces, none lost
         r = velmora.Reassembler(capacity=1)
         out = [w for m in a for w in r.feed(m)] + r.flush()
-        self.assertEqual([w.parts_present for w in out], [(1,), (2,), (3,)])
-        self.assertEqual("".join(w.text for w in out), TEXT)
+        self.assertEqual(([w.parts_present for w in out], "".join(w.text for w in out)), ([(1,), (2,), (3,)], TEXT))
 
     def test_arguments(self):
-        with self.assertRaises(TypeError):
-            velmora.Reassembler().feed(velmora.Message())
-        with self.assertRaises(ValueError):
-            velmora.Reassembler(capacity=0)
-        with self.assertRaises(ValueError):
-            velmora.Reassembler().feed(parts()[0], time=-1)
+        for bad in [lambda: velmora.Reassembler(capacity=0), lambda: velmora.Reassembler().feed(parts()[0], time=-1)]:
+            self.assertRaises(ValueError, bad)
+        r = velmora.Reassembler()
+        r.feed(parts()[0])
+        self.assertRaises(TypeError, r.feed, r.flush()[0])  # a JoinedMessage is no part
 
 
 if __name__ == "__main__":

@@ -6,15 +6,21 @@
     >>> [str(p) for p in velmora.encode("hello", "12345")]
     ['00110005812143F50000AA05E8329BFD06']
 
+decode() reads one PDU, decode_lines() a file of them; encode() makes the PDUs of a text,
+count() says what that takes; Reassembler joins the parts of long messages. Every refusal
+is a velmora.Error: DecodeError or EncodeError. Offsets count from 0 (octets of a PDU,
+bytes of UTF-8), positions count characters from 1, as the velmora tool's messages do.
+
 The library is found through VELMORA_LIBRARY (a path) when set, else the loader's path
 (libvelmora-sms.so.1), else ctypes.util.find_library("velmora-sms").
 """
 from ._capi import lib as _lib
-from ._encode import Count, EncodeError, Pdu, count, encode
-from ._message import DecodeError, Element, JoinedMessage, Message, Status, Waiting, decode
-from ._reassembly import Reassembler
+from ._encode import Count, Pdu, count, encode
+from ._errors import DecodeError, EncodeError, Error, Status
+from ._message import Element, Message, Waiting, decode, decode_lines
+from ._reassembly import JoinedMessage, Reassembler
 
 __version__ = library_version = _lib.velmora_version().decode()
 
-__all__ = ["Count", "DecodeError", "Element", "EncodeError", "JoinedMessage", "Message", "Pdu", "Reassembler",
-           "Status", "Waiting", "count", "decode", "encode", "library_version"]
+__all__ = ["Count", "DecodeError", "Element", "EncodeError", "Error", "JoinedMessage", "Message", "Pdu", "Reassembler",
+           "Status", "Waiting", "count", "decode", "decode_lines", "encode", "library_version"]

@@ -11,7 +11,6 @@ from ctypes import POINTER, Structure, c_char, c_char_p, c_int, c_int8, c_int16,
 from ctypes import c_uint, c_uint8, c_uint16, c_uint32, c_uint64, c_void_p
 
 LIBRARY = "libvelmora-sms.so.1"
-ABI_MAJOR = "2"  # velmora_version() is the release's version; libvelmora-sms.so.1 ships in velmora 2.x
 
 HAS_SMSC = 0x0001
 HAS_ORIGINATOR = 0x0002
@@ -191,12 +190,31 @@ def load():
             function.restype, function.argtypes = restype, argtypes
     except AttributeError as e:
         raise ImportError(f"velmora: {lib._name} is not libvelmora-sms: {e}") from None
-    version = lib.velmora_version().decode()
-    if version.split(".")[0] != ABI_MAJOR:
-        raise ImportError(f"velmora: {lib._name} is libvelmora-sms {version}; this package needs {ABI_MAJOR}.x")
+    _check(lib)
     return lib
 
 
+# A PDU whose fields land at known places: decoded into this package's record, it shows
+# that the library takes the struct sizes given and lays the members out as here.
+_CHECK_PDU = b"07912143658709F1040B912143658709F100001220413160508005E8329BFD06"
+
+
+def _check(lib):
+    record, error = new_message(), Error()
+    status = lib.velmora_decode_hex(_CHECK_PDU, len(_CHECK_PDU), 0, record, error)
+    if status != 0 or record.text != b"hello" or record.originator.text != b"+12345678901":
+        raise ImportError(f"velmora: {lib._name} does not decode into this package's velmora_message "
+                          f"(status {status}, field {error.field!r}): a libvelmora-sms of another layout")
+
+
+def new_message():
+    """A velmora_message with only its size set: decoding clears what it fills."""
+    record = Structure.__new__(Message)
+    record.size = MESSAGE_SIZE
+    return record
+
+
+MESSAGE_SIZE = ctypes.sizeof(Message)
 lib = load()
 
 

@@ -1,43 +1,23 @@
-"""Decoding: a PDU into a Message, named as the velmora tool's --json keys."""
+"""Decoding: a PDU into a Message that reads its fields from the library's record when asked."""
+from __future__ import annotations
+
 import ctypes
-import enum
 from dataclasses import dataclass
 from datetime import datetime, timedelta, timezone
+from typing import Any, ClassVar, Dict, Iterable, Iterator, Optional, Tuple, Union
 
 from . import _capi
-from ._capi import lib
+from ._capi import lib, new_message
+from ._errors import DecodeError
 
+_TYPES = tuple(_capi.text(lib.velmora_type_name(t)) for t in range(3))
+_ALPHABETS = tuple(_capi.text(lib.velmora_alphabet_name(a)) for a in range(3))
+_TEXT_OFFSET = _capi.Message.text.offset
+_TEXT_BITS = _capi.HAS_USER_DATA | _capi.HAS_TEXT  # text: both; data: user data alone
+_HEX_DIGITS = frozenset(b"0123456789ABCDEFabcdef")
+_HEX_HINT = ": these bytes are ASCII hex digits, pass the hex as str or bytes.fromhex(...)"
 
-class Status(enum.IntEnum):
-    """Why the library refused: the values of velmora_status."""
-    OK = 0
-    ARGUMENT = 1
-    NOT_HEX = 2
-    ENDS_EARLY = 3
-    TRAILING_DATA = 4
-    UNSUPPORTED_TYPE = 5
-    INVALID_FIELD = 6
-    HEADER_TOO_LONG = 7
-    BAD_ELEMENT = 8
-    INVALID_UTF8 = 9
-    UNENCODABLE = 10
-    TOO_MANY_PARTS = 11
-    NO_ROOM = 12
-
-    @property
-    def message(self):
-        """The library's short English text: "PDU ends early", ..."""
-        return _capi.text(lib.velmora_status_message(self))
-
-
-class DecodeError(ValueError):
-    """A PDU that cannot be decoded: the kind, the octet offset (service-centre address
-    included when present) and the name of the field where reading stopped."""
-
-    def __init__(self, kind, offset, field):
-        self.kind, self.offset, self.field = Status(kind), offset, field
-        where = f" ({field})" if field else ""
-        super().__init__(f"{self.kind.message} at octet offset {offset}{where}")
+PduText = Union[str, bytes, bytearray, memoryview]
 
 
 @dataclass(frozen=True)
@@ -46,7 +26,7 @@ class Waiting:
     kind: str
     active: bool
     store: bool
-    count: int | None = None
+    count: Optional[int] = None
 
 
 @dataclass(frozen=True)
@@ -56,174 +36,389 @@ class Element:
     data: bytes
 
 
-@dataclass(frozen=True)
-class Message:
-    """A decoded SMS. A field the message lacks is None (False for the flags).
-
-    Times are datetimes: aware for GSM, with the offset the PDU gives; naive for 3GPP2,
-    whose time stamp has no zone. A time stamp whose digits name no real date (month 13,
-    February 30) is kept as the text the tool shows, e.g. "2021-13-45T10:00:00+02:00".
-    """
-    format: str = "gsm"
-    type: str = "deliver"
-    smsc: str | None = None
-    sender: str | None = None
-    sender_type: int | None = None
-    recipient: str | None = None
-    recipient_type: int | None = None
-    message_reference: int | None = None
-    pid: int | None = None
-    coding: int | None = None
-    alphabet: str | None = None
-    message_class: int | None = None
-    compressed: bool = False
-    message_waiting: Waiting | None = None
-    time: datetime | str | None = None
-    discharge_time: datetime | str | None = None
-    validity_minutes: float | None = None
-    validity_until: datetime | str | None = None
-    status: int | None = None
-    status_category: str | None = None
-    status_text: str | None = None
-    status_report_request: bool = False
-    status_report_indication: bool = False
-    reply_path: bool = False
-    reject_duplicates: bool = False
-    more_messages: bool = False
-    udh: tuple[Element, ...] | None = None
-    reference: int | None = None
-    reference_bits: int | None = None
-    part: int | None = None
-    parts: int | None = None
-    source_port: int | None = None
-    destination_port: int | None = None
-    locking_shift: int | None = None
-    single_shift: int | None = None
-    text: str | None = None
-    data: bytes | None = None
-    teleservice: int | None = None
-    priority: int | None = None
-
-
-@dataclass(frozen=True)
-class JoinedMessage(Message):
-    """The parts of a concatenated message put together: the fields of its lowest part
-    held, the text or data of all parts held in part order, and which parts are in."""
-    parts_present: tuple[int, ...] = ()
-    parts_missing: tuple[int, ...] = ()
-
-    @property
-    def complete(self):
-        return not self.parts_missing
-
-
-def _bytes_at(record, member, length):
-    return ctypes.string_at(ctypes.addressof(record) + getattr(type(record), member).offset, length)
-
-
-def _time(t):
+def _time(t: _capi.Time) -> Optional[datetime]:
+    """A datetime, aware when the stamp has a zone; None for digits that name no date."""
     zone = timezone(timedelta(minutes=t.utc_offset)) if t.has_utc_offset else None
     try:
         return datetime(t.year, t.month, t.day, t.hour, t.minute, t.second, tzinfo=zone)
-    except ValueError:  # digits that name no real date: shown as they are
-        offset = f"{'-' if t.utc_offset < 0 else '+'}{abs(t.utc_offset) // 60:02}:{abs(t.utc_offset) % 60:02}"
-        return (f"{t.year}-{t.month:02}-{t.day:02}T{t.hour:02}:{t.minute:02}:{t.second:02}"
-                + (offset if zone else ""))
-
-
-def _waiting(m):
-    found = lib.velmora_message_waiting(m)
-    if not found:
+    except ValueError:
         return None
-    w = found.contents
-    return Waiting(_capi.text(lib.velmora_waiting_kind_name(w.kind)), bool(w.active), bool(w.store), w.count or None)
 
 
-def shows_data(m):
-    """User data that is not text (8-bit, compressed) is data."""
-    return not m.present & _capi.HAS_TEXT
+def _digits(t: _capi.Time) -> str:
+    """A time stamp's digits as the tool shows them, whether or not they name a date."""
+    offset = ""
+    if t.has_utc_offset:
+        sign, minutes = "-" if t.utc_offset < 0 else "+", abs(t.utc_offset)
+        offset = f"{sign}{minutes // 60:02}:{minutes % 60:02}"
+    return f"{t.year}-{t.month:02}-{t.day:02}T{t.hour:02}:{t.minute:02}:{t.second:02}{offset}"
 
 
-def fields(m, with_part=True):
-    """The Message fields of a velmora_message; without the header and part number for a
-    joined message."""
-    has = m.present
-    f = {"format": "gsm" if m.format == 0 else "cdma", "type": _capi.text(lib.velmora_type_name(m.type))}
-    if has & _capi.HAS_SMSC:
-        f["smsc"] = m.smsc.text.decode(errors="replace")
-    if has & _capi.HAS_ORIGINATOR:
-        f["sender"], f["sender_type"] = m.originator.text.decode(errors="replace"), m.originator.type
-    if has & _capi.HAS_RECIPIENT:
-        f["recipient"], f["recipient_type"] = m.recipient.text.decode(errors="replace"), m.recipient.type
-    if has & _capi.HAS_MESSAGE_REFERENCE:
-        f["message_reference"] = m.message_reference
-    if has & _capi.HAS_PID:
-        f["pid"] = m.pid
-    if has & _capi.HAS_DCS:
-        f["coding"], f["alphabet"] = m.dcs, _capi.text(lib.velmora_alphabet_name(m.alphabet))
-    if m.message_class >= 0:
-        f["message_class"] = m.message_class
-    f["compressed"] = bool(m.compressed)
-    f["message_waiting"] = _waiting(m)
-    if has & _capi.HAS_TIMESTAMP:
-        f["time"] = _time(m.timestamp)
-    if has & _capi.HAS_DISCHARGE_TIME:
-        f["discharge_time"] = _time(m.discharge_time)
-    if has & _capi.HAS_VALIDITY and m.validity_format == _capi.VALIDITY_FORMAT_ABSOLUTE:
-        f["validity_until"] = _time(m.validity_until)
-    elif has & _capi.HAS_VALIDITY:
-        minutes, seconds = divmod(m.validity_seconds, 60)
-        f["validity_minutes"] = m.validity_seconds / 60 if seconds else minutes
-    if has & _capi.HAS_STATUS:
-        f["status"], f["status_text"] = m.status, _capi.text(lib.velmora_delivery_status_text(m.status))
-        f["status_category"] = _capi.text(lib.velmora_delivery_category_name(m.status_category))
-    report = "status_report_request" if m.type == _capi.SUBMIT else "status_report_indication"
-    f[report] = bool(m.status_report)
-    f["reply_path"], f["reject_duplicates"] = bool(m.reply_path), bool(m.reject_duplicates)
-    f["more_messages"] = bool(m.more_messages)
-    if with_part and has & _capi.HAS_UDH:
-        udh = _bytes_at(m, "udh", m.udh_length)
-        f["udh"] = tuple(Element(e.iei, udh[e.offset:e.offset + e.length]) for e in m.elements[:m.element_count])
-    if m.reference_bits:
-        f["reference"], f["reference_bits"], f["parts"] = m.reference, m.reference_bits, m.parts
-        if with_part:
-            f["part"] = m.part
-    if m.port_bits:
-        f["source_port"], f["destination_port"] = m.source_port, m.destination_port
-    f["locking_shift"], f["single_shift"] = m.locking_shift or None, m.single_shift or None
-    if has & _capi.HAS_TELESERVICE:
-        f["teleservice"] = m.teleservice
-        if has & _capi.HAS_DCS:
-            f["priority"] = m.priority
-    if with_part and has & _capi.HAS_USER_DATA:
-        if shows_data(m):
-            f["data"] = _bytes_at(m, "data", m.data_length)
-        else:
-            f["text"] = _bytes_at(m, "text", m.text_length).decode(errors="replace")
-    return f
+def _address(a: _capi.Address) -> str:
+    return a.text.decode(errors="replace")
 
 
-def message(record):
-    """A Message holding its velmora_message, so that it can go back to the library."""
-    result = Message(**fields(record))
-    object.__setattr__(result, "_record", record)
+class Message:
+    """A decoded SMS, immutable. Its fields are read from the library's record when asked
+    for, so that decoding costs little more than the library's call. A field the message
+    lacks is None (False for the flags); FIELDS names them all, as_dict() gives them.
+
+    Times are datetimes: aware for GSM, with the offset the PDU gives; naive for 3GPP2,
+    whose time stamp has no zone. A time stamp whose digits name no date (month 13,
+    February 30) reads as None, and invalid_times keeps its digits.
+    """
+    __slots__ = ("_record",)
+    _record: _capi.Message
+    FIELDS: ClassVar[Tuple[str, ...]] = (
+        "format", "type", "smsc", "sender", "sender_type", "recipient", "recipient_type", "message_reference",
+        "pid", "coding", "alphabet", "message_class", "compressed", "message_waiting", "time", "discharge_time",
+        "validity_minutes", "validity_until", "status", "status_category", "status_text", "status_report_request",
+        "status_report_indication", "reply_path", "reject_duplicates", "more_messages", "udh", "reference",
+        "reference_bits", "part", "parts", "source_port", "destination_port", "locking_shift", "single_shift",
+        "text", "data", "teleservice", "priority", "invalid_times")
+
+    def __new__(cls, *args: Any, **kwargs: Any) -> "Message":
+        raise TypeError("a Message comes from velmora.decode or velmora.decode_lines")
+
+    def _has(self, bit: int) -> bool:
+        return bool(self._record.present & bit)
+
+    @property
+    def format(self) -> str:
+        """"gsm" or "cdma" (the compact 3GPP2 layout)."""
+        return "gsm" if self._record.format == 0 else "cdma"
+
+    @property
+    def type(self) -> str:
+        """"deliver", "submit" or "status-report"."""
+        return _TYPES[self._record.type]
+
+    @property
+    def smsc(self) -> Optional[str]:
+        return _address(self._record.smsc) if self._has(_capi.HAS_SMSC) else None
+
+    @property
+    def sender(self) -> Optional[str]:
+        """TP-OA; the 3GPP2 sender (or callback number of a submit)."""
+        return _address(self._record.originator) if self._has(_capi.HAS_ORIGINATOR) else None
+
+    @property
+    def sender_type(self) -> Optional[int]:
+        return self._record.originator.type if self._has(_capi.HAS_ORIGINATOR) else None
+
+    @property
+    def recipient(self) -> Optional[str]:
+        """TP-DA of a SUBMIT, TP-RA of a STATUS-REPORT."""
+        return _address(self._record.recipient) if self._has(_capi.HAS_RECIPIENT) else None
+
+    @property
+    def recipient_type(self) -> Optional[int]:
+        return self._record.recipient.type if self._has(_capi.HAS_RECIPIENT) else None
+
+    @property
+    def message_reference(self) -> Optional[int]:
+        return self._record.message_reference if self._has(_capi.HAS_MESSAGE_REFERENCE) else None
+
+    @property
+    def pid(self) -> Optional[int]:
+        return self._record.pid if self._has(_capi.HAS_PID) else None
+
+    @property
+    def coding(self) -> Optional[int]:
+        """TP-DCS; for 3GPP2 the message encoding number."""
+        return self._record.dcs if self._has(_capi.HAS_DCS) else None
+
+    @property
+    def alphabet(self) -> Optional[str]:
+        """"gsm7", "8bit" or "ucs2"."""
+        return _ALPHABETS[self._record.alphabet] if self._has(_capi.HAS_DCS) else None
+
+    @property
+    def message_class(self) -> Optional[int]:
+        c = self._record.message_class
+        return c if c >= 0 else None
+
+    @property
+    def compressed(self) -> bool:
+        return bool(self._record.compressed)
+
+    @property
+    def message_waiting(self) -> Optional[Waiting]:
+        found = lib.velmora_message_waiting(self._record)
+        if not found:
+            return None
+        w = found.contents
+        return Waiting(_capi.text(lib.velmora_waiting_kind_name(w.kind)), bool(w.active), bool(w.store),
+                       w.count or None)
+
+    @property
+    def time(self) -> Optional[datetime]:
+        """TP-SCTS; the 3GPP2 time stamp."""
+        return _time(self._record.timestamp) if self._has(_capi.HAS_TIMESTAMP) else None
+
+    @property
+    def discharge_time(self) -> Optional[datetime]:
+        """TP-DT of a STATUS-REPORT."""
+        return _time(self._record.discharge_time) if self._has(_capi.HAS_DISCHARGE_TIME) else None
+
+    def _absolute_validity(self) -> bool:
+        return self._has(_capi.HAS_VALIDITY) and self._record.validity_format == _capi.VALIDITY_FORMAT_ABSOLUTE
+
+    @property
+    def validity_until(self) -> Optional[datetime]:
+        """TP-VP of a SUBMIT in the absolute format."""
+        return _time(self._record.validity_until) if self._absolute_validity() else None
+
+    @property
+    def validity_minutes(self) -> Union[int, float, None]:
+        """TP-VP of a SUBMIT in a relative format (a float when not whole minutes)."""
+        if not self._has(_capi.HAS_VALIDITY) or self._absolute_validity():
+            return None
+        minutes, seconds = divmod(self._record.validity_seconds, 60)
+        return self._record.validity_seconds / 60 if seconds else minutes
+
+    @property
+    def invalid_times(self) -> Dict[str, str]:
+        """The time fields present whose digits name no date (and so read as None), by
+        name ("time", "discharge_time", "validity_until"), with the digits as read:
+        {"time": "2021-13-14T13:06:05+02:00"}. Empty for most messages."""
+        r = self._record
+        stamps = (("time", _capi.HAS_TIMESTAMP, r.timestamp), ("discharge_time", _capi.HAS_DISCHARGE_TIME,
+                                                                  r.discharge_time))
+        found = {name: t for name, bit, t in stamps if self._has(bit)}
+        if self._absolute_validity():
+            found["validity_until"] = r.validity_until
+        return {name: _digits(t) for name, t in found.items() if _time(t) is None}
+
+    @property
+    def status(self) -> Optional[int]:
+        """TP-ST of a STATUS-REPORT."""
+        return self._record.status if self._has(_capi.HAS_STATUS) else None
+
+    @property
+    def status_category(self) -> Optional[str]:
+        """"completed", "temporary-retrying", "permanent", "temporary-final" or "reserved"."""
+        if not self._has(_capi.HAS_STATUS):
+            return None
+        return _capi.text(lib.velmora_delivery_category_name(self._record.status_category))
+
+    @property
+    def status_text(self) -> Optional[str]:
+        return _capi.text(lib.velmora_delivery_status_text(self._record.status)) if self._has(_capi.HAS_STATUS) \
+            else None
+
+    @property
+    def status_report_request(self) -> bool:
+        """TP-SRR of a SUBMIT."""
+        return self._record.type == _capi.SUBMIT and bool(self._record.status_report)
+
+    @property
+    def status_report_indication(self) -> bool:
+        """TP-SRI of a DELIVER (TP-SRQ's neighbour of a STATUS-REPORT)."""
+        return self._record.type != _capi.SUBMIT and bool(self._record.status_report)
+
+    @property
+    def reply_path(self) -> bool:
+        return bool(self._record.reply_path)
+
+    @property
+    def reject_duplicates(self) -> bool:
+        return bool(self._record.reject_duplicates)
+
+    @property
+    def more_messages(self) -> bool:
+        return bool(self._record.more_messages)
+
+    @property
+    def udh(self) -> Optional[Tuple[Element, ...]]:
+        """The information elements of the user data header, in order."""
+        r = self._record
+        if not r.present & _capi.HAS_UDH:
+            return None
+        udh = bytes(r.udh[:r.udh_length])
+        return tuple(Element(e.iei, udh[e.offset:e.offset + e.length]) for e in r.elements[:r.element_count])
+
+    @property
+    def reference(self) -> Optional[int]:
+        """The concatenation reference of a part."""
+        return self._record.reference if self._record.reference_bits else None
+
+    @property
+    def reference_bits(self) -> Optional[int]:
+        return self._record.reference_bits or None
+
+    @property
+    def part(self) -> Optional[int]:
+        """This part's number, from 1."""
+        return self._record.part if self._record.reference_bits else None
+
+    @property
+    def parts(self) -> Optional[int]:
+        return self._record.parts if self._record.reference_bits else None
+
+    @property
+    def source_port(self) -> Optional[int]:
+        return self._record.source_port if self._record.port_bits else None
+
+    @property
+    def destination_port(self) -> Optional[int]:
+        return self._record.destination_port if self._record.port_bits else None
+
+    @property
+    def locking_shift(self) -> Optional[int]:
+        """The national language identifier of the locking shift table."""
+        return self._record.locking_shift or None
+
+    @property
+    def single_shift(self) -> Optional[int]:
+        return self._record.single_shift or None
+
+    @property
+    def text(self) -> Optional[str]:
+        """The user data as text (GSM 7-bit, UCS-2); None when it is data."""
+        r = self._record
+        if r.present & _TEXT_BITS != _TEXT_BITS:
+            return None
+        utf8 = r.text  # up to the first NUL: U+0000 in the text needs the length
+        if len(utf8) != r.text_length:
+            utf8 = ctypes.string_at(ctypes.addressof(r) + _TEXT_OFFSET, r.text_length)
+        return utf8.decode("utf-8", "replace")
+
+    @property
+    def data(self) -> Optional[bytes]:
+        """The user data octets behind the header when they are not text (8-bit,
+        compressed); None for text."""
+        r = self._record
+        if r.present & _TEXT_BITS != _capi.HAS_USER_DATA:
+            return None
+        return bytes(r.data[:r.data_length])
+
+    @property
+    def teleservice(self) -> Optional[int]:
+        """3GPP2: 4098, 4101, ..."""
+        return self._record.teleservice if self._has(_capi.HAS_TELESERVICE) else None
+
+    @property
+    def priority(self) -> Optional[int]:
+        """3GPP2."""
+        wanted = _capi.HAS_TELESERVICE | _capi.HAS_DCS
+        return self._record.priority if self._record.present & wanted == wanted else None
+
+    def as_dict(self) -> Dict[str, Any]:
+        """Every field by name, in the order of FIELDS."""
+        return {name: getattr(self, name) for name in self.FIELDS}
+
+    def __eq__(self, other: object) -> bool:
+        if type(other) is not type(self):
+            return NotImplemented
+        return self.as_dict() == other.as_dict()  # type: ignore[attr-defined]
+
+    def __hash__(self) -> int:
+        return hash(tuple(v for v in self.as_dict().values() if not isinstance(v, dict)))
+
+    def __repr__(self) -> str:
+        shown = ", ".join(f"{k}={v!r}" for k, v in self.as_dict().items() 
+                          if v is not None and v is not False and v != {})
+        return f"{type(self).__name__}({shown})"
+
+    def __reduce__(self) -> Tuple[Any, ...]:
+        """Pickled and copied as the record's bytes."""
+        return message_of_bytes, (bytes(self._record),)
+
+    def __setattr__(self, name: str, value: Any) -> None:
+        if name != "_record" or hasattr(self, "_record"):
+            raise AttributeError(f"a {type(self).__name__} cannot be changed")
+        object.__setattr__(self, name, value)
+
+
+_set_record = Message._record.__set__  # type: ignore[attr-defined]
+_new_message, _new_record, _Record, _RECORD_SIZE = object.__new__, ctypes.Structure.__new__, _capi.Message, \
+    _capi.MESSAGE_SIZE
+_decode_hex = lib.velmora_decode_hex
+
+
+def message(record: _capi.Message) -> Message:
+    """The Message of a decoded record; the record goes with it (for Reassembler.feed)."""
+    result = object.__new__(Message)
+    _set_record(result, record)
     return result
 
 
-def decode(pdu, smsc=True, cdma=False):
+def message_of_bytes(record: bytes) -> Message:
+    return message(_capi.Message.from_buffer_copy(record))
+
+
+def _flags(smsc: bool, cdma: bool) -> int:
+    return (0 if smsc else _capi.NO_SMSC) | (_capi.CDMA if cdma else 0)
+
+
+def _refusal(call: Any, pdu: bytes, flags: int, hint: str = "", line: Optional[int] = None) -> DecodeError:
+    """The DecodeError of a PDU the library refused, read again for where it stopped."""
+    error = _capi.Error()
+    status = call(pdu, len(pdu), flags, new_message(), error)
+    text = pdu.decode("ascii", errors="replace") if line is not None else None
+    return DecodeError(status, error.offset, _capi.text(error.field) or "", hint, line, text)
+
+
+def decode(pdu: PduText, *, smsc: bool = True, cdma: bool = False) -> Message:
     """Decodes one PDU: hex text (str, either case, surrounding blanks ignored) or its
-    octets (bytes). smsc=False: a GSM PDU without the service-centre address in front;
-    cdma=True: the compact 3GPP2 deliver layout. Raises DecodeError."""
-    flags = (0 if smsc else _capi.NO_SMSC) | (_capi.CDMA if cdma else 0)
-    record, error = _capi.Message(), _capi.Error()
+    octets (bytes, bytearray, memoryview). Hex digits given as bytes (b"0791...", as a
+    serial port returns them) are not taken for octets: the DecodeError says to pass them
+    as str or through bytes.fromhex().
+
+    smsc=False: a GSM PDU without the service-centre address in front (as AT+CMGS takes
+    it); cdma=True: the compact 3GPP2 layout. Raises DecodeError (a velmora.Error) with
+    the kind, the 0-based octet offset and the field where reading stopped.
+    """
+    # new_message() and message() written out: the call costs a tenth of a hex decode
+    flags = 0 if smsc is True and cdma is False else _flags(smsc, cdma)
+    record = _new_record(_Record)
+    record.size = _RECORD_SIZE
     if isinstance(pdu, str):
-        hex_text = pdu.strip().encode("ascii", errors="replace")
-        status = lib.velmora_decode_hex(hex_text, len(hex_text), flags, record, error)
+        hex_text = pdu.strip().encode("ascii", "replace")
+        if _decode_hex(hex_text, len(hex_text), flags, record, None):
+            raise _refusal(_decode_hex, hex_text, flags)
     elif isinstance(pdu, (bytes, bytearray, memoryview)):
-        octets = bytes(pdu)
-        status = lib.velmora_decode(octets, len(octets), flags, record, error)
+        return _decode_octets(bytes(pdu), flags)
     else:
         raise TypeError(f"decode: a PDU is hex text (str) or octets (bytes), not {type(pdu).__name__}")
-    if status != Status.OK:
-        raise DecodeError(status, error.offset, _capi.text(error.field))
+    result = _new_message(Message)
+    _set_record(result, record)
+    return result
+
+
+def _decode_octets(octets: bytes, flags: int) -> Message:
+    record = new_message()
+    if lib.velmora_decode(octets, len(octets), flags, record, None):
+        hint = _HEX_HINT if octets and set(octets.strip()) <= _HEX_DIGITS else ""
+        raise _refusal(lib.velmora_decode, octets, flags, hint)
     return message(record)
+
+
+def decode_lines(lines: Iterable[Union[str, bytes]], *, smsc: bool = True,
+                 cdma: bool = False) -> Iterator[Union[Message, DecodeError]]:
+    """Decodes a PDU per line, in hex (str, or bytes as a file opened "rb" gives them:
+    bytes here are hex text, not octets), for files of many PDUs. Blank lines are
+    skipped. Nothing is lost: each other line gives its Message or, when it cannot be
+    read, the DecodeError saying why, with `line` (1-based) and `pdu` set; it is yielded,
+    not raised, so that the lines after it are still read.
+
+        for m in velmora.decode_lines(open("pdus.txt", "rb")):
+            if isinstance(m, velmora.DecodeError):
+                print(m)
+            else:
+                print(m.sender, m.text)
+    """
+    flags = _flags(smsc, cdma)
+    call, new, wrap = _decode_hex, new_message, message
+    for number, line in enumerate(lines, 1):
+        hex_text = line.strip()
+        if not hex_text:
+            continue
+        if isinstance(hex_text, str):
+            hex_text = hex_text.encode("ascii", errors="replace")
+        record = new()
+        if call(hex_text, len(hex_text), flags, record, None):
+            yield _refusal(call, hex_text, flags, line=number)
+        else:
+            yield wrap(record)

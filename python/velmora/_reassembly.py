@@ -1,12 +1,64 @@
 """Concatenated messages put back together by the library's own reassembly."""
+from __future__ import annotations
+
 import ctypes
 import time as _clock
+from typing import Any, ClassVar, List, Optional, Tuple, Union
 
 from . import _capi
-from ._capi import lib
-from ._message import JoinedMessage, Message, fields, shows_data
+from ._capi import lib, new_message
+from ._message import Element, Message
 
 _MICROSECONDS = 1_000_000
+
+
+class JoinedMessage(Message):
+    """The parts of a concatenated message put together: the fields of its lowest part
+    held, the text or data of all parts held in part order, and which parts are in (no
+    header, no part number)."""
+    __slots__ = ("_text", "_data", "parts_present", "parts_missing")
+    parts_present: Tuple[int, ...]
+    parts_missing: Tuple[int, ...]
+    FIELDS: ClassVar[Tuple[str, ...]] = Message.FIELDS + ("parts_present", "parts_missing")
+
+    @property
+    def complete(self) -> bool:
+        """Every part is in."""
+        return not self.parts_missing
+
+    @property
+    def text(self) -> Optional[str]:
+        return self._text
+
+    @property
+    def data(self) -> Optional[bytes]:
+        return self._data
+
+    @property
+    def udh(self) -> Optional[Tuple[Element, ...]]:
+        return None
+
+    @property
+    def part(self) -> Optional[int]:
+        return None
+
+    def __reduce__(self) -> Tuple[Any, ...]:
+        return _joined_of_bytes, (bytes(self._record), self._text if self._data is None else self._data,
+                                  self.parts_present, self.parts_missing)
+
+    def __setattr__(self, name: str, value: Any) -> None:
+        raise AttributeError(f"a {type(self).__name__} cannot be changed")
+
+
+def _joined_of_bytes(record: bytes, content: Union[str, bytes], present: Tuple[int, ...],
+                     missing: Tuple[int, ...]) -> JoinedMessage:
+    joined = object.__new__(JoinedMessage)
+    values = {"_record": _capi.Message.from_buffer_copy(record), "_text": content if isinstance(content, str) else None,
+              "_data": content if isinstance(content, bytes) else None, "parts_present": present,
+              "parts_missing": missing}
+    for name, value in values.items():
+        object.__setattr__(joined, name, value)
+    return joined
 
 
 class Reassembler:
@@ -20,7 +72,7 @@ class Reassembler:
     at once.
     """
 
-    def __init__(self, capacity=256):
+    def __init__(self, capacity: int = 256) -> None:
         if isinstance(capacity, bool) or not isinstance(capacity, int) or not 1 <= capacity <= 0xFFFFFFFF:
             raise ValueError(f"capacity is a number of parts from 1 up, not {capacity!r}")
         # ctypes.c_uint64 items keep the storage aligned for the slots.
@@ -30,17 +82,17 @@ class Reassembler:
         lib.velmora_reassembly_init(self._reassembly, self._storage, ctypes.sizeof(self._storage))
 
     @property
-    def capacity(self):
+    def capacity(self) -> int:
         return self._reassembly.capacity
 
-    def feed(self, message, time=None):
+    def feed(self, message: Message, time: Optional[float] = None) -> List[Message]:
         """Adds a decoded message, arrived at `time` (seconds, default time.time()).
         Returns the whole messages this makes: the message itself when it is not a part,
         a JoinedMessage when its last part came in; and, when the slots were all taken, the
         oldest incomplete message as a JoinedMessage with parts_missing."""
-        record = getattr(message, "_record", None)
-        if not isinstance(message, Message) or record is None:
+        if type(message) is not Message:
             raise TypeError("feed takes a Message that velmora.decode returned")
+        record = message._record
         arrival = self._microseconds(_clock.time() if time is None else time)
         out, group = [], _capi.Group()
         while True:
@@ -54,55 +106,55 @@ class Reassembler:
             out.append(self._take(group))
         return out
 
-    def incomplete(self):
+    def incomplete(self) -> List[JoinedMessage]:
         """The messages held, as they stand (JoinedMessage, earliest first), left held."""
         return [self._joined(g) for g in self._groups()]
 
-    def expire(self, older_than, now=None):
+    def expire(self, older_than: float, now: Optional[float] = None) -> List[JoinedMessage]:
         """Hands out and lets go the messages whose earliest part held arrived at least
         `older_than` seconds before `now` (default time.time()), earliest first."""
         limit = self._microseconds(_clock.time() if now is None else now) - round(older_than * _MICROSECONDS)
         return [self._take(g) for g in self._groups() if g.first_time <= limit]
 
-    def flush(self):
+    def flush(self) -> List[JoinedMessage]:
         """Hands out and lets go every message held, earliest first."""
         return [self._take(g) for g in self._groups()]
 
-    def __len__(self):
+    def __len__(self) -> int:
         """The number of messages held."""
         return lib.velmora_reassembly_groups(self._reassembly, None, 0)
 
     @staticmethod
-    def _microseconds(seconds):
+    def _microseconds(seconds: float) -> int:
         value = round(seconds * _MICROSECONDS)
         if not 0 <= value < 1 << 64:
             raise ValueError(f"a time is seconds from 0 up, not {seconds!r}")
         return value
 
-    def _groups(self):
+    def _groups(self) -> List[_capi.Group]:
         groups = (_capi.Group * self.capacity)()
         lib.velmora_group_init(groups, self.capacity)
         return groups[:lib.velmora_reassembly_groups(self._reassembly, groups, self.capacity)]
 
-    def _take(self, group):
+    def _take(self, group: _capi.Group) -> JoinedMessage:
         joined = self._joined(group)
         lib.velmora_reassembly_release(self._reassembly, group)
         return joined
 
-    def _joined(self, group):
-        first, length = _capi.Message(), ctypes.c_size_t()
+    def _joined(self, group: _capi.Group) -> JoinedMessage:
+        first, length = new_message(), ctypes.c_size_t()
         lib.velmora_reassembly_fields(self._reassembly, group, first)
-        f = fields(first, with_part=False)
-        if shows_data(first):
-            lib.velmora_reassembly_data(self._reassembly, group, None, 0, length)
-            buffer = ctypes.create_string_buffer(length.value)
-            lib.velmora_reassembly_data(self._reassembly, group, buffer, length.value, length)
-            f["data"] = buffer.raw
-        else:
+        content: Union[str, bytes]
+        if first.present & _capi.HAS_TEXT:
             lib.velmora_reassembly_text(self._reassembly, group, None, 0, length)
             buffer = ctypes.create_string_buffer(length.value + 1)
             lib.velmora_reassembly_text(self._reassembly, group, buffer, length.value + 1, length)
-            f["text"] = buffer.raw[:length.value].decode(errors="replace")
+            content = buffer.raw[:length.value].decode(errors="replace")
+        else:
+            lib.velmora_reassembly_data(self._reassembly, group, None, 0, length)
+            buffer = ctypes.create_string_buffer(length.value)
+            lib.velmora_reassembly_data(self._reassembly, group, buffer, length.value, length)
+            content = buffer.raw
         numbers = range(1, group.parts + 1)
-        return JoinedMessage(**f, parts_present=tuple(n for n in numbers if group.has(n)),
-                             parts_missing=tuple(n for n in numbers if not group.has(n)))
+        return _joined_of_bytes(bytes(first), content, tuple(n for n in numbers if group.has(n)),
+                                tuple(n for n in numbers if not group.has(n)))
