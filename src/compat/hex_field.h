@@ -1,4 +1,5 @@
-// The one field reader and writer that the four PDU codecs share.
+// SPDX-License-Identifier: Apache-2.0
+// PDU text read field by field with libc's sscanf semantics: what "%02X" and "%04X" store.
 #pragma once
 
 #include <algorithm>
@@ -8,28 +9,28 @@
 
 #include "codec/hex.h"
 
-namespace velmora {
+namespace velmora::compat {
 
-// Appends octets to a buffer sized beforehand from the PDU's octet bound.
-class OctetWriter {
-public:
-    OctetWriter(unsigned char *octets, std::uint32_t capacity) : octets_(octets), capacity_(capacity) {}
+// sscanf(text, "%0<width>X", &value) itself, for a field that is not plain digits.
+std::optional<std::uint32_t> scan_hex_field_with_libc(const char *text, int width);
 
-    void put(std::uint32_t value) { octets_[written_++] = static_cast<unsigned char>(value); }
-    void put(const unsigned char *from, std::uint32_t count) {
-        std::memcpy(octets_ + written_, from, count);
-        written_ += count;
+// What libc's sscanf(text, "%0<width>X", &value) stores, width being 2 or 4:
+// nothing (nullopt) when the scan converts no digit. Two or four plain hex digits
+// are read directly (inline, as every PDU field goes through here); anything else
+// goes through sscanf itself. A NUL ends the digits before anything past it is read.
+inline std::optional<std::uint32_t> scan_hex_field(const char *text, int width) {
+    std::uint32_t value = 0;
+    for (int i = 0; i < width; ++i) {
+        const int digit = kHexDigitValue[static_cast<unsigned char>(text[i])];
+        if (digit < 0)
+            return scan_hex_field_with_libc(text, width);
+        value = value << 4 | static_cast<std::uint32_t>(digit);
     }
-    unsigned char *cursor() const { return octets_ + written_; }
-    std::uint32_t room() const { return capacity_ - written_; }
-    void advance(std::uint32_t count) { written_ += count; }
-    std::uint32_t written() const { return written_; }
+    return value;
+}
 
-private:
-    unsigned char *octets_;
-    std::uint32_t capacity_;
-    std::uint32_t written_ = 0;
-};
+// What sscanf(text, "%02X%02X%02X", &a, &b, &c) stores; values it does not assign stay 0.
+void scan_three_octets(const char *text, std::uint32_t (&values)[3]);
 
 // Walks hexadecimal PDU text field by field. A field that the text does not hold
 // whole reads as nullopt; a field whose characters do not scan as hex reads as 0.
@@ -74,4 +75,4 @@ private:
     std::uint32_t position_ = 0;
 };
 
-}  // namespace velmora
+}  // namespace velmora::compat
