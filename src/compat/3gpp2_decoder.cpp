@@ -46,7 +46,7 @@ LengthUnit unit_of(const std::optional<UserDataCoding> &coding) {
 }
 
 int decode(const char *pdu_str, std::uint32_t sz, sms_message &sms, int debug) {
-    HexFieldReader message(pdu_str);
+    HexFieldReader message(pdu_str, kName, debug);
     // addr_len counts the type octet and the digit octets.
     const auto address_length = message.octet();
     if (!address_length)
@@ -61,10 +61,9 @@ int decode(const char *pdu_str, std::uint32_t sz, sms_message &sms, int debug) {
                       static_cast<int>(min_len));
         return -1;
     }
-    const auto address_type = message.octet();
+    const auto address_type = message.octet(TracePoint::kCdmaDecodeAddressType, "type_addr");
     if (!address_type)
         return -1;
-    VELMORA_TRACE(debug, kName, TracePoint::kCdmaDecodeAddressType, "type_addr = 0x%X\n", *address_type);
     sms.telnum_type = *address_type;
     const std::uint32_t digit_chars = 2 * (sms.telnum_len - 1);
     const char *address = message.take(digit_chars);
@@ -87,19 +86,16 @@ int decode(const char *pdu_str, std::uint32_t sz, sms_message &sms, int debug) {
     if (sms.teleserv_id != kWirelessMessaging && sms.teleserv_id != kWirelessEnhancedMessaging)
         return 0;  // decoded, with nothing more to read
 
-    const auto priority = message.octet();
+    const auto priority = message.octet(TracePoint::kCdmaDecodePriority, "priority");
     if (!priority)
         return -1;
     sms.priority = *priority;
-    VELMORA_TRACE(debug, kName, TracePoint::kCdmaDecodePriority, "priority = 0x%X\n", sms.priority);
-    const auto encoding = message.octet();
+    const auto encoding = message.octet(TracePoint::kCdmaDecodeEncoding, "data_encoding");
     if (!encoding)
         return -1;
-    VELMORA_TRACE(debug, kName, TracePoint::kCdmaDecodeEncoding, "data_encoding = 0x%X\n", *encoding);
-    const auto user_data_length = message.octet();
+    const auto user_data_length = message.octet(TracePoint::kCdmaDecodeUdl, "user_data_length");
     if (!user_data_length)
         return -1;
-    VELMORA_TRACE(debug, kName, TracePoint::kCdmaDecodeUdl, "user_data_length = 0x%X\n", *user_data_length);
     if (*user_data_length == 0)
         return 0;
 

@@ -22,16 +22,15 @@ constexpr HeaderTrace kHeaderTrace{kName, TracePoint::kDecodeUdhl, TracePoint::k
 constexpr std::uint32_t kTimeStampChars = 14;
 
 int decode(const char *pdu_str, sms_message &sms, int debug) {
-    HexFieldReader pdu(pdu_str);
+    HexFieldReader pdu(pdu_str, kName, debug);
     const auto service_centre_length = pdu.octet();
     if (!service_centre_length)
         return -1;
     pdu.skip(2 * std::uint64_t{*service_centre_length});
 
-    const auto first_octet = pdu.octet();
+    const auto first_octet = pdu.octet(TracePoint::kDecodeFirstOctet, "pdu_type");
     if (!first_octet)
         return -1;
-    VELMORA_TRACE(debug, kName, TracePoint::kDecodeFirstOctet, "pdu_type = 0x%X\n", *first_octet);
     const bool has_header = (*first_octet & protocol::kUserDataHeaderBit) != 0;
     if (has_header)
         VELMORA_TRACE(debug, kName, TracePoint::kDecodeUdhi, "has UDHI\n");
@@ -43,33 +42,29 @@ int decode(const char *pdu_str, sms_message &sms, int debug) {
     sms.telnum_len = *digits;
     const std::uint32_t digit_chars = *digits + *digits % 2;
     VELMORA_TRACE(debug, kName, TracePoint::kDecodeSenderLength, "sender num_length = 0x%X\n", digit_chars);
-    const auto address_type = pdu.octet();
+    const auto address_type = pdu.octet(TracePoint::kDecodeSenderType, "sender_addr_type");
     if (!address_type)
         return -1;
-    VELMORA_TRACE(debug, kName, TracePoint::kDecodeSenderType, "sender_addr_type = 0x%X\n", *address_type);
     sms.telnum_type = *address_type;
     const char *address = pdu.take(digit_chars);
     if (address == nullptr)
         return -1;
     decode_telnum(address, digit_chars, &sms);
 
-    const auto protocol_id = pdu.octet();
+    const auto protocol_id = pdu.octet(TracePoint::kDecodePid, "proto_ident");
     if (!protocol_id)
         return -1;
-    VELMORA_TRACE(debug, kName, TracePoint::kDecodePid, "proto_ident = 0x%X\n", *protocol_id);
-    const auto dcs = pdu.octet();
+    const auto dcs = pdu.octet(TracePoint::kDecodeDcs, "data_coding");
     if (!dcs)
         return -1;
-    VELMORA_TRACE(debug, kName, TracePoint::kDecodeDcs, "data_coding = 0x%X\n", *dcs);
     const char *time_stamp = pdu.take(kTimeStampChars);
     if (time_stamp == nullptr)
         return -1;
     decode_datetime(time_stamp, &sms);
 
-    const auto user_data_length = pdu.octet();
+    const auto user_data_length = pdu.octet(TracePoint::kDecodeUdl, "user_data_length");
     if (!user_data_length)
         return -1;
-    VELMORA_TRACE(debug, kName, TracePoint::kDecodeUdl, "user_data_length = 0x%X\n", *user_data_length);
     std::uint32_t length = *user_data_length;  // septets for 7-bit data, octets otherwise
     std::uint32_t fill = 0;
     if (has_header) {

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "codec/hex.h"
+#include "compat/trace.h"
 
 namespace velmora::compat {
 
@@ -34,14 +35,22 @@ void scan_three_octets(const char *text, std::uint32_t (&values)[3]);
 
 // Walks hexadecimal PDU text field by field. A field that the text does not hold
 // whole reads as nullopt; a field whose characters do not scan as hex reads as 0.
+// Traced octets are printed as "<name> = 0x<value>" for `function` when debug is set.
 class HexFieldReader {
 public:
-    explicit HexFieldReader(const char *text) : text_(text), length_(static_cast<std::uint32_t>(std::strlen(text))) {}
+    HexFieldReader(const char *text, const char *function, int debug)
+        : text_(text), length_(static_cast<std::uint32_t>(std::strlen(text))), function_(function), debug_(debug) {}
 
     bool holds(std::uint32_t width) const { return length_ - position_ >= width; }
 
     std::optional<std::uint32_t> octet() { return field(2); }
     std::optional<std::uint32_t> word16() { return field(4); }
+    std::optional<std::uint32_t> octet(TracePoint point, const char *name) {
+        const auto value = field(2);
+        if (value)
+            VELMORA_TRACE(debug_, function_, point, "%s = 0x%X\n", name, *value);
+        return value;
+    }
 
     // A field of `width` characters handed to another decoder, then passed over.
     const char *take(std::uint32_t width) {
@@ -73,6 +82,8 @@ private:
     const char *text_;
     std::uint32_t length_;
     std::uint32_t position_ = 0;
+    const char *function_;
+    int debug_;
 };
 
 }  // namespace velmora::compat

@@ -7,16 +7,14 @@ std::optional<std::uint32_t> read_user_data_header(HexFieldReader &reader, sms_m
                                                    std::uint32_t &length, LengthUnit unit,
                                                    const HeaderTrace &trace, int debug) {
     const std::uint32_t start = reader.position();
-    const auto udhl = reader.octet();
+    const auto udhl = reader.octet(trace.udhl, "UDHL");
     if (!udhl)
         return std::nullopt;
-    VELMORA_TRACE(debug, trace.function, trace.udhl, "UDHL = 0x%X\n", *udhl);
     const std::uint32_t fill = header_fill_bits(*udhl);
 
-    const auto iei = reader.octet();
+    const auto iei = reader.octet(trace.iei, "IEI");
     if (!iei)
         return std::nullopt;
-    VELMORA_TRACE(debug, trace.function, trace.iei, "IEI = 0x%X\n", *iei);
     if (*iei == protocol::kIeiConcat8) {
         const auto iedl = reader.octet();
         if (!iedl)
