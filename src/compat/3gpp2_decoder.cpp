@@ -90,11 +90,10 @@ int decode(const char *pdu_str, std::uint32_t sz, sms_message &sms, int debug) {
     if (!priority)
         return -1;
     sms.priority = *priority;
+    // Once the text has ended, no later field reads or prints anything.
     const auto encoding = message.octet(TracePoint::kCdmaDecodeEncoding, "data_encoding");
-    if (!encoding)
-        return -1;
     const auto user_data_length = message.octet(TracePoint::kCdmaDecodeUdl, "user_data_length");
-    if (!user_data_length)
+    if (!encoding || !user_data_length)
         return -1;
     if (*user_data_length == 0)
         return 0;

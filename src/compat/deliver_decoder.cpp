@@ -51,11 +51,10 @@ int decode(const char *pdu_str, sms_message &sms, int debug) {
         return -1;
     decode_telnum(address, digit_chars, &sms);
 
+    // Once the text has ended, no later field reads or prints anything.
     const auto protocol_id = pdu.octet(TracePoint::kDecodePid, "proto_ident");
-    if (!protocol_id)
-        return -1;
     const auto dcs = pdu.octet(TracePoint::kDecodeDcs, "data_coding");
-    if (!dcs)
+    if (!protocol_id || !dcs)
         return -1;
     const char *time_stamp = pdu.take(kTimeStampChars);
     if (time_stamp == nullptr)
