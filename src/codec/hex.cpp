@@ -24,8 +24,6 @@ constexpr std::array<std::array<char, 2>, 256> kOctetDigits = [] {
     return table;
 }();
 
-int digit(char c) { return kHexDigitValue[static_cast<unsigned char>(c)]; }
-
 #if defined(__SSE2__)
 // Digit characters of sixteen nibbles: '0' + n, and 7 more for the letters A-F.
 __m128i nibble_digits(__m128i nibbles) {
@@ -105,8 +103,8 @@ std::uint32_t parse_digit_pairs(const char *text, std::uint32_t pairs, unsigned 
         i += 8;
 #endif
     for (; i < pairs; ++i) {
-        const int high = digit(text[2 * i]);
-        const int low = digit(text[2 * i + 1]);
+        const int high = hex_digit(text[2 * i]);
+        const int low = hex_digit(text[2 * i + 1]);
         if ((high | low) < 0)
             break;
         octets[i] = static_cast<unsigned char>(high << 4 | low);

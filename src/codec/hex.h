@@ -21,6 +21,7 @@ inline constexpr std::array<signed char, 256> kHexDigitValue = [] {
     }
     return table;
 }();
+constexpr int hex_digit(char c) { return kHexDigitValue[static_cast<unsigned char>(c)]; }
 
 // Converts the leading pairs that are two hex digits each, up to `pairs` of them;
 // returns how many it converted. Reads only the first 2 x pairs characters.

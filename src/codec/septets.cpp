@@ -7,7 +7,6 @@
 #include <emmintrin.h>
 #endif
 
-
 namespace velmora {
 namespace {
 

@@ -14,15 +14,14 @@ std::optional<std::uint32_t> scan_hex_field_with_libc(const char *text, int widt
 }
 
 void scan_three_octets(const char *text, std::uint32_t (&values)[3]) {
-    const auto digit = [](char c) { return kHexDigitValue[static_cast<unsigned char>(c)]; };
     values[0] = values[1] = values[2] = 0;
     int i = 0;
     for (; i < 6; ++i)
-        if (digit(text[i]) < 0)
+        if (hex_digit(text[i]) < 0)
             break;
     if (i == 6) {
         for (int k = 0; k < 3; ++k)
-            values[k] = static_cast<std::uint32_t>(digit(text[2 * k]) << 4 | digit(text[2 * k + 1]));
+            values[k] = static_cast<std::uint32_t>(hex_digit(text[2 * k]) << 4 | hex_digit(text[2 * k + 1]));
         return;
     }
     unsigned int scanned[3] = {0, 0, 0};

@@ -22,7 +22,7 @@ std::optional<std::uint32_t> scan_hex_field_with_libc(const char *text, int widt
 inline std::optional<std::uint32_t> scan_hex_field(const char *text, int width) {
     std::uint32_t value = 0;
     for (int i = 0; i < width; ++i) {
-        const int digit = kHexDigitValue[static_cast<unsigned char>(text[i])];
+        const int digit = hex_digit(text[i]);
         if (digit < 0)
             return scan_hex_field_with_libc(text, width);
         value = value << 4 | static_cast<std::uint32_t>(digit);
