@@ -57,8 +57,8 @@ int decode(const char *pdu_str, std::uint32_t sz, sms_message &sms, int debug) {
         return -1;
     const std::uint32_t min_len = sms.telnum_len + kFixedFieldChars;
     if (2 * sz < min_len) {
-        VELMORA_TRACE(debug, kName, TracePoint::kCdmaDecodeTooShort, "sz (%d) < l_i_min_len (%d) \n", static_cast<int>(sz),
-                      static_cast<int>(min_len));
+        VELMORA_TRACE(debug, kName, TracePoint::kCdmaDecodeTooShort, "sz (%d) < l_i_min_len (%d) \n",
+                      static_cast<int>(sz), static_cast<int>(min_len));
         return -1;
     }
     const auto address_type = message.octet(TracePoint::kCdmaDecodeAddressType, "type_addr");

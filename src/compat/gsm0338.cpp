@@ -191,7 +191,8 @@ extern "C" std::uint32_t encode_ascii_to_gsm0338(const char *text, std::uint32_t
     }
     if (debug) {
         const HexDump before(chars, length);
-        VELMORA_TRACE(debug, kName, TracePoint::kGsmEncodeBefore, " data before = %s, length %ld\n", before.text, before.length());
+        VELMORA_TRACE(debug, kName, TracePoint::kGsmEncodeBefore, " data before = %s, length %ld\n", before.text,
+                      before.length());
     }
 
     unsigned char codes[kMaxCodes];
@@ -206,7 +207,8 @@ extern "C" std::uint32_t encode_ascii_to_gsm0338(const char *text, std::uint32_t
             VELMORA_TRACE(debug, kName, TracePoint::kGsmEncodeEscape, "Appending character ESC 0x%02X\n", kEscape);
             codes[n++] = kEscape;
         } else if (encoding.mapping == Mapping::Table && encoding.code != byte) {
-            VELMORA_TRACE(debug, kName, TracePoint::kGsmEncodeChanged, "Changing char from 0x%02X to 0x%02X\n", byte, encoding.code);
+            VELMORA_TRACE(debug, kName, TracePoint::kGsmEncodeChanged, "Changing char from 0x%02X to 0x%02X\n", byte,
+                          encoding.code);
         }
         VELMORA_TRACE(debug, kName, TracePoint::kGsmEncodeAppend, "Appending character 0x%02X\n", encoding.code);
         codes[n++] = encoding.code;
@@ -221,8 +223,8 @@ extern "C" std::uint32_t encode_ascii_to_gsm0338(const char *text, std::uint32_t
 
     if (debug) {
         const HexDump after(out, cap);
-        VELMORA_TRACE(debug, kName, TracePoint::kGsmEncodeAfter, " data after = %s, length = %d (%ld)\n", after.text, static_cast<int>(n),
-                      after.length());
+        VELMORA_TRACE(debug, kName, TracePoint::kGsmEncodeAfter, " data after = %s, length = %d (%ld)\n", after.text,
+                      static_cast<int>(n), after.length());
     }
     return n;
 }

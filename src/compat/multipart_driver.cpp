@@ -101,9 +101,11 @@ int encode_parts(sms_message &sms, const unsigned char *codes, std::uint32_t cou
         part_codes += length;
         remaining -= length;
         if (i + 1 < cut.parts) {
-            VELMORA_TRACE(debug, kName, TracePoint::kDriverPartLength, "This part length is %ld\n", static_cast<long>(length));
+            VELMORA_TRACE(debug, kName, TracePoint::kDriverPartLength, "This part length is %ld\n",
+                          static_cast<long>(length));
             VELMORA_TRACE(debug, kName, TracePoint::kDriverPartText, "This part message is '%s'\n", sms.text);
-            VELMORA_TRACE(debug, kName, TracePoint::kDriverCodesLeft, "Parts length left to encode is %d\n", static_cast<int>(remaining));
+            VELMORA_TRACE(debug, kName, TracePoint::kDriverCodesLeft, "Parts length left to encode is %d\n",
+                          static_cast<int>(remaining));
         }
         char pdu[SMS_PDU_CAPACITY];
         const int pdu_length = encode(&sms, pdu, sizeof pdu, i + 1, cut.parts, reference, debug);
@@ -113,10 +115,11 @@ int encode_parts(sms_message &sms, const unsigned char *codes, std::uint32_t cou
         }
         store_pdu(sms.pdus[i], pdu, pdu_length);
     }
-    VELMORA_TRACE(debug, kName, TracePoint::kDriverPartCount, "number of message parts: %ld\n", static_cast<long>(sms.pdu_count));
+    VELMORA_TRACE(debug, kName, TracePoint::kDriverPartCount, "number of message parts: %ld\n",
+                  static_cast<long>(sms.pdu_count));
     for (std::uint32_t i = 0; i < sms.pdu_count; ++i)
-        VELMORA_TRACE(debug, kName, TracePoint::kDriverPdu, "encoded message #%d is '%s' with a length of %d\n", static_cast<int>(i + 1),
-                      sms.pdus[i].pdu, static_cast<int>(sms.pdus[i].pdu_len));
+        VELMORA_TRACE(debug, kName, TracePoint::kDriverPdu, "encoded message #%d is '%s' with a length of %d\n",
+                      static_cast<int>(i + 1), sms.pdus[i].pdu, static_cast<int>(sms.pdus[i].pdu_len));
     return 0;
 }
 
