@@ -4,10 +4,11 @@
 #include <cstdio>
 #include <random>
 
-#include "codec/address.h"
-#include "codec/hex.h"
 #include "codec/septets.h"
-#include "codec/user_data.h"
+#include "compat/hex_field.h"
+#include "compat/septets.h"
+#include "compat/telnum.h"
+#include "compat/user_data.h"
 #include "support.h"
 
 using vt::Bytes;
@@ -30,14 +31,14 @@ void vt::codec_vectors(bool traced) {
             {"parse", [&] { return convert_bytestr_to_hexarray(text.c(), a[0], u, a[1], d); }},
             {"gsm_encode", [&] { return encode_ascii_to_gsm0338(octets.c(), n, u, a[0], d); }},
             {"gsm_decode", [&] { return decode_gsm0338_to_ascii(octets.u(), n, o, a[0]); }},
-            {"encode7", [&] { return velmora::encode7(octets.u(), n, u, a[1], a[0], d); }},
+            {"encode7", [&] { return velmora::compat::encode7(octets.u(), n, u, a[1], a[0], d); }},
             {"decode7", [&] { return decode7(octets.u(), a[0], u, a[2], a[1]); }},
-            {"telnum_encode", [&] { return velmora::encode_telnum(text.c(), n, u, a[0]); }},
-            {"telnum_decode", [&] { return velmora::decode_telnum(text.c(), a[0], sms.get()); }},
+            {"telnum_encode", [&] { return velmora::compat::encode_telnum(text.c(), n, u, a[0]); }},
+            {"telnum_decode", [&] { return velmora::compat::decode_telnum(text.c(), a[0], sms.get()); }},
             {"datetime", [&] { return decode_datetime(text.c(), sms.get()), 0; }},
             {"datetime_3gpp2", [&] { return decode_datetime_3gpp2(text.c(), sms.get()), 0; }},
-            {"udata7", [&] { return velmora::decode_7bit_pdu(text.c(), a[0], o, a[2], a[1], d); }},
-            {"ucs2", [&] { return velmora::decode_usc2_pdu(text.c(), a[0], o, a[1], d); }},
+            {"udata7", [&] { return velmora::compat::decode_7bit_pdu(text.c(), a[0], o, a[2], a[1], d); }},
+            {"ucs2", [&] { return velmora::compat::decode_ucs2_pdu(text.c(), a[0], o, a[1], d); }},
         };
         long long result = 0;
         observe(row, [&] { result = functions.at(row[0])(); });
@@ -63,7 +64,7 @@ TEST(HexScanTest, MatchesLibc) {
     for (const std::string tail : {"", "7Fz"})
         for (int pair = 0; pair < 65536; ++pair) {
             const vt::Exact text(Bytes{static_cast<char>(pair >> 8), static_cast<char>(pair)} + tail);
-            ASSERT_EQ(velmora::scan_hex_field(text.c(), 2), libc_scan(text.c(), 2)) << pair << tail;
+            ASSERT_EQ(velmora::compat::scan_hex_field(text.c(), 2), libc_scan(text.c(), 2)) << pair << tail;
         }
     std::mt19937 rng(2024);
     const std::string alphabet = "0123456789abcdefABCDEFxXgGzZ +-\t\n";
@@ -73,7 +74,7 @@ TEST(HexScanTest, MatchesLibc) {
             c = alphabet[rng() % (i % 4 ? alphabet.size() : 22)];
         const vt::Exact text(input);
         for (const int width : {2, 4})
-            ASSERT_EQ(velmora::scan_hex_field(text.c(), width), libc_scan(text.c(), width)) << input;
+            ASSERT_EQ(velmora::compat::scan_hex_field(text.c(), width), libc_scan(text.c(), width)) << input;
         const std::uint32_t length = static_cast<std::uint32_t>(rng() % (input.size() + 1)), cap = rng() % 25;
         Bytes want, out(cap + 1, '\xEE');
         for (unsigned at = 0, value = 0; at + 1 < length && want.size() < cap; at += 2)
@@ -107,7 +108,7 @@ TEST(SeptetTest, MatchesBitByBitReference) {
             auto *u = reinterpret_cast<unsigned char *>(out.data());
             auto *b = reinterpret_cast<unsigned char *>(back.data());
             const auto size = static_cast<std::uint32_t>(packed.size());
-            ASSERT_EQ(velmora::encode7(vt::Exact(codes, false).u(), count, u, size, fill, 0), size);
+            ASSERT_EQ(velmora::encode7(vt::Exact(codes, false).u(), count, u, size, fill), size);
             ASSERT_EQ(vt::hex(out), vt::hex(packed + '\xEE'));
             ASSERT_EQ(decode7(vt::Exact(packed, false).u(), count, b, 322, fill), 0);
             for (char &code : codes)

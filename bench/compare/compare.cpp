@@ -314,14 +314,14 @@ Workload pack(std::uint32_t count, std::uint32_t fill) {
     const auto in = [codes] { return reinterpret_cast<const unsigned char *>(codes->data()); };
     const std::string name = "pack " + std::to_string(count) + " septets, fill " + std::to_string(fill);
 
-    const std::uint32_t n = velmora::encode7(in(), count, ours->data(), 160, fill, 0);
+    const std::uint32_t n = velmora::encode7(in(), count, ours->data(), 160, fill);
     const int m = gsm_septet_pack(theirs->data(), in(), count, static_cast<std::uint8_t>(fill));
     check(n != 0 && static_cast<std::uint32_t>(m) == n && std::equal(ours->begin(), ours->begin() + n, theirs->begin()),
           name);
 
     return {name, "libosmocore gsm_septet_pack",
             batch([ours, in, count, fill] {
-                benchmark::DoNotOptimize(velmora::encode7(in(), count, ours->data(), 160, fill, 0));
+                benchmark::DoNotOptimize(velmora::encode7(in(), count, ours->data(), 160, fill));
             }),
             batch([theirs, in, count, fill] {
                 benchmark::DoNotOptimize(gsm_septet_pack(theirs->data(), in(), count, static_cast<std::uint8_t>(fill)));
@@ -366,7 +366,7 @@ Workload text_to_packed(std::uint32_t count) {
     auto velmora_pack = [codes, ours, text] {
         const std::uint32_t n =
             encode_ascii_to_gsm0338(text.data(), static_cast<std::uint32_t>(text.size()), codes->data(), 918, 0);
-        return velmora::encode7(codes->data(), n, ours->data(), 160, 0, 0);
+        return velmora::encode7(codes->data(), n, ours->data(), 160, 0);
     };
     const std::uint32_t n = velmora_pack();
     int written = 0;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -13,8 +12,6 @@
 #if defined(VELMORA_X86_DISPATCH)
 #include <immintrin.h>
 #endif
-#include "codec/trace.h"
-#include "velmora.h"
 
 namespace velmora {
 namespace {
@@ -26,8 +23,6 @@ constexpr std::array<std::array<char, 2>, 256> kOctetDigits = [] {
         table[b] = {hexchar[b >> 4], hexchar[b & 0x0F]};
     return table;
 }();
-
-int digit(char c) { return kHexDigitValue[static_cast<unsigned char>(c)]; }
 
 #if defined(__SSE2__)
 // Digit characters of sixteen nibbles: '0' + n, and 7 more for the letters A-F.
@@ -108,40 +103,13 @@ std::uint32_t parse_digit_pairs(const char *text, std::uint32_t pairs, unsigned 
         i += 8;
 #endif
     for (; i < pairs; ++i) {
-        const int high = digit(text[2 * i]);
-        const int low = digit(text[2 * i + 1]);
+        const int high = hex_digit(text[2 * i]);
+        const int low = hex_digit(text[2 * i + 1]);
         if ((high | low) < 0)
             break;
         octets[i] = static_cast<unsigned char>(high << 4 | low);
     }
     return i;
-}
-
-char hex2c(std::uint8_t nibble) { return hexchar[nibble]; }
-
-std::optional<std::uint32_t> scan_hex_field_with_libc(const char *text, int width) {
-    // Blanks, signs, a "0x" prefix and short runs: libc decides.
-    unsigned int scanned = 0;
-    if (std::sscanf(text, width == 2 ? "%02X" : "%04X", &scanned) == 1)
-        return scanned;
-    return std::nullopt;
-}
-
-void scan_three_octets(const char *text, std::uint32_t (&values)[3]) {
-    values[0] = values[1] = values[2] = 0;
-    int i = 0;
-    for (; i < 6; ++i)
-        if (digit(text[i]) < 0)
-            break;
-    if (i == 6) {
-        for (int k = 0; k < 3; ++k)
-            values[k] = static_cast<std::uint32_t>(digit(text[2 * k]) << 4 | digit(text[2 * k + 1]));
-        return;
-    }
-    unsigned int scanned[3] = {0, 0, 0};
-    std::sscanf(text, "%02X%02X%02X", &scanned[0], &scanned[1], &scanned[2]);
-    for (int k = 0; k < 3; ++k)
-        values[k] = scanned[k];
 }
 
 void render_hex(const unsigned char *octets, std::uint32_t count, char *text) {
@@ -162,46 +130,3 @@ void render_hex(const unsigned char *octets, std::uint32_t count, char *text) {
 }
 
 }  // namespace velmora
-
-using namespace velmora;
-
-extern "C" std::uint32_t convert_hexarray_to_bytestr(const unsigned char *octets, std::uint32_t octet_count,
-                                                     char *text, std::uint32_t text_capacity) {
-    if (text_capacity < 2 * static_cast<std::uint64_t>(octet_count))
-        return 0;
-    render_hex(octets, octet_count, text);
-    return 2 * octet_count;
-}
-
-extern "C" std::uint32_t convert_bytestr_to_hexarray(const char *text, std::uint32_t text_len,
-                                                     unsigned char *octets, std::uint32_t octet_capacity,
-                                                     int debug) {
-    static constexpr const char *kName = "convert_bytestr_to_hexarray";
-    VELMORA_TRACE(debug, kName, 531, "Entering function\n");
-    text_len &= ~1u;
-    if (text_len == 0)
-        return 0;
-    const std::uint32_t count = std::min(octet_capacity, text_len / 2);
-    // The scan value carries over a pair that converts nothing, as libc's sscanf leaves it.
-    std::uint32_t scanned = 0;
-    bool ended = false;  // a NUL was met: later pairs convert nothing and are not read
-    std::uint32_t i = 0;
-    if (!debug) {
-        // Plain digit pairs in bulk, never reading past the NUL; the pair that stops
-        // them and all after it take the path below.
-        i = parse_digit_pairs(text, static_cast<std::uint32_t>(strnlen(text, 2 * std::size_t{count})) / 2, octets);
-        if (i != 0)
-            scanned = octets[i - 1];
-    }
-    for (; i < count; ++i) {
-        const char *pair = text + 2 * i;
-        if (!ended) {
-            if (const auto value = scan_hex_field(pair, 2))
-                scanned = *value;
-            ended = pair[0] == '\0' || pair[1] == '\0';
-        }
-        VELMORA_TRACE(debug, kName, 548, "Value: %02X\n", scanned);
-        octets[i] = static_cast<unsigned char>(scanned);
-    }
-    return count;
-}

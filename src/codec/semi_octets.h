@@ -19,8 +19,9 @@ inline constexpr std::uint8_t kSemiOctetFiller = 0xF;
 // The semi-octets of an octet in order: the low nibble, then the high one.
 constexpr std::uint8_t first_semi_octet(std::uint8_t octet) { return octet & 0x0F; }
 constexpr std::uint8_t second_semi_octet(std::uint8_t octet) { return octet >> 4; }
+// Two values 0-15 as one octet; bits of `first` above its low nibble are not cleared.
 constexpr std::uint8_t semi_octet_pair(std::uint8_t first, std::uint8_t second) {
-    return static_cast<std::uint8_t>((first & 0x0F) | second << 4);
+    return static_cast<std::uint8_t>(first | second << 4);
 }
 
 // Semi-octet value of a digit character ('0'-'9', '*', '#', 'a'-'c' in either case), or

@@ -1,19 +1,14 @@
 #include "codec/septets.h"
 
 #include <bit>
-#include <cstdio>
 #include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
-#include "velmora.h"
-
 namespace velmora {
 namespace {
-
-constexpr std::uint32_t kDumpCapacity = 1837;
 
 // Little-endian load and store of the low `count` octets of a 64-bit word.
 std::uint64_t load_octets(const unsigned char *in, std::uint32_t count) {
@@ -74,16 +69,10 @@ __m128i spread_two_groups(__m128i group) {
 }
 #endif
 
-void trace_dump(int line, const char *format, const unsigned char *octets, std::uint32_t count) {
-    char dump[kDumpCapacity] = {};
-    convert_hexarray_to_bytestr(octets, count, dump, sizeof dump);
-    std::printf(format, "encode7", line, dump, static_cast<long>(std::strlen(dump)));
-}
-
 }  // namespace
 
 std::uint32_t encode7(const unsigned char *codes, std::uint32_t count, unsigned char *out, std::uint32_t cap,
-                      std::uint32_t fill, int debug) {
+                      std::uint32_t fill) {
     std::uint32_t written = 0;
     std::uint64_t pending = 0;  // stream bits not yet written, lowest first
     std::uint32_t pending_bits = fill;
@@ -97,8 +86,6 @@ std::uint32_t encode7(const unsigned char *codes, std::uint32_t count, unsigned 
             pending_bits = 0;
         }
     }
-    if (debug)
-        trace_dump(488, "DEBUG: %s(): LINE %d,  data before = %s\n", codes, count);
 
     // Whole groups: eight codes become seven octets.
     for (; i + 8 <= count && written + 7 <= cap; i += 8) {
@@ -123,19 +110,10 @@ std::uint32_t encode7(const unsigned char *codes, std::uint32_t count, unsigned 
             return 0;
         out[written++] = static_cast<unsigned char>(pending);
     }
-    if (debug)
-        trace_dump(516, "DEBUG: %s(): LINE %d,  data after = %s, length = %ld\n", out, written);
     return written;
 }
 
-}  // namespace velmora
-
-using namespace velmora;
-
-extern "C" int decode7(const unsigned char *in, std::uint32_t count, unsigned char *out, std::uint32_t cap,
-                       std::uint32_t fill) {
-    if (8 * std::uint64_t{count} / 7 > cap)
-        return -1;
+void unpack_septets(const unsigned char *in, std::uint32_t count, unsigned char *out, std::uint32_t fill) {
     // Code k is stream bits fill + 7k .. fill + 7k + 6; exactly packed_size(count, fill) octets are read.
     const std::uint64_t octets = (7 * std::uint64_t{count} + fill + 7) / 8;
     std::uint64_t bit = fill;
@@ -166,5 +144,6 @@ extern "C" int decode7(const unsigned char *in, std::uint32_t count, unsigned ch
             value |= std::uint32_t{in[bit / 8 + 1]} << (8 - shift);
         out[k] = static_cast<unsigned char>(value & 0x7F);
     }
-    return 0;
 }
+
+}  // namespace velmora

@@ -17,10 +17,25 @@ namespace velmora {
 enum class LengthUnit { Septets, Octets, Ucs2Characters };
 
 // Header octets (UDHL included) as units of the user-data length.
-std::uint32_t header_units(std::uint32_t udhl, LengthUnit unit);
+constexpr std::uint32_t header_units(std::uint32_t udhl, LengthUnit unit) {
+    const std::uint32_t octets = udhl + 1;
+    switch (unit) {
+    case LengthUnit::Septets:
+        return (8 * octets + 6) / 7;
+    case LengthUnit::Octets:
+        return octets;
+    case LengthUnit::Ucs2Characters:
+        return (octets + 1) / 2;
+    }
+    return octets;
+}
 
 // Zero bits that bring the first septet to a septet boundary behind a header of UDHL octets.
 constexpr std::uint32_t header_fill_bits(std::uint32_t udhl) { return (7 - (udhl + 1) * 8 % 7) % 7; }
+
+// Data octets of each element a sent header may hold.
+inline constexpr std::uint8_t kConcat8Length = 3, kConcat16Length = 4, kPorts8Length = 2, kPorts16Length = 4,
+                              kShiftLength = 1;
 
 // One information element: its data is header[offset .. offset + length).
 struct HeaderElement {
@@ -76,30 +91,5 @@ std::size_t header_octets(const HeaderContent &content);
 // Writes the header (UDHL first) into out, which holds header_octets(content) octets;
 // returns that count.
 std::size_t write_header(const HeaderContent &content, std::uint8_t *out);
-
-}  // namespace velmora
-
-// ---- The libvelmora.so.2 reader of the header's first element, over PDU text ----
-#include "codec/pdu_fields.h"
-#include "velmora.h"
-
-namespace velmora {
-
-// Trace points of the header fields, numbered per decoder.
-struct HeaderTrace {
-    const char *function;
-    int udhl_line;
-    int iei_line;
-    int concat_line;
-    int reduced_line;
-};
-
-// Reads UDHL and the first information element; an 8-bit-reference concatenation
-// element (IEI 0x00, IEDL 3) sets msg_id, total_parts and part_num. Leaves the reader at
-// the first user-data character and takes the header out of `length`. Returns the fill
-// bits that align the first septet, or nullopt when the text ends within a field read.
-std::optional<std::uint32_t> read_user_data_header(HexFieldReader &reader, sms_message &sms,
-                                                   std::uint32_t &length, LengthUnit unit,
-                                                   const HeaderTrace &trace, int debug);
 
 }  // namespace velmora

@@ -7,7 +7,6 @@
 #include "codec/semi_octets.h"
 #include "codec/septets.h"
 #include "sms/fields.h"
-#include "velmora.h"  // decode7
 
 namespace velmora::sms {
 namespace {
@@ -36,7 +35,7 @@ void put_digits(std::span<const std::uint8_t> octets, std::uint32_t semi_octets,
 void put_name(std::span<const std::uint8_t> octets, std::uint32_t semi_octets, velmora_address &address) {
     const std::uint32_t septets = semi_octets * 4 / 7;
     std::array<unsigned char, 16> codes{};
-    decode7(octets.data(), septets, codes.data(), codes.size(), 0);
+    unpack_septets(octets.data(), septets, codes.data(), 0);
     const std::size_t length = gsm7_to_utf8({codes.data(), septets}, {}, address.text);
     address.text[length] = '\0';
 }

@@ -8,7 +8,7 @@
 #include <optional>
 #include <span>
 
-#include "codec/pdu_fields.h"
+#include "codec/octet_writer.h"
 #include "codec/protocol.h"
 #include "sms/cursor.h"
 #include "velmora/sms.h"

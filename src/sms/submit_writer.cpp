@@ -73,7 +73,7 @@ void write_user_data(OctetWriter &pdu, const SubmitFields &fields, const Plan &p
     if (unit == LengthUnit::Septets) {
         const std::uint32_t fill = header.empty() ? 0 : header_fill_bits(header[0]);
         if (units.length != 0)
-            pdu.advance(encode7(units.octets.data(), units.length, pdu.cursor(), pdu.room(), fill, 0));
+            pdu.advance(encode7(units.octets.data(), units.length, pdu.cursor(), pdu.room(), fill));
         else if (fill != 0)
             pdu.put(0);  // the fill bits alone still take an octet of the TP-UDL septets
         return;

@@ -7,7 +7,6 @@
 #include "codec/septets.h"
 #include "codec/utf8.h"
 #include "sms/user_data.h"
-#include "velmora.h"
 
 namespace velmora::sms {
 namespace {
@@ -35,7 +34,7 @@ std::size_t latin1_to_utf8(std::span<const std::uint8_t> octets, char *out) {
 std::size_t septets_to_utf8(std::span<const std::uint8_t> packed, std::uint32_t units, std::uint32_t fill,
                             const velmora_message &m, char *out) {
     std::array<unsigned char, 8 * 256 / 7 + 1> codes;
-    decode7(packed.data(), units, codes.data(), codes.size(), fill);
+    unpack_septets(packed.data(), units, codes.data(), fill);
     return gsm7_to_utf8({codes.data(), units}, {m.locking_shift, m.single_shift}, out);
 }
 

@@ -1,5 +1,5 @@
-#include "codec/alphabet.h"
-
+// SPDX-License-Identifier: Apache-2.0
+// The exported conversions between 8-bit text and GSM 7-bit codes, one code per byte.
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -11,14 +11,16 @@
 #include <emmintrin.h>
 #endif
 
-#include "codec/alphabet_tables.h"
-#include "codec/trace.h"
+#include "compat/alphabet_tables.h"
+#include "compat/trace.h"
 #include "velmora.h"
 
-extern "C" const unsigned char eESCAPE = velmora::kEscape;
+extern "C" const unsigned char eESCAPE = velmora::protocol::kEscape;
 
-namespace velmora {
+namespace velmora::compat {
 namespace {
+
+using protocol::kEscape;
 
 constexpr std::uint32_t kMaxCodes = 1837;        // work area of one conversion
 constexpr std::uint32_t kMinEncodeCapacity = 918;
@@ -47,9 +49,9 @@ constexpr std::optional<std::uint32_t> find_character(const auto &table, std::ui
 constexpr std::array<Encoding, 256> kEncoding = [] {
     std::array<Encoding, 256> table{};
     for (std::uint32_t byte = 0; byte < 256; ++byte) {
-        if (const auto escaped = find_character(g_S_ascii2GSM338_escaped, byte))
+        if (const auto escaped = find_character(kEscapedEightBit, byte))
             table[byte] = {static_cast<std::uint8_t>(*escaped), Mapping::Escaped};
-        else if (const auto code = find_character(g_S_ASCII2GSM, byte))
+        else if (const auto code = find_character(kCodeOfEightBit, byte))
             table[byte] = {static_cast<std::uint8_t>(*code), Mapping::Table};
         else
             table[byte] = {static_cast<std::uint8_t>(byte), Mapping::PassThrough};
@@ -62,7 +64,7 @@ constexpr std::array<unsigned char, 256> kExtensionChar = [] {
     std::array<unsigned char, 256> table{};
     table.fill(kUnknown);
     for (std::uint32_t code = 0; code < 256; ++code)
-        for (const CharCode &entry : g_S_ascii2GSM338_escaped)
+        for (const CharCode &entry : kEscapedEightBit)
             if (entry.code == code) {
                 table[code] = static_cast<unsigned char>(entry.character);
                 break;
@@ -74,7 +76,7 @@ constexpr std::array<unsigned char, 256> kExtensionChar = [] {
 constexpr std::array<unsigned char, 256> kDecodedChar = [] {
     std::array<unsigned char, 256> table{};
     for (std::uint32_t code = 0; code < 256; ++code)
-        table[code] = code < 128 ? static_cast<unsigned char>(g_S_GSM2ASCII[code]) : kUnknown;
+        table[code] = code < 128 ? static_cast<unsigned char>(kEightBitOfCode[code]) : kUnknown;
     return table;
 }();
 
@@ -171,17 +173,9 @@ struct HexDump {
 
 }  // namespace
 
-int esc_encode_ascii_char(unsigned char *c) {
-    const Encoding &encoding = kEncoding[*c];
-    if (encoding.mapping != Mapping::Escaped)
-        return 0;
-    *c = encoding.code;
-    return 1;
-}
+}  // namespace velmora::compat
 
-}  // namespace velmora
-
-using namespace velmora;
+using namespace velmora::compat;
 
 extern "C" unsigned char esc_decode_to_ascii_char(const unsigned char *code) { return kExtensionChar[*code]; }
 
@@ -197,7 +191,8 @@ extern "C" std::uint32_t encode_ascii_to_gsm0338(const char *text, std::uint32_t
     }
     if (debug) {
         const HexDump before(chars, length);
-        VELMORA_TRACE(debug, kName, 293, " data before = %s, length %ld\n", before.text, before.length());
+        VELMORA_TRACE(debug, kName, TracePoint::kGsmEncodeBefore, " data before = %s, length %ld\n", before.text,
+                      before.length());
     }
 
     unsigned char codes[kMaxCodes];
@@ -209,12 +204,13 @@ extern "C" std::uint32_t encode_ascii_to_gsm0338(const char *text, std::uint32_t
         if (n + (escaped ? 2 : 1) > kMaxCodes)
             break;
         if (escaped) {
-            VELMORA_TRACE(debug, kName, 308, "Appending character ESC 0x%02X\n", kEscape);
+            VELMORA_TRACE(debug, kName, TracePoint::kGsmEncodeEscape, "Appending character ESC 0x%02X\n", kEscape);
             codes[n++] = kEscape;
         } else if (encoding.mapping == Mapping::Table && encoding.code != byte) {
-            VELMORA_TRACE(debug, kName, 325, "Changing char from 0x%02X to 0x%02X\n", byte, encoding.code);
+            VELMORA_TRACE(debug, kName, TracePoint::kGsmEncodeChanged, "Changing char from 0x%02X to 0x%02X\n", byte,
+                          encoding.code);
         }
-        VELMORA_TRACE(debug, kName, 335, "Appending character 0x%02X\n", encoding.code);
+        VELMORA_TRACE(debug, kName, TracePoint::kGsmEncodeAppend, "Appending character 0x%02X\n", encoding.code);
         codes[n++] = encoding.code;
     }
     if (n > cap) {
@@ -227,8 +223,8 @@ extern "C" std::uint32_t encode_ascii_to_gsm0338(const char *text, std::uint32_t
 
     if (debug) {
         const HexDump after(out, cap);
-        VELMORA_TRACE(debug, kName, 363, " data after = %s, length = %d (%ld)\n", after.text, static_cast<int>(n),
-                      after.length());
+        VELMORA_TRACE(debug, kName, TracePoint::kGsmEncodeAfter, " data after = %s, length = %d (%ld)\n", after.text,
+                      static_cast<int>(n), after.length());
     }
     return n;
 }

@@ -1,4 +1,5 @@
-#include "codec/user_data.h"
+// SPDX-License-Identifier: Apache-2.0
+#include "compat/user_data.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -6,10 +7,10 @@
 #include <cstring>
 
 #include "codec/septets.h"
-#include "codec/trace.h"
+#include "compat/trace.h"
 #include "velmora.h"
 
-namespace velmora {
+namespace velmora::compat {
 namespace {
 
 constexpr std::uint32_t kMaxSeptets = 161;
@@ -40,7 +41,7 @@ std::uint32_t decode_7bit_pdu(const char *hex, std::uint32_t hex_len, char *out,
     const int unpacked = decode7(octets, septets, codes, sizeof codes, fill);
     if (debug)
         std::printf("DEBUG %s(): LINE %d, Decoded message before gsm0338_to_ascii = '%s'\n", "decode_7bit_pdu",
-                    766, reinterpret_cast<const char *>(codes));
+                    static_cast<int>(TracePoint::kUnpackedCodes), reinterpret_cast<const char *>(codes));
     if (unpacked != 0)
         return 0;
 
@@ -48,12 +49,12 @@ std::uint32_t decode_7bit_pdu(const char *hex, std::uint32_t hex_len, char *out,
     if (debug) {
         char dump[kDumpCapacity] = {};
         convert_hexarray_to_bytestr(reinterpret_cast<const unsigned char *>(out), produced, dump, sizeof dump);
-        VELMORA_TRACE(debug, "decode_7bit_pdu", 776, "  SMS ASCII: %s\n", dump);
+        VELMORA_TRACE(debug, "decode_7bit_pdu", TracePoint::kUnpackedText, "  SMS ASCII: %s\n", dump);
     }
     return produced;
 }
 
-std::uint32_t decode_usc2_pdu(const char *hex, std::uint32_t hex_len, char *out, std::uint32_t out_cap, int debug) {
+std::uint32_t decode_ucs2_pdu(const char *hex, std::uint32_t hex_len, char *out, std::uint32_t out_cap, int debug) {
     const std::uint32_t octets = convert_bytestr_to_hexarray(hex, available(hex, hex_len),
                                                              reinterpret_cast<unsigned char *>(out), out_cap, debug);
     return octets / 2;
@@ -71,10 +72,10 @@ bool decode_user_data(const char *hex, std::uint64_t hex_chars, UserDataCoding c
                                                    reinterpret_cast<unsigned char *>(sms.text), sizeof sms.text, debug);
         return true;
     case UserDataCoding::Ucs2:
-        sms.text_len = decode_usc2_pdu(hex, chars, sms.text, sizeof sms.text, debug);
+        sms.text_len = decode_ucs2_pdu(hex, chars, sms.text, sizeof sms.text, debug);
         return sms.text_len != 0;
     }
     return false;
 }
 
-}  // namespace velmora
+}  // namespace velmora::compat

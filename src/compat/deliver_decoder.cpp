@@ -1,39 +1,39 @@
+// SPDX-License-Identifier: Apache-2.0
 // GSM SMS-DELIVER (3GPP TS 23.040) as a modem reports it in PDU mode, service-centre address first.
 #include <cstring>
 
-#include "codec/address.h"
-#include "codec/pdu_fields.h"
-#include "codec/trace.h"
-#include "codec/user_data.h"
-#include "codec/user_data_header.h"
+#include "codec/protocol.h"
+#include "compat/hex_field.h"
+#include "compat/telnum.h"
+#include "compat/user_data.h"
+#include "compat/user_data_header.h"
 #include "velmora.h"
 
-namespace velmora {
+namespace velmora::compat {
 namespace {
 
+using protocol::kDcs8Bit;
+using protocol::kDcsGsm7;
+using protocol::kDcsUcs2;
+
 constexpr const char *kName = "sms_decode_pdu";
-constexpr HeaderTrace kHeaderTrace{kName, 1154, 1167, 1184, 1194};
-constexpr std::uint32_t kUserDataHeaderIndicator = 0x40;  // TP-UDHI
+constexpr HeaderTrace kHeaderTrace{kName, TracePoint::kDecodeUdhl, TracePoint::kDecodeIei,
+                                   TracePoint::kDecodeConcatenation, TracePoint::kDecodeUdlReduced};
 constexpr std::uint32_t kTimeStampChars = 14;
 
-constexpr std::uint32_t kDcsDefaultAlphabet = 0x00;
-constexpr std::uint32_t kDcs8Bit = 0x04;
-constexpr std::uint32_t kDcsUcs2 = 0x08;
-
 int decode(const char *pdu_str, sms_message &sms, int debug) {
-    HexFieldReader pdu(pdu_str);
+    HexFieldReader pdu(pdu_str, kName, debug);
     const auto service_centre_length = pdu.octet();
     if (!service_centre_length)
         return -1;
     pdu.skip(2 * std::uint64_t{*service_centre_length});
 
-    const auto first_octet = pdu.octet();
+    const auto first_octet = pdu.octet(TracePoint::kDecodeFirstOctet, "pdu_type");
     if (!first_octet)
         return -1;
-    VELMORA_TRACE(debug, kName, 1084, "pdu_type = 0x%X\n", *first_octet);
-    const bool has_header = (*first_octet & kUserDataHeaderIndicator) != 0;
+    const bool has_header = (*first_octet & protocol::kUserDataHeaderBit) != 0;
     if (has_header)
-        VELMORA_TRACE(debug, kName, 1089, "has UDHI\n");
+        VELMORA_TRACE(debug, kName, TracePoint::kDecodeUdhi, "has UDHI\n");
 
     // TP-OA: length in digits, type of address, digits in swapped semi-octets.
     const auto digits = pdu.octet();
@@ -41,34 +41,29 @@ int decode(const char *pdu_str, sms_message &sms, int debug) {
         return -1;
     sms.telnum_len = *digits;
     const std::uint32_t digit_chars = *digits + *digits % 2;
-    VELMORA_TRACE(debug, kName, 1101, "sender num_length = 0x%X\n", digit_chars);
-    const auto address_type = pdu.octet();
+    VELMORA_TRACE(debug, kName, TracePoint::kDecodeSenderLength, "sender num_length = 0x%X\n", digit_chars);
+    const auto address_type = pdu.octet(TracePoint::kDecodeSenderType, "sender_addr_type");
     if (!address_type)
         return -1;
-    VELMORA_TRACE(debug, kName, 1107, "sender_addr_type = 0x%X\n", *address_type);
     sms.telnum_type = *address_type;
     const char *address = pdu.take(digit_chars);
     if (address == nullptr)
         return -1;
     decode_telnum(address, digit_chars, &sms);
 
-    const auto protocol_id = pdu.octet();
-    if (!protocol_id)
+    // Once the text has ended, no later field reads or prints anything.
+    const auto protocol_id = pdu.octet(TracePoint::kDecodePid, "proto_ident");
+    const auto dcs = pdu.octet(TracePoint::kDecodeDcs, "data_coding");
+    if (!protocol_id || !dcs)
         return -1;
-    VELMORA_TRACE(debug, kName, 1123, "proto_ident = 0x%X\n", *protocol_id);
-    const auto dcs = pdu.octet();
-    if (!dcs)
-        return -1;
-    VELMORA_TRACE(debug, kName, 1132, "data_coding = 0x%X\n", *dcs);
     const char *time_stamp = pdu.take(kTimeStampChars);
     if (time_stamp == nullptr)
         return -1;
     decode_datetime(time_stamp, &sms);
 
-    const auto user_data_length = pdu.octet();
+    const auto user_data_length = pdu.octet(TracePoint::kDecodeUdl, "user_data_length");
     if (!user_data_length)
         return -1;
-    VELMORA_TRACE(debug, kName, 1145, "user_data_length = 0x%X\n", *user_data_length);
     std::uint32_t length = *user_data_length;  // septets for 7-bit data, octets otherwise
     std::uint32_t fill = 0;
     if (has_header) {
@@ -82,7 +77,7 @@ int decode(const char *pdu_str, sms_message &sms, int debug) {
     sms.data_coding = *dcs;
     UserDataCoding coding;
     switch (*dcs) {
-    case kDcsDefaultAlphabet:
+    case kDcsGsm7:
         coding = UserDataCoding::Septets;
         break;
     case kDcs8Bit:
@@ -92,14 +87,14 @@ int decode(const char *pdu_str, sms_message &sms, int debug) {
         coding = UserDataCoding::Ucs2;
         break;
     default:
-        VELMORA_TRACE(debug, kName, 1238, "Invalid data_coding type 0x%X\n", *dcs);
+        VELMORA_TRACE(debug, kName, TracePoint::kDecodeBadDcs, "Invalid data_coding type 0x%X\n", *dcs);
         return -1;
     }
     return decode_user_data(pdu.here(), 2 * std::uint64_t{length}, coding, fill, sms, debug) ? 0 : -1;
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::compat
 
 extern "C" int sms_decode_pdu(const char *pdu_str, std::uint32_t sz, sms_message *sms, int debug) {
     (void)sz;  // the text's NUL ends it
@@ -108,5 +103,5 @@ extern "C" int sms_decode_pdu(const char *pdu_str, std::uint32_t sz, sms_message
     std::memset(sms, 0, sizeof *sms);
     sms->total_parts = 1;
     sms->part_num = 1;
-    return velmora::decode(pdu_str, *sms, debug);
+    return velmora::compat::decode(pdu_str, *sms, debug);
 }

@@ -1,21 +1,21 @@
-#include "codec/pdu_writer.h"
+// SPDX-License-Identifier: Apache-2.0
+#include "compat/pdu_writer.h"
 
-#include "codec/address.h"
 #include "codec/septets.h"
-#include "codec/trace.h"
+#include "codec/user_data_header.h"
+#include "compat/septets.h"
+#include "compat/telnum.h"
 
-namespace velmora {
+namespace velmora::compat {
 namespace {
 
 constexpr std::uint32_t kPackingArea = 161;
 constexpr std::uint32_t kPackingCapacity = 160;
-// UDHL, IEI 0x00 (concatenated message, 8-bit reference) and IEDL 3, then the three values.
-constexpr std::uint32_t kConcatHeaderLength = 5;
-constexpr std::uint32_t kConcatIei = 0x00;
-constexpr std::uint32_t kConcatIedl = 3;
-// The 6 header octets and one fill bit take 7 septets of TP-UDL.
-constexpr std::uint32_t kHeaderSeptets = 7;
-constexpr std::uint32_t kHeaderFillBits = 1;
+// A part's header: UDHL 5 and one concatenation element with an 8-bit reference.
+constexpr std::uint32_t kConcatUdhl = 2 + kConcat8Length;
+// Its 6 octets and one fill bit take 7 septets of TP-UDL.
+constexpr std::uint32_t kHeaderSeptets = header_units(kConcatUdhl, LengthUnit::Septets);
+constexpr std::uint32_t kHeaderFillBits = header_fill_bits(kConcatUdhl);
 
 }  // namespace
 
@@ -42,19 +42,17 @@ void append_user_data(OctetWriter &writer, const sms_message &sms, const PartInf
         *length = static_cast<unsigned char>(count);
         return;
     }
-    VELMORA_TRACE(debug, trace.function, trace.adding_header_line, "SMS is multipart - adding UDH\n");
-    VELMORA_TRACE(debug, trace.function, trace.padding_line, "padding_bits = %d\n", kHeaderFillBits);
+    VELMORA_TRACE(debug, trace.function, trace.adding_header, "SMS is multipart - adding UDH\n");
+    VELMORA_TRACE(debug, trace.function, trace.fill_bits, "padding_bits = %d\n", kHeaderFillBits);
     unsigned char packed[kPackingArea];
     const std::uint32_t octets = encode7(codes, count, packed, kPackingCapacity, kHeaderFillBits, debug);
-    VELMORA_TRACE(debug, trace.function, trace.packed_line, "encode7 returned size = %d\n", octets);
+    VELMORA_TRACE(debug, trace.function, trace.packed, "encode7 returned size = %d\n", octets);
     writer.put(kHeaderSeptets + count);
-    writer.put(kConcatHeaderLength);
-    writer.put(kConcatIei);
-    writer.put(kConcatIedl);
-    writer.put(part.msg_ref);
-    writer.put(part.part_count);
-    writer.put(part.part_no);
+    const Concatenation concatenation{8, static_cast<std::uint16_t>(part.msg_ref & 0xFF),
+                                      static_cast<std::uint8_t>(part.part_count),
+                                      static_cast<std::uint8_t>(part.part_no)};
+    writer.advance(static_cast<std::uint32_t>(write_header({concatenation, {}, 0, 0}, writer.cursor())));
     writer.put(packed, octets);
 }
 
-}  // namespace velmora
+}  // namespace velmora::compat

@@ -1,11 +1,12 @@
-// Telephone numbers as swapped semi-octets.
+// SPDX-License-Identifier: Apache-2.0
+// Telephone numbers of the record as swapped semi-octets.
 #pragma once
 
 #include <cstdint>
 
 #include "velmora.h"
 
-namespace velmora {
+namespace velmora::compat {
 
 // Digits '0'-'9' to semi-octet pairs, 0xF filler after an odd last digit.
 // Returns ceil(n / 2), or -1 (nothing written) when cap is smaller.
@@ -15,4 +16,4 @@ int encode_telnum(const char *digits, std::uint32_t n, unsigned char *out, std::
 // and dropping the 'F' filler. -1 for null pointers or an odd count, -2 above 25.
 int decode_telnum(const char *hex, std::uint32_t count, sms_message *sms);
 
-}  // namespace velmora
+}  // namespace velmora::compat

@@ -1,15 +1,18 @@
+// SPDX-License-Identifier: Apache-2.0
 // sms_encode_pdus: the whole text converted once to GSM codes, then sent as one PDU or
 // cut into concatenated parts of at most 153 codes sharing one reference number.
 #include <array>
 #include <atomic>
 #include <cstring>
 
-#include "codec/alphabet.h"
-#include "codec/trace.h"
+#include "codec/protocol.h"
+#include "compat/trace.h"
 #include "velmora.h"
 
-namespace velmora {
+namespace velmora::compat {
 namespace {
+
+using protocol::kEscape;
 
 constexpr const char *kName = "sms_encode_pdus";
 constexpr std::uint32_t kSinglePartCodes = 160;
@@ -82,7 +85,7 @@ int encode_single(sms_message &sms, const unsigned char *codes, std::uint32_t co
 int encode_parts(sms_message &sms, const unsigned char *codes, std::uint32_t count, PartEncoder encode,
                  std::uint32_t reference, int debug) {
     const Cut cut = cut_into_parts(codes, count);
-    VELMORA_TRACE(debug, kName, 1594, "SMS Message (length %ld) will be split up into %d parts\n",
+    VELMORA_TRACE(debug, kName, TracePoint::kDriverParts, "SMS Message (length %ld) will be split up into %d parts\n",
                   static_cast<long>(sms.text_len), static_cast<int>(cut.parts));
     if (cut.parts > SMS_MAX_PARTS) {
         sms.pdu_count = 0;
@@ -98,9 +101,11 @@ int encode_parts(sms_message &sms, const unsigned char *codes, std::uint32_t cou
         part_codes += length;
         remaining -= length;
         if (i + 1 < cut.parts) {
-            VELMORA_TRACE(debug, kName, 1626, "This part length is %ld\n", static_cast<long>(length));
-            VELMORA_TRACE(debug, kName, 1627, "This part message is '%s'\n", sms.text);
-            VELMORA_TRACE(debug, kName, 1628, "Parts length left to encode is %d\n", static_cast<int>(remaining));
+            VELMORA_TRACE(debug, kName, TracePoint::kDriverPartLength, "This part length is %ld\n",
+                          static_cast<long>(length));
+            VELMORA_TRACE(debug, kName, TracePoint::kDriverPartText, "This part message is '%s'\n", sms.text);
+            VELMORA_TRACE(debug, kName, TracePoint::kDriverCodesLeft, "Parts length left to encode is %d\n",
+                          static_cast<int>(remaining));
         }
         char pdu[SMS_PDU_CAPACITY];
         const int pdu_length = encode(&sms, pdu, sizeof pdu, i + 1, cut.parts, reference, debug);
@@ -110,23 +115,24 @@ int encode_parts(sms_message &sms, const unsigned char *codes, std::uint32_t cou
         }
         store_pdu(sms.pdus[i], pdu, pdu_length);
     }
-    VELMORA_TRACE(debug, kName, 1668, "number of message parts: %ld\n", static_cast<long>(sms.pdu_count));
+    VELMORA_TRACE(debug, kName, TracePoint::kDriverPartCount, "number of message parts: %ld\n",
+                  static_cast<long>(sms.pdu_count));
     for (std::uint32_t i = 0; i < sms.pdu_count; ++i)
-        VELMORA_TRACE(debug, kName, 1673, "encoded message #%d is '%s' with a length of %d\n", static_cast<int>(i + 1),
-                      sms.pdus[i].pdu, static_cast<int>(sms.pdus[i].pdu_len));
+        VELMORA_TRACE(debug, kName, TracePoint::kDriverPdu, "encoded message #%d is '%s' with a length of %d\n",
+                      static_cast<int>(i + 1), sms.pdus[i].pdu, static_cast<int>(sms.pdus[i].pdu_len));
     return 0;
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::compat
 
-using namespace velmora;
+using namespace velmora::compat;
 
 extern "C" int sms_encode_pdus(sms_message *sms, int pdu_format, int debug) {
     const std::uint32_t reference = next_reference();
     if (sms == nullptr)
         return -1;
-    sms->data_coding = pdu_format == SMS_FORMAT_3GPP2 ? 2 : 0;
+    sms->data_coding = pdu_format == SMS_FORMAT_3GPP2 ? velmora::protocol::kCdmaAscii7 : velmora::protocol::kDcsGsm7;
     if (sms->text_len > sizeof sms->text)
         return -1;
 
@@ -134,7 +140,7 @@ extern "C" int sms_encode_pdus(sms_message *sms, int pdu_format, int debug) {
     const std::uint32_t count = encode_ascii_to_gsm0338(sms->text, sms->text_len, codes, sizeof codes, debug);
     if (count == 0)
         return -1;
-    VELMORA_TRACE(debug, kName, 1577, "encoded length is %d\n", static_cast<int>(count));
+    VELMORA_TRACE(debug, kName, TracePoint::kDriverCodes, "encoded length is %d\n", static_cast<int>(count));
 
     const PartEncoder encode = pdu_format == SMS_FORMAT_GSM ? sms_encode_pdu : sms_encode_3gpp2_pdu;
     if (count <= kSinglePartCodes)

@@ -1,27 +1,31 @@
+// SPDX-License-Identifier: Apache-2.0
 // GSM SMS-SUBMIT (3GPP TS 23.040) behind an empty service-centre address, as a modem takes it in PDU mode.
 #include <cstring>
 
-#include "codec/pdu_writer.h"
+#include "codec/protocol.h"
+#include "compat/pdu_writer.h"
 #include "velmora.h"
 
-namespace velmora {
+namespace velmora::compat {
 namespace {
 
+using namespace velmora::protocol;
+
 constexpr std::uint32_t kNoServiceCentre = 0x00;
-constexpr std::uint32_t kSubmitWithValidity = 0x11;  // TP-MTI SMS-SUBMIT, TP-VPF relative
-constexpr std::uint32_t kSubmitWithHeader = 0x41;    // TP-MTI SMS-SUBMIT, TP-UDHI
+constexpr std::uint32_t kSubmitWithValidity = kMtiSubmit | kValidityRelative << kValidityFormatShift;
+constexpr std::uint32_t kSubmitWithHeader = kMtiSubmit | kUserDataHeaderBit;
 constexpr std::uint32_t kMessageReference = 0x00;
 constexpr std::uint32_t kProtocolId = 0x00;
-constexpr std::uint32_t kValidityFourDays = 0xAA;
 constexpr std::uint32_t kSingleOverhead = 10;
 constexpr std::uint32_t kPartOverhead = 17;
 
-constexpr UserDataTrace kTrace{"sms_encode_pdu", 1319, 1329, 1336};
+constexpr UserDataTrace kTrace{"sms_encode_pdu", TracePoint::kEncodeAddingHeader, TracePoint::kEncodeFillBits,
+                               TracePoint::kEncodePacked};
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::compat
 
-using namespace velmora;
+using namespace velmora::compat;
 
 extern "C" int sms_encode_pdu(const sms_message *sms, char *out, std::uint32_t out_size, std::uint32_t part_no,
                               std::uint32_t part_count, std::uint32_t msg_ref, int debug) {
@@ -34,7 +38,7 @@ extern "C" int sms_encode_pdu(const sms_message *sms, char *out, std::uint32_t o
 
     const std::uint32_t bound = 7 * sms->text_len / 8 + semi_octets(sms->dst_telnum_len) +
                                 (part.multipart() ? kPartOverhead : kSingleOverhead);
-    return render_pdu(out, out_size, bound, [&](OctetWriter &pdu) {
+    return render_pdu(out, out_size, bound, [&](velmora::OctetWriter &pdu) {
         pdu.put(kNoServiceCentre);
         pdu.put(part.multipart() ? kSubmitWithHeader : kSubmitWithValidity);
         pdu.put(kMessageReference);
@@ -44,7 +48,7 @@ extern "C" int sms_encode_pdu(const sms_message *sms, char *out, std::uint32_t o
         pdu.put(kProtocolId);
         pdu.put(sms->data_coding);
         if (!part.multipart())
-            pdu.put(kValidityFourDays);
+            pdu.put(velmora::protocol::kValidityFourDays);
         append_user_data(pdu, *sms, part, kTrace, debug);
     });
 }

@@ -1,15 +1,16 @@
+// SPDX-License-Identifier: Apache-2.0
 // What the SMS-SUBMIT and 3GPP2 encoders share: the part arguments, the user data
 // with its concatenation header, and the scratch buffer rendered as hex text.
 #pragma once
 
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 
-#include "codec/pdu_fields.h"
+#include "codec/octet_writer.h"
+#include "compat/trace.h"
 #include "velmora.h"
 
-namespace velmora {
+namespace velmora::compat {
 
 struct PartInfo {
     std::uint32_t part_no;
@@ -18,12 +19,12 @@ struct PartInfo {
     bool multipart() const { return part_count != 0; }
 };
 
-// Trace points of the user-data encoding, numbered per encoder.
+// Trace points of the user-data encoding, one set per encoder.
 struct UserDataTrace {
     const char *function;
-    int adding_header_line;
-    int padding_line;
-    int packed_line;
+    TracePoint adding_header;
+    TracePoint fill_bits;
+    TracePoint packed;
 };
 
 // The most codes whose septets, behind the header's fill bit, fit the 160-octet packing area.
@@ -57,6 +58,7 @@ int render_pdu(char *out, std::uint32_t out_size, std::uint32_t bound, WriteFiel
 // Appends an address: the digits as swapped semi-octets, when they fit.
 void append_digits(OctetWriter &writer, const char *digits, std::uint32_t count);
 
+// Octets of `digits` semi-octets.
 constexpr std::uint32_t semi_octets(std::uint32_t digits) { return digits / 2 + digits % 2; }
 
-}  // namespace velmora
+}  // namespace velmora::compat
