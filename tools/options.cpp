@@ -9,7 +9,7 @@ namespace velmora::cli {
 const char kUsage[] =
     "Usage: velmora encode --to NUMBER [options] [--] [TEXT...]\n"
     "       velmora count [--alphabet A] [--languages LIST] [--json] [--] [TEXT...]\n"
-    "       velmora decode [--cdma | --no-smsc] [--json] [PDU...]\n"
+    "       velmora decode [--cdma | --no-smsc] [--strict] [--json] [PDU|FILE|-]...\n"
     "       velmora --help | --version\n"
     "\n"
     "encode  Encodes TEXT (the words joined by blanks; standard input without its final line\n"
@@ -39,10 +39,13 @@ const char kUsage[] =
     "  --json                 one JSON object\n"
     "\n"
     "decode  Decodes PDUs (SMS-DELIVER, SMS-SUBMIT, SMS-STATUS-REPORT, or 3GPP2 with --cdma)\n"
-    "        given as arguments or one per line on standard input: bare PDU lines, or modem\n"
-    "        output where +CMGL:, +CMGR:, +CMT: and +CDS: lines lead their PDU (other lines\n"
-    "        are skipped). Parts of a concatenated message are also shown joined.\n"
-    "  --json                 one JSON object per message per line\n"
+    "        given as hex arguments, or read from files (- or none: standard input): bare\n"
+    "        PDU lines, or modem output in PDU mode where +CMGL:, +CMGR:, +CMT: and +CDS:\n"
+    "        lead their PDU, also behind log prefixes (other lines are skipped). Parts of a\n"
+    "        concatenated message are also shown joined. Fields that break the rules but\n"
+    "        leave the message readable are decoded with a warning.\n"
+    "  --json                 one JSON object per message or failure per line\n"
+    "  --strict               every warning fails the message instead\n"
     "  --no-smsc              the PDUs start without the service-centre address\n"
     "  --cdma                 3GPP2 PDUs instead of GSM\n"
     "\n"
@@ -315,8 +318,10 @@ void parse_count(ArgumentCursor &args, CommandLine &line) {
 }
 
 void parse_decode(ArgumentCursor &args, DecodeOptions &o) {
-    parse_arguments(args, o.pdus, [&](const std::string &name, auto &&) {
-        if (name == "--cdma")
+    parse_arguments(args, o.inputs, [&](const std::string &name, auto &&) {
+        if (name == "--strict")
+            o.strict = true;
+        else if (name == "--cdma")
             o.cdma = true;
         else if (name == "--no-smsc")
             o.no_smsc = true;

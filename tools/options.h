@@ -32,7 +32,8 @@ struct DecodeOptions {
     bool cdma = false;
     bool no_smsc = false;
     bool json = false;
-    std::vector<std::string> pdus;  // empty: read standard input
+    bool strict = false;              // VELMORA_STRICT: every warning fails
+    std::vector<std::string> inputs;  // PDUs (hex), files, "-"; empty: read standard input
 };
 
 enum class Action { help, version, encode, decode, count };

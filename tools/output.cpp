@@ -372,6 +372,54 @@ void json_fields(JsonObject &o, const velmora_message &m, bool with_part) {
     }
 }
 
+// ---- Where a message was kept, what was wrong with it, what a modem answered ----
+
+// The warnings of a message, the first met first: its name, and for the first the octet
+// offset and field.
+struct ShownWarning {
+    const char *name;
+    bool first;
+};
+std::vector<ShownWarning> warnings_of(const velmora_message &m) {
+    std::vector<ShownWarning> list;
+    if (m.first_warning != 0)
+        list.push_back({velmora_warning_name(m.first_warning), true});
+    for (std::uint32_t bit = 1; bit != 0; bit <<= 1)
+        if ((m.warnings & bit) != 0 && bit != m.first_warning && velmora_warning_name(bit) != nullptr)
+            list.push_back({velmora_warning_name(bit), false});
+    return list;
+}
+
+void storage_and_warning_lines(Lines &out, const velmora_message &m, const velmora_modem_entry *entry) {
+    if (entry != nullptr && entry->index >= 0)
+        out.add("index", std::to_string(entry->index));
+    if (entry != nullptr && velmora_storage_name(entry->storage) != nullptr)
+        out.add("storage", velmora_storage_name(entry->storage));
+    for (const ShownWarning &w : warnings_of(m))
+        out.add("warning", w.first ? std::string(w.name) + " at octet offset " + std::to_string(m.warning_offset) +
+                                         " (" + m.warning_field + ")"
+                                   : std::string(w.name));
+}
+
+void storage_and_warning_json(JsonObject &o, const velmora_message &m, const velmora_modem_entry *entry) {
+    if (entry != nullptr && entry->index >= 0)
+        o.field("index", entry->index);
+    if (entry != nullptr && velmora_storage_name(entry->storage) != nullptr)
+        o.field("storage", velmora_storage_name(entry->storage));
+    const auto list = warnings_of(m);
+    if (list.empty())
+        return;
+    std::string array = "[";
+    for (const ShownWarning &w : list) {
+        JsonObject item;
+        item.field("warning", w.name);
+        if (w.first)
+            item.field("offset", m.warning_offset).field("field", m.warning_field);
+        array += (array.size() > 1 ? "," : "") + item.done();
+    }
+    o.raw("warnings", array + "]");
+}
+
 }  // namespace
 
 void Printer::emit(const std::string &block) {
@@ -381,13 +429,14 @@ void Printer::emit(const std::string &block) {
     std::fwrite(block.data(), 1, block.size(), out_);
 }
 
-void Printer::print(const velmora_message &m, const std::string &source) {
+void Printer::print(const velmora_message &m, const std::string &source, const velmora_modem_entry *entry) {
     const std::string_view data(reinterpret_cast<const char *>(m.data), m.data_length);
     const std::string_view text(m.text, m.text_length);
     if (json_) {
         JsonObject o;
         o.field("source", source);
         json_fields(o, m, true);
+        storage_and_warning_json(o, m, entry);
         if (has(m, VELMORA_HAS_USER_DATA))
             o.field(shows_data(m) ? "data" : "text", shows_data(m) ? to_hex(data) : std::string(text));
         emit(o.done() + "\n");
@@ -395,8 +444,44 @@ void Printer::print(const velmora_message &m, const std::string &source) {
     }
     Lines out(source);
     field_lines(out, m, true);
+    storage_and_warning_lines(out, m, entry);
     if (has(m, VELMORA_HAS_USER_DATA))
         out.add(shows_data(m) ? "data" : "text", shows_data(m) ? to_hex(data) : indented(text));
+    emit(out.text());
+}
+
+void Printer::print_failure(const std::string &source, const std::string &message, const velmora_error *e) {
+    JsonObject error;
+    if (e != nullptr)
+        error.field("status", e->status);
+    error.field("message", message);
+    if (e != nullptr)
+        error.field("offset", e->offset).field("field", e->field);
+    JsonObject o;
+    o.field("source", source).raw("error", error.done());
+    emit(o.done() + "\n");
+}
+
+void Printer::print(const velmora_modem_entry &entry, const std::string &source) {
+    const bool sent = entry.kind == VELMORA_MODEM_SENT;
+    const std::string code = std::to_string(sent ? entry.message_reference : entry.cms_error);
+    const char *meaning = velmora_cms_error_text(entry.cms_error);
+    if (json_) {
+        JsonObject result;
+        if (sent)
+            result.field("message_reference", entry.message_reference);
+        else
+            result.field("code", entry.cms_error).field("message", meaning);
+        JsonObject o;
+        o.field("source", source).raw(sent ? "sent" : "modem_error", result.done());
+        emit(o.done() + "\n");
+        return;
+    }
+    Lines out(source);
+    if (sent)
+        out.add("sent", "message reference " + code);
+    else
+        out.add("modem", "+CMS ERROR: " + code + " (" + meaning + ")");
     emit(out.text());
 }
 

@@ -25,7 +25,12 @@ class Printer {
 public:
     Printer(std::FILE *out, bool json) : out_(out), json_(json) {}
 
-    void print(const velmora_message &m, const std::string &source);
+    // A decoded message; `entry` (may be null) is what the modem line said of it.
+    void print(const velmora_message &m, const std::string &source, const velmora_modem_entry *entry = nullptr);
+    // JSON only: an input that could not be read, at its place in the stream; `e` may be null.
+    void print_failure(const std::string &source, const std::string &message, const velmora_error *e);
+    // What a modem answered to sending: +CMGS/+CMSS, or +CMS ERROR.
+    void print(const velmora_modem_entry &entry, const std::string &source);
     void print(const JoinedMessage &j);
     void print(const velmora_count_result &count);
 

@@ -91,6 +91,8 @@ class Message(Sized):
         ("locking_shift", c_uint8), ("single_shift", c_uint8), ("special", Waiting),
         ("udh_length", c_uint8), ("element_count", c_uint8), ("text_length", c_uint32), ("data_length", c_uint32),
         ("udh", c_uint8 * 140), ("elements", Element * 70), ("text", c_char * 768), ("data", c_uint8 * 512),
+        ("warnings", c_uint32), ("first_warning", c_uint32), ("warning_offset", c_uint32), ("warning_field", c_char_p),
+        ("timestamp_raw", c_uint8 * 7), ("discharge_time_raw", c_uint8 * 7),
     ]
 
 

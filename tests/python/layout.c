@@ -38,6 +38,8 @@ int main(void) {
     M(velmora_message, special); M(velmora_message, udh_length); M(velmora_message, element_count);
     M(velmora_message, text_length); M(velmora_message, data_length); M(velmora_message, udh);
     M(velmora_message, elements); M(velmora_message, text); M(velmora_message, data);
+    M(velmora_message, warnings); M(velmora_message, first_warning); M(velmora_message, warning_offset);
+    M(velmora_message, warning_field); M(velmora_message, timestamp_raw); M(velmora_message, discharge_time_raw);
     SIZE(velmora_submit_options); M(velmora_submit_options, size); M(velmora_submit_options, to); M(velmora_submit_options, to_type);
     M(velmora_submit_options, smsc); M(velmora_submit_options, from); M(velmora_submit_options, from_type);
     M(velmora_submit_options, format); M(velmora_submit_options, alphabet); M(velmora_submit_options, languages);
