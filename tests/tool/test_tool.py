@@ -182,8 +182,9 @@ class DecodeTest(unittest.TestCase):
         self.assertEqual((rc, err.splitlines()), (1, [
             "velmora: line 17: not hexadecimal at octet offset 15 (TP-OA)",  # the corrupt PDU
             "velmora: line 21: unsupported message type at octet offset 8 (TP-MTI)",  # DELIVER stored as unsent
-            "velmora: line 34: unsupported message type at octet offset 1 (TP-MTI)",  # SUBMIT-REPORT after +CMT
-            "velmora: line 38: text-mode listing: set AT+CMGF=0 for PDUs"]))
+            "velmora: line 25: PDU ends early at octet offset 0 (PDU)",  # the +CMGL of line 24 has none
+            "velmora: line 37: unsupported message type at octet offset 1 (TP-MTI)",  # SUBMIT-REPORT after +CMT
+            "velmora: line 41: text-mode listing: set AT+CMGF=0 for PDUs"]))
         rc, out, err = run("decode", "--json", log)
         stream = [json.loads(line) for line in out.splitlines()]
         self.assertEqual((rc, err), (1, ""))
@@ -195,8 +196,8 @@ class DecodeTest(unittest.TestCase):
                                               "offset": 15, "field": "TP-OA"})
         self.assertEqual(stream[8]["warnings"], [{"warning": "length", "offset": 0, "field": "<length>"}])
         self.assertEqual([m for m in stream if "sent" in m or "modem_error" in m], [
-            {"source": log + " line 49", "sent": {"message_reference": 35}},
-            {"source": log + " line 52", "modem_error": {"code": 322, "message": "memory full"}}])
+            {"source": log + " line 52", "sent": {"message_reference": 35}},
+            {"source": log + " line 55", "modem_error": {"code": 322, "message": "memory full"}}])
 
     def test_length_says_whether_an_smsc_leads(self):
         """<length> counts the TPDU: the same octets read with and without an SMSC; --strict refuses a mismatch."""
