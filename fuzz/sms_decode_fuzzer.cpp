@@ -42,6 +42,15 @@ void check(const velmora_message &m, velmora_status status, const velmora_error 
         FUZZ_CHECK(!(m.warnings & bit) || velmora_warning_name(bit) != nullptr);
 }
 
+// Two records hold the same message: every field, and the arrays as far as their lengths go.
+bool same_message(const velmora_message &a, const velmora_message &b) {
+    const auto same = [](const void *x, const void *y, std::size_t n) { return std::memcmp(x, y, n) == 0; };
+    return same(&a, &b, offsetof(velmora_message, udh)) && same(a.udh, b.udh, a.udh_length) &&
+           same(a.elements, b.elements, a.element_count * sizeof a.elements[0]) &&
+           same(a.text, b.text, a.text_length + 1) && same(a.data, b.data, a.data_length);
+}
+
+
 // The same PDU decoded with VELMORA_STRICT: it fails as the first warning when there was one,
 // and otherwise reads the same message with the same result.
 void check_strict(const std::uint8_t *pdu, std::size_t size, unsigned flags, const velmora_message &tolerant,
@@ -85,14 +94,6 @@ void read_as_modem_output(std::string_view text, unsigned flags) {
         }
         at = end + 1;
     }
-}
-
-// Two records hold the same message: every field, and the arrays as far as their lengths go.
-bool same_message(const velmora_message &a, const velmora_message &b) {
-    const auto same = [](const void *x, const void *y, std::size_t n) { return std::memcmp(x, y, n) == 0; };
-    return same(&a, &b, offsetof(velmora_message, udh)) && same(a.udh, b.udh, a.udh_length) &&
-           same(a.elements, b.elements, a.element_count * sizeof a.elements[0]) &&
-           same(a.text, b.text, a.text_length + 1) && same(a.data, b.data, a.data_length);
 }
 
 }  // namespace

@@ -16,11 +16,6 @@ constexpr unsigned kKnownFlags =
 // More than the longest PDU of either layout (3GPP2: 255 UCS-2 characters behind two addresses).
 constexpr std::size_t kMaxPduOctets = 1024;
 
-bool valid_flags(unsigned flags) {
-    const bool both_directions = (flags & VELMORA_FROM_NETWORK) && (flags & VELMORA_TO_NETWORK);
-    return (flags & ~kKnownFlags) == 0 && !both_directions;
-}
-
 // Every field, and an empty text; the arrays are written as far as their lengths go.
 void clear(velmora_message &message) {
     const std::uint32_t size = message.size;
@@ -70,7 +65,7 @@ const char *bad_argument(const void *pdu, std::size_t length, unsigned flags, co
         return "message";
     if (pdu == nullptr && length != 0)
         return "pdu";
-    return valid_flags(flags) ? nullptr : "flags";
+    return valid_decode_flags(flags) ? nullptr : "flags";
 }
 
 velmora_status argument_error(velmora_error &error, const char *argument) {
@@ -80,6 +75,12 @@ velmora_status argument_error(velmora_error &error, const char *argument) {
 }
 
 }  // namespace
+
+bool valid_decode_flags(unsigned flags) {
+    const bool both_directions = (flags & VELMORA_FROM_NETWORK) && (flags & VELMORA_TO_NETWORK);
+    return (flags & ~kKnownFlags) == 0 && !both_directions;
+}
+
 }  // namespace velmora::sms
 
 using namespace velmora::sms;

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "sms/abi.h"
+#include "sms/decoders.h"
 #include "velmora/sms.h"
 
 namespace velmora::sms {
@@ -354,10 +355,7 @@ extern "C" velmora_status velmora_modem_reader_init(velmora_modem_reader *reader
     reader->index = reader->length = reader->read_index = -1;
     reader->stat = -1;
     reader->at = 1;  // nothing fed
-    velmora_message probe;
-    probe.size = sizeof probe;
-    velmora_error error = VELMORA_ERROR_INIT;
-    return velmora_decode(nullptr, 0, flags, &probe, &error) == VELMORA_E_ARGUMENT ? VELMORA_E_ARGUMENT : VELMORA_OK;
+    return valid_decode_flags(flags) ? VELMORA_OK : VELMORA_E_ARGUMENT;
 }
 
 extern "C" void velmora_modem_entry_init(velmora_modem_entry *entry) {
