@@ -1,4 +1,4 @@
-// Reading standard input: PDUs line by line, or one message text whole.
+// Reading input: lines of standard input or a file, or one message text whole.
 #pragma once
 
 #include <cstdio>
