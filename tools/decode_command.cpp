@@ -1,8 +1,11 @@
 #include "decode_command.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,48 +17,85 @@
 namespace velmora::cli {
 namespace {
 
-// Longer than any PDU either layout can describe; longer lines are refused unread.
-constexpr std::size_t kMaxPduChars = 4096;
+// Longer than any line a modem log holds (a ModemManager line quotes a whole listing);
+// longer lines are refused unread.
+constexpr std::size_t kMaxLineChars = 65536;
 // Parts of unfinished messages kept at once; when they are all taken, the oldest
 // message is shown as it stands to make room.
 constexpr std::uint32_t kSlots = 1024;
+// An argument of letters and digits this long is a PDU, even with a character that is not hex.
+constexpr std::size_t kPduLikeLength = 16;
 
-void report(const std::string &source, const std::string &what) {
-    std::fflush(stdout);
-    std::fprintf(stderr, "velmora: %s: %s\n", source.c_str(), what.c_str());
-}
-
+// The status, and where in the PDU unless the failure is not in one.
 std::string describe(const velmora_error &e) {
     std::string out = velmora_status_message(e.status);
+    if (e.status == VELMORA_E_TEXT_MODE)
+        return out;
     out += " at octet offset " + std::to_string(e.offset);
     if (e.field[0] != '\0')
         out += std::string(" (") + e.field + ")";
     return out;
 }
 
+// Hex digits, or a long run of letters and digits that is not a file: a PDU to decode.
+bool is_pdu_argument(const std::string &argument) {
+    const std::string_view text = trim(argument);
+    const auto all = [&](auto &&test) {
+        return std::all_of(text.begin(), text.end(), [&](char c) { return test(static_cast<unsigned char>(c)); });
+    };
+    std::error_code missing;
+    if (text.empty())
+        return false;
+    if (all([](unsigned char c) { return std::isxdigit(c) != 0; }))
+        return true;
+    return text.size() >= kPduLikeLength && all([](unsigned char c) { return std::isalnum(c) != 0; }) &&
+           !std::filesystem::exists(argument, missing);
+}
+
 class DecodeRun {
 public:
     explicit DecodeRun(const CommandLine &line)
-        : flags_(line.decode_flags), printer_(stdout, line.json),
+        : flags_(line.decode_flags), json_(line.json), printer_(stdout, line.json),
           storage_(velmora_reassembly_storage_size(kSlots) / sizeof(std::max_align_t) + 1), sources_(kSlots) {
         velmora_reassembly_init(&reassembly_, storage_.data(), storage_.size() * sizeof(std::max_align_t));
         velmora_message_init(message_.get());
         velmora_message_init(joined_.get());
     }
 
-    void pdu(std::string_view hex, const std::string &source, unsigned direction = 0) {
+    void pdu(std::string_view hex, const std::string &source) {
         velmora_error error = VELMORA_ERROR_INIT;
-        if (velmora_decode_hex(hex.data(), hex.size(), flags_ | direction, message_.get(), &error) != VELMORA_OK) {
-            fail(source, describe(error));
-            return;
-        }
+        if (velmora_decode_hex(hex.data(), hex.size(), flags_, message_.get(), &error) != VELMORA_OK)
+            return fail(source, describe(error), &error);
         printer_.print(*message_, source);
         join(source);
     }
 
-    void fail(const std::string &source, const std::string &what) {
-        report(source, what);
+    // Modem output or PDU lines; `prefix` names the input in each source ("" for standard input).
+    void lines(std::FILE *in, const std::string &prefix) {
+        velmora_modem_reader reader;
+        velmora_modem_reader_init(&reader, flags_);
+        LineReader lines(in, kMaxLineChars);
+        std::string text;
+        bool overlong = false;
+        while (lines.next(text, overlong)) {
+            const std::string source = prefix + "line " + std::to_string(lines.number());
+            if (overlong) {
+                fail(source, "more than " + std::to_string(kMaxLineChars) + " characters, longer than any modem line");
+                continue;
+            }
+            velmora_modem_feed(&reader, text.data(), text.size());
+            entries(reader, source);
+        }
+        if (std::ferror(in))
+            fail(prefix.empty() ? "standard input" : prefix, std::strerror(errno));
+    }
+
+    void fail(const std::string &source, const std::string &what, const velmora_error *error = nullptr) {
         failed_ = true;
+        if (json_)
+            return printer_.print_failure(source, what, error);
+        std::fflush(stdout);
+        std::fprintf(stderr, "velmora: %s: %s\n", source.c_str(), what.c_str());
     }
 
     int finish() {
@@ -68,6 +108,28 @@ public:
     }
 
 private:
+    void entries(velmora_modem_reader &reader, const std::string &source) {
+        velmora_modem_entry entry;
+        velmora_modem_entry_init(&entry);
+        velmora_error error = VELMORA_ERROR_INIT;
+        for (;;) {
+            switch (velmora_modem_next(&reader, &entry, message_.get(), &error)) {
+            case VELMORA_MODEM_NONE:
+                return;
+            case VELMORA_MODEM_MESSAGE:
+                printer_.print(*message_, source, &entry);
+                join(source);
+                break;
+            case VELMORA_MODEM_FAILED:
+                fail(source, describe(error), &error);
+                break;
+            default:
+                printer_.print(entry, source);
+                break;
+            }
+        }
+    }
+
     void join(const std::string &source) {
         velmora_group group;
         velmora_group_init(&group, 1);
@@ -110,6 +172,7 @@ private:
     }
 
     unsigned flags_;
+    bool json_;
     Printer printer_;
     std::unique_ptr<velmora_message> message_ = std::make_unique<velmora_message>();
     std::unique_ptr<velmora_message> joined_ = std::make_unique<velmora_message>();  // fields of a joined message
@@ -124,33 +187,21 @@ private:
 
 int run_decode(const CommandLine &line) {
     DecodeRun run(line);
-    if (!line.words.empty()) {
-        for (std::size_t i = 0; i < line.words.size(); ++i)
-            run.pdu(trim(line.words[i]), "argument " + std::to_string(i + 1));
-        return run.finish();
-    }
-    LineReader lines(stdin, kMaxPduChars + 64);
-    std::string text;
-    bool overlong = false;
-    unsigned direction = 0;  // of the PDU a modem's header line announced
-    while (lines.next(text, overlong)) {
-        const std::string source = "line " + std::to_string(lines.number());
-        if (overlong) {
-            run.fail(source, "more than " + std::to_string(kMaxPduChars) + " characters, longer than any SMS");
-            continue;
+    if (line.words.empty())
+        run.lines(stdin, "");
+    for (std::size_t i = 0; i < line.words.size(); ++i) {
+        const std::string &input = line.words[i];
+        if (input == "-") {
+            run.lines(stdin, "");
+        } else if (is_pdu_argument(input)) {
+            run.pdu(trim(input), "argument " + std::to_string(i + 1));
+        } else if (std::FILE *file = std::fopen(input.c_str(), "r")) {
+            run.lines(file, input + " ");
+            std::fclose(file);
+        } else {
+            run.fail(input, std::strerror(errno));
         }
-        const std::string_view line = trim(text);
-        if (const auto announced = pdu_direction(line)) {
-            direction = *announced;
-            continue;
-        }
-        if (line.empty() || is_modem_chatter(line))
-            continue;
-        run.pdu(line, source, direction);
-        direction = 0;
     }
-    if (std::ferror(stdin))
-        run.fail("standard input", std::strerror(errno));
     return run.finish();
 }
 

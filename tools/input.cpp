@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "velmora/sms.h"
 
 namespace velmora::cli {
 
@@ -60,56 +59,6 @@ std::string_view trim(std::string_view line) {
         return {};
     const auto last = line.find_last_not_of(" \t\r");
     return line.substr(first, last - first + 1);
-}
-
-namespace {
-
-bool starts_with_any_case(std::string_view line, std::string_view prefix) {
-    if (line.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if ((line[i] | 0x20) != (prefix[i] | 0x20))
-            return false;
-    return true;
-}
-
-// The n-th comma-separated field after the colon, blanks trimmed.
-std::string_view field(std::string_view line, std::size_t n) {
-    line.remove_prefix(line.find(':') + 1);
-    for (; n > 0; --n) {
-        const auto comma = line.find(',');
-        if (comma == std::string_view::npos)
-            return {};
-        line.remove_prefix(comma + 1);
-    }
-    return trim(line.substr(0, line.find(',')));
-}
-
-// <stat> of +CMGL/+CMGR: 0, 1 or "REC ..." received; 2, 3 or "STO ..." stored to send.
-unsigned direction_of_stat(std::string_view stat) {
-    if (stat == "0" || stat == "1" || starts_with_any_case(stat, "\"REC"))
-        return VELMORA_FROM_NETWORK;
-    if (stat == "2" || stat == "3" || starts_with_any_case(stat, "\"STO"))
-        return VELMORA_TO_NETWORK;
-    return 0;
-}
-
-}  // namespace
-
-std::optional<unsigned> pdu_direction(std::string_view line) {
-    if (starts_with_any_case(line, "+CMGL:"))
-        return direction_of_stat(field(line, 1));
-    if (starts_with_any_case(line, "+CMGR:"))
-        return direction_of_stat(field(line, 0));
-    if (starts_with_any_case(line, "+CMT:") || starts_with_any_case(line, "+CDS:"))
-        return VELMORA_FROM_NETWORK;
-    return std::nullopt;
-}
-
-bool is_modem_chatter(std::string_view line) {
-    auto starts = [&](std::string_view prefix) { return starts_with_any_case(line, prefix); };
-    return starts("+") || starts(">") || starts("AT") || line == "OK" || line == "ERROR" ||
-           line == "RING" || line == "NO CARRIER";
 }
 
 std::optional<std::string> read_all(std::FILE *in, std::size_t max_length) {

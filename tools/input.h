@@ -1,4 +1,4 @@
-// Reading standard input: PDUs line by line, or one message text whole.
+// Reading input: lines of standard input or a file, or one message text whole.
 #pragma once
 
 #include <cstdio>
@@ -33,15 +33,6 @@ private:
 
 // Blanks and tabs removed from both ends.
 std::string_view trim(std::string_view line);
-
-// Lines a modem log has besides PDUs: responses such as +CMGL: and +CMT:, the AT
-// commands echoed, the > prompt and the result codes. None of them can be hex.
-bool is_modem_chatter(std::string_view trimmed_line);
-
-// For a line that announces a PDU on the next line (+CMGL:, +CMGR:, +CMT:, +CDS:), the
-// decoding flags of its direction: received messages and reports come from the network,
-// stored unsent and sent ones go to it. Nullopt for any other line.
-std::optional<unsigned> pdu_direction(std::string_view trimmed_line);
 
 // All of `in`, at most `max_length` bytes; nullopt when there is more.
 std::optional<std::string> read_all(std::FILE *in, std::size_t max_length);

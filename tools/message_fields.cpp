@@ -13,8 +13,9 @@ namespace {
 // The message being shown: one decoded PDU, or the parts of a concatenated one joined.
 struct Shown {
     const velmora_message &m;
-    std::string_view source;      // of a single PDU
-    const JoinedMessage *joined;  // nullptr for a single PDU
+    std::string_view source;          // of a single PDU
+    const JoinedMessage *joined;      // nullptr for a single PDU
+    const velmora_modem_entry *entry;  // where a modem kept it; nullptr when not told
 
     bool has(std::uint32_t bit) const { return (m.present & bit) != 0; }
     bool gsm() const { return m.format == VELMORA_FORMAT_GSM; }
@@ -157,7 +158,40 @@ std::string shown_joined_parts(const Shown &s) {
     return s.joined->missing.empty() ? out : out + "; missing " + numbers(s.joined->missing);
 }
 
+// The warnings of a message, the first met first (with its octet offset and field).
+std::vector<std::uint32_t> warnings_in_order(const velmora_message &m) {
+    std::vector<std::uint32_t> list;
+    if (m.first_warning != 0)
+        list.push_back(m.first_warning);
+    for (std::uint32_t bit = 1; bit != 0; bit <<= 1)
+        if ((m.warnings & bit) != 0 && bit != m.first_warning && velmora_warning_name(bit) != nullptr)
+            list.push_back(bit);
+    return list;
+}
+
+std::string shown_warnings(const Shown &s) {
+    std::string out;
+    for (const std::uint32_t bit : warnings_in_order(s.m)) {
+        out += (out.empty() ? "" : ", ") + std::string(velmora_warning_name(bit));
+        if (bit == s.m.first_warning)
+            out += " at octet offset " + std::to_string(s.m.warning_offset) + " (" + s.m.warning_field + ")";
+    }
+    return out;
+}
+
 // ---- Values in JSON ----
+
+std::string json_warnings(const Shown &s) {
+    std::string out = "[";
+    for (const std::uint32_t bit : warnings_in_order(s.m)) {
+        JsonObject item;
+        item.add("warning", json_string(velmora_warning_name(bit)));
+        if (bit == s.m.first_warning)
+            item.add("offset", s.m.warning_offset).add("field", json_string(s.m.warning_field));
+        out += (out.size() > 1 ? "," : "") + item.text();
+    }
+    return out + "]";
+}
 
 std::string json_true(const Shown &) { return "true"; }
 
@@ -301,6 +335,17 @@ constexpr Field kFields[] = {
     {"parts", "parts_present", joined, shown_joined_parts, [](const Shown &s) { return json_array(s.joined->present); }},
     {"parts", "parts_missing", joined, nullptr, [](const Shown &s) { return json_array(s.joined->missing); }},
 
+    // Where the modem kept the message, and what was wrong with it.
+    {"index", "index", [](const Shown &s) { return s.entry != nullptr && s.entry->index >= 0; },
+     [](const Shown &s) { return std::to_string(s.entry->index); },
+     [](const Shown &s) { return std::to_string(s.entry->index); }},
+    {"storage", "storage",
+     [](const Shown &s) { return s.entry != nullptr && velmora_storage_name(s.entry->storage) != nullptr; },
+     [](const Shown &s) -> std::string { return velmora_storage_name(s.entry->storage); },
+     [](const Shown &s) { return json_string(velmora_storage_name(s.entry->storage)); }},
+    {"warning", "warnings", [](const Shown &s) { return single(s) && s.m.warnings != 0; }, shown_warnings,
+     json_warnings},
+
     // The user data: text, or the octets of 8-bit and compressed messages.
     {"text", "text", [](const Shown &s) { return s.user_data() && s.has(VELMORA_HAS_TEXT); },
      [](const Shown &s) { return indented(s.text()); }, [](const Shown &s) { return json_string(s.text()); }},
@@ -353,19 +398,19 @@ std::string joined_sources(const JoinedMessage &j) {
 
 }  // namespace
 
-std::string message_lines(const velmora_message &message, std::string_view source) {
-    return lines({message, source, nullptr}, std::string(source));
+std::string message_lines(const velmora_message &message, std::string_view source, const velmora_modem_entry *entry) {
+    return lines({message, source, nullptr, entry}, std::string(source));
 }
 
 std::string message_lines(const JoinedMessage &joined) {
-    return lines({joined.first, {}, &joined}, "joined: " + joined_sources(joined));
+    return lines({joined.first, {}, &joined, nullptr}, "joined: " + joined_sources(joined));
 }
 
-std::string message_json(const velmora_message &message, std::string_view source) {
-    return json({message, source, nullptr});
+std::string message_json(const velmora_message &message, std::string_view source, const velmora_modem_entry *entry) {
+    return json({message, source, nullptr, entry});
 }
 
-std::string message_json(const JoinedMessage &joined) { return json({joined.first, {}, &joined}); }
+std::string message_json(const JoinedMessage &joined) { return json({joined.first, {}, &joined, nullptr}); }
 
 std::vector<std::string_view> message_json_keys() {
     std::vector<std::string_view> keys;

@@ -23,13 +23,15 @@ struct JoinedMessage {
     std::string data;  // octets
 };
 
-// "[source]" and a line per field.
-std::string message_lines(const velmora_message &message, std::string_view source);
+// "[source]" and a line per field; `entry` (may be null) is what the modem line said of it.
+std::string message_lines(const velmora_message &message, std::string_view source,
+                          const velmora_modem_entry *entry = nullptr);
 // "[joined: sources]" and a line per field, without the header and the part number.
 std::string message_lines(const JoinedMessage &joined);
 
 // One JSON object (without a line break).
-std::string message_json(const velmora_message &message, std::string_view source);
+std::string message_json(const velmora_message &message, std::string_view source,
+                         const velmora_modem_entry *entry = nullptr);
 std::string message_json(const JoinedMessage &joined);
 
 // Every key message_json can give, in the order it gives them.

@@ -233,8 +233,10 @@ constexpr Option kOptions[] = {
      kEncode, "from_type", false, set_type<&velmora_submit_options::from_type>},
     {"--json", "", "one JSON object",
      kCount, "", false, [](CommandLine &l, const char *) { l.json = true; }},
-    {"--json", "", "one JSON object per message per line",
+    {"--json", "", "one JSON object per message or failure per line",
      kDecode, "", false, [](CommandLine &l, const char *) { l.json = true; }},
+    {"--strict", "", "every warning fails the message instead",
+     kDecode, "", false, [](CommandLine &l, const char *) { l.decode_flags |= VELMORA_STRICT; }},
     {"--no-smsc", "", "the PDUs start without the service-centre address",
      kDecode, "", true, [](CommandLine &l, const char *) { l.decode_flags |= VELMORA_NO_SMSC; }},
     {"--cdma", "", "3GPP2 PDUs instead of GSM",
@@ -257,11 +259,13 @@ constexpr Command kCommands[] = {
     {"count", Action::count, kCount, "[options] [--] [TEXT...]",
      "Shows what encode would make of TEXT: the alphabet, the parts, the units\n"
      "(septets, octets or UTF-16 units) per part, used and left in the last part."},
-    {"decode", Action::decode, kDecode, "[options] [PDU...]",
+    {"decode", Action::decode, kDecode, "[options] [PDU|FILE|-]...",
      "Decodes PDUs (SMS-DELIVER, SMS-SUBMIT, SMS-STATUS-REPORT, or 3GPP2 with --cdma)\n"
-     "given as arguments or one per line on standard input: bare PDU lines, or modem\n"
-     "output where +CMGL:, +CMGR:, +CMT: and +CDS: lines lead their PDU (other lines\n"
-     "are skipped). Parts of a concatenated message are also shown joined."},
+     "given as hex arguments, or read from files (- or none: standard input): bare\n"
+     "PDU lines, or modem output in PDU mode where +CMGL:, +CMGR:, +CMT: and +CDS:\n"
+     "lead their PDU, also behind log prefixes (other lines are skipped). Parts of a\n"
+     "concatenated message are also shown joined. Fields that break the rules but\n"
+     "leave the message readable are decoded with a warning."},
 };
 
 const Option *find_option(std::string_view name, unsigned command) {

@@ -13,8 +13,37 @@ void Printer::emit(const std::string &block) {
     std::fwrite(block.data(), 1, block.size(), out_);
 }
 
-void Printer::print(const velmora_message &m, std::string_view source) {
-    emit(json_ ? message_json(m, source) + "\n" : message_lines(m, source));
+void Printer::print(const velmora_message &m, std::string_view source, const velmora_modem_entry *entry) {
+    emit(json_ ? message_json(m, source, entry) + "\n" : message_lines(m, source, entry));
+}
+
+void Printer::print_failure(std::string_view source, std::string_view message, const velmora_error *e) {
+    JsonObject error;
+    if (e != nullptr)
+        error.add("status", e->status);
+    error.add("message", json_string(message));
+    if (e != nullptr)
+        error.add("offset", e->offset).add("field", json_string(e->field));
+    emit(JsonObject().add("source", json_string(source)).add("error", error.text()).text() + "\n");
+}
+
+void Printer::print(const velmora_modem_entry &entry, std::string_view source) {
+    const bool sent = entry.kind == VELMORA_MODEM_SENT;
+    const std::string code = std::to_string(sent ? entry.message_reference : entry.cms_error);
+    const char *meaning = velmora_cms_error_text(entry.cms_error);
+    if (json_) {
+        JsonObject result;
+        if (sent)
+            result.add("message_reference", entry.message_reference);
+        else
+            result.add("code", entry.cms_error).add("message", json_string(meaning));
+        emit(JsonObject().add("source", json_string(source)).add(sent ? "sent" : "modem_error", result.text()).text() +
+             "\n");
+        return;
+    }
+    emit("[" + std::string(source) + "]\n" +
+         (sent ? labelled("sent", "message reference " + code)
+               : labelled("modem", "+CMS ERROR: " + code + " (" + meaning + ")")));
 }
 
 void Printer::print(const JoinedMessage &j) { emit(json_ ? message_json(j) + "\n" : message_lines(j)); }

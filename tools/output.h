@@ -14,7 +14,12 @@ class Printer {
 public:
     Printer(std::FILE *out, bool json) : out_(out), json_(json) {}
 
-    void print(const velmora_message &m, std::string_view source);
+    // A decoded message; `entry` (may be null) is what the modem line said of it.
+    void print(const velmora_message &m, std::string_view source, const velmora_modem_entry *entry = nullptr);
+    // JSON only: an input that could not be read, at its place in the stream; `e` may be null.
+    void print_failure(std::string_view source, std::string_view message, const velmora_error *e);
+    // What a modem answered to sending: +CMGS/+CMSS, or +CMS ERROR.
+    void print(const velmora_modem_entry &entry, std::string_view source);
     void print(const JoinedMessage &j);
     void print(const velmora_count_result &count);
 

@@ -17,9 +17,12 @@ VECTORS = os.environ.get("VELMORA_TEST_VECTORS",
 HELLO = "07912143658709F1040B912143658709F100001220413160508005E8329BFD06"
 
 
-def vector_rows():
-    with open(os.path.join(VECTORS, "decode.jsonl"), encoding="utf-8") as f:
-        return [json.loads(line) for line in f if line.strip() and not line.startswith("#")]
+def vector_rows(*names):
+    rows = []
+    for name in names or ("decode.jsonl", "decode_flags.jsonl", "decode_warnings.jsonl"):
+        with open(os.path.join(VECTORS, name), encoding="utf-8") as f:
+            rows += [json.loads(line) for line in f if line.strip() and not line.startswith("#")]
+    return rows
 
 
 def as_json(message):
@@ -36,12 +39,12 @@ def as_json(message):
             return {k: value(item) for k, item in dataclasses.asdict(v).items() if item is not None}
         return v
     return {{"message_class": "class"}.get(k, k): value(v) for k, v in message.as_dict().items()
-            if v is not None and v is not False and v != {}}
+            if v is not None and v is not False and v != {} and k != "raw_times" and (k, v) != ("warnings", ())}
 
 
 def keywords(row):
     args = row.get("args", [])
-    return {"smsc": "--no-smsc" not in args, "cdma": "--cdma" in args}
+    return {"smsc": "--no-smsc" not in args, "cdma": "--cdma" in args, "strict": "--strict" in args}
 
 
 class VectorTest(unittest.TestCase):
@@ -92,14 +95,14 @@ class DecodeTest(unittest.TestCase):
     def test_times(self):
         gsm = velmora.decode(HELLO)
         self.assertEqual(gsm.time, datetime.datetime(2021, 2, 14, 11, 6, 5, tzinfo=datetime.timezone.utc))
-        self.assertEqual((gsm.time.utcoffset(), gsm.invalid_times), (datetime.timedelta(hours=2), {}))
+        self.assertEqual((gsm.time.utcoffset(), gsm.raw_times, gsm.warnings), (datetime.timedelta(hours=2), {}, ()))
         cdma = velmora.decode("07812143658709F12102141306051002000205E8329BFD06", cdma=True).time
         self.assertEqual((cdma, cdma.tzinfo), (datetime.datetime(2021, 2, 14, 13, 6, 5), None))
-        # month 13 and February 30: no datetime, the digits kept
-        for stamp, shown in [("12314131605080", "2021-13-14T13:06:05+02:00"),
-                             ("12200331605080", "2021-02-30T13:06:05+02:00")]:
+        # month 13 and February 30: no datetime, a warning, the octets kept
+        for stamp in ["12314131605080", "12200331605080"]:
             m = velmora.decode(HELLO.replace("12204131605080", stamp))
-            self.assertEqual((m.time, m.invalid_times, m.text), (None, {"time": shown}, "hello"))
+            self.assertEqual((m.time, m.raw_times, m.text), (None, {"time": bytes.fromhex(stamp)}, "hello"))
+            self.assertEqual([(w.warning, w.field) for w in m.warnings], [("time", "TP-SCTS")])
 
     def test_input_types(self):
         self.assertEqual(velmora.decode(bytearray.fromhex(HELLO)).text, "hello")
@@ -132,3 +135,34 @@ class DecodeTest(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class ModemOutputTest(unittest.TestCase):
+    def test_the_noisy_session_as_the_tool_shows_it(self):
+        """tests/vectors/modem_log.txt: each message at the line, with the index, storage and text
+        that tests/golden/modem_log.txt (the tool's output) gives it; joined messages after their
+        last part; the failures where the tool reports them."""
+        with open(os.path.join(VECTORS, "modem_log.txt"), encoding="utf-8") as f:
+            entries = list(velmora.read_modem_output(f.read()))
+        with open(os.path.join(VECTORS, "..", "golden", "modem_log.txt"), encoding="utf-8") as f:
+            blocks = [b.splitlines() for b in f.read().split("\n\n")]
+        def field(block, label):
+            return next((l[12:] for l in block if l.startswith(label + ":")), None)
+        expected = [(b[0], field(b, "index"), field(b, "storage"), field(b, "text")) for b in blocks]
+        shown = []
+        for e in entries:
+            if e.message_reference is not None or e.cms_error is not None:
+                shown.append((f"[line {e.line}]", None, None, None))
+            if e.message is None:
+                continue
+            heading = (f"[line {e.line}]" if not isinstance(e.message, velmora.JoinedMessage) else
+                       "[joined: " + ", ".join(f"line {n}" for n in self.sources(entries, e.message)) + "]")
+            index = None if e.index is None else str(e.index)
+            shown.append((heading, index, e.storage, e.message.text))
+        self.assertEqual([s[1:] for s in shown], [x[1:] for x in expected])
+        self.assertTrue(any(e.error is not None and e.error.kind == velmora.Status.TEXT_MODE for e in entries))
+
+    @staticmethod
+    def sources(entries, joined):
+        return [e.line for e in entries if e.message is not None and not isinstance(e.message, velmora.JoinedMessage)
+                and e.message.reference == joined.reference and e.message.part in joined.parts_present]

@@ -32,7 +32,8 @@ STRUCTS = {"velmora_error": _capi.Error, "velmora_address": _capi.Address, "velm
            "velmora_waiting": _capi.Waiting, "velmora_element": _capi.Element, "velmora_message": _capi.Message,
            "velmora_submit_options": _capi.SubmitOptions, "velmora_pdu": _capi.Pdu,
            "velmora_count_result": _capi.CountResult,
-           "velmora_reassembly": _capi.Reassembly, "velmora_group": _capi.Group}
+           "velmora_reassembly": _capi.Reassembly, "velmora_group": _capi.Group,
+           "velmora_modem_reader": _capi.ModemReader, "velmora_modem_entry": _capi.ModemEntry}
 
 
 DECODE_HELLO = "velmora.decode('00040B912143658709F100001220413160508005E8329BFD06').text"
@@ -137,7 +138,7 @@ class InstallTest(unittest.TestCase):
                     continue
                 self.assertEqual(p.returncode, 0, p.stderr)
                 installed = set(os.listdir(os.path.join(target, "velmora"))) - {"__pycache__"}
-                self.assertEqual(installed, {"__init__.py", "_capi.py", "_encode.py", "_errors.py", "_message.py",
+                self.assertEqual(installed, {"__init__.py", "_capi.py", "_encode.py", "_errors.py", "_message.py", "_modem.py",
                                              "_reassembly.py", "py.typed"})
                 env = {**os.environ, "PYTHONPATH": target}
                 if env.get("VELMORA_LIBRARY"):

@@ -29,8 +29,11 @@ HAS_TEXT = 0x4000
 
 NO_SMSC = 0x01
 CDMA = 0x02
+STRICT = 0x10
+WARNING_TIME = 0x0004
 
 SUBMIT = 1
+STATUS_REPORT = 2
 LANGUAGE_COUNT = 14
 ALPHABET_GSM7, ALPHABET_8BIT, ALPHABET_UCS2, ALPHABET_AUTO = range(4)
 VALIDITY_DEFAULT, VALIDITY_OMIT, VALIDITY_MINUTES, VALIDITY_UNTIL = range(4)
@@ -90,6 +93,8 @@ class Message(Sized):
         ("locking_shift", c_uint8), ("single_shift", c_uint8), ("special", Waiting),
         ("udh_length", c_uint8), ("element_count", c_uint8), ("text_length", c_uint32), ("data_length", c_uint32),
         ("udh", c_uint8 * 140), ("elements", Element * 70), ("text", c_char * 768), ("data", c_uint8 * 512),
+        ("warnings", c_uint32), ("first_warning", c_uint32), ("warning_offset", c_uint32), ("warning_field", c_char_p),
+        ("timestamp_raw", c_uint8 * 7), ("discharge_time_raw", c_uint8 * 7),
     ]
 
 
@@ -102,6 +107,20 @@ class SubmitOptions(Sized):
         ("validity", c_uint8), ("validity_minutes", c_uint32), ("validity_until", Time),
         ("port_bits", c_uint8), ("destination_port", c_uint16), ("source_port", c_uint16),
     ]
+
+
+class ModemReader(Sized):
+    _fields_ = [("size", c_uint32), ("flags", c_uint32), ("line", c_void_p), ("line_length", c_size_t),
+                ("at", c_size_t), ("index", c_int32), ("length", c_int32), ("read_index", c_int32), ("stat", c_int8),
+                ("response", c_uint8), ("in_text_listing", c_uint8), ("text_mode_told", c_uint8)]
+
+
+class ModemEntry(Sized):
+    _fields_ = [("size", c_uint32), ("kind", c_uint8), ("response", c_uint8), ("storage", c_int8),
+                ("index", c_int32), ("length", c_int32), ("message_reference", c_int32), ("cms_error", c_int32)]
+
+
+MODEM_NONE, MODEM_MESSAGE, MODEM_FAILED, MODEM_SENT, MODEM_ERROR = range(5)
 
 
 class Pdu(Sized):
@@ -127,6 +146,12 @@ class Group(Sized):
 
 _SIGNATURES = {
     "velmora_version": (c_char_p, []),
+    "velmora_warning_name": (c_char_p, [c_uint32]),
+    "velmora_modem_reader_init": (c_int, [POINTER(ModemReader), c_uint]),
+    "velmora_modem_feed": (c_int, [POINTER(ModemReader), c_char_p, c_size_t]),
+    "velmora_modem_next": (c_int, [POINTER(ModemReader), POINTER(ModemEntry), POINTER(Message), POINTER(Error)]),
+    "velmora_storage_name": (c_char_p, [c_int]),
+    "velmora_cms_error_text": (c_char_p, [c_int]),
     "velmora_status_message": (c_char_p, [c_int]),
     "velmora_language_name": (c_char_p, [c_int]),
     "velmora_language_id": (c_int, [c_char_p]),

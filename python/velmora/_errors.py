@@ -29,6 +29,8 @@ class Status(enum.IntEnum):
     TOO_MANY_PARTS = 11
     NO_ROOM = 12
     STALE_GROUP = 13
+    LENGTH_MISMATCH = 14
+    TEXT_MODE = 15
 
     @property
     def message(self) -> str:
@@ -50,9 +52,9 @@ class DecodeError(Error):
                  line: Optional[int] = None, pdu: Optional[str] = None) -> None:
         self.kind, self.offset, self.field = Status(kind), offset, field
         self.line, self.pdu = line, pdu
-        where = f" ({field})" if field else ""
+        where = f" at octet offset {offset}" + (f" ({field})" if field else "")
         at_line = f"line {line}: " if line is not None else ""
-        super().__init__(f"{at_line}{self.kind.message} at octet offset {offset}{where}{hint}")
+        super().__init__(f"{at_line}{self.kind.message}{'' if self.kind == Status.TEXT_MODE else where}{hint}")
 
 
 class EncodeError(Error):

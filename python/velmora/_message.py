@@ -30,6 +30,16 @@ class Waiting:
 
 
 @dataclass(frozen=True)
+class DecodeWarning:
+    """Something wrong with a message that could still be read: its name ("time",
+    "trailing-data", "header-element", ...); for the first one met, the 0-based octet
+    offset and the field where it lies. decode(strict=True) fails on it instead."""
+    warning: str
+    offset: Optional[int] = None
+    field: Optional[str] = None
+
+
+@dataclass(frozen=True)
 class Element:
     """One information element of the user data header."""
     iei: int
@@ -45,13 +55,7 @@ def _time(t: _capi.Time) -> Optional[datetime]:
         return None
 
 
-def _digits(t: _capi.Time) -> str:
-    """A time stamp's digits as the tool shows them, whether or not they name a date."""
-    offset = ""
-    if t.has_utc_offset:
-        sign, minutes = "-" if t.utc_offset < 0 else "+", abs(t.utc_offset)
-        offset = f"{sign}{minutes // 60:02}:{minutes % 60:02}"
-    return f"{t.year}-{t.month:02}-{t.day:02}T{t.hour:02}:{t.minute:02}:{t.second:02}{offset}"
+_WARNING_BITS = tuple(1 << n for n in range(32))
 
 
 def _address(a: _capi.Address) -> str:
@@ -64,8 +68,9 @@ class Message:
     lacks is None (False for the flags); FIELDS names them all, as_dict() gives them.
 
     Times are datetimes: aware for GSM, with the offset the PDU gives; naive for 3GPP2,
-    whose time stamp has no zone. A time stamp whose digits name no date (month 13,
-    February 30) reads as None, and invalid_times keeps its digits.
+    whose time stamp has no zone. A time stamp whose digits are not decimal or name no
+    date (month 13, February 30) reads as None with a "time" warning, and raw_times keeps
+    its octets as read.
     """
     __slots__ = ("_record",)
     _record: _capi.Message
@@ -73,9 +78,10 @@ class Message:
         "format", "type", "smsc", "sender", "sender_type", "recipient", "recipient_type", "message_reference",
         "pid", "coding", "alphabet", "message_class", "compressed", "message_waiting", "time", "discharge_time",
         "validity_minutes", "validity_until", "status", "status_category", "status_text", "status_report_request",
-        "status_report_indication", "reply_path", "reject_duplicates", "more_messages", "udh", "reference",
-        "reference_bits", "part", "parts", "source_port", "destination_port", "locking_shift", "single_shift",
-        "text", "data", "teleservice", "priority", "invalid_times")
+        "status_report_indication", "status_report_qualifier", "reply_path", "reject_duplicates", "more_messages",
+        "loop_prevention", "auto_delete", "udh", "reference", "reference_bits", "part", "parts", "source_port",
+        "destination_port", "locking_shift", "single_shift", "text", "data", "teleservice", "priority", "warnings",
+        "raw_times")
 
     def __new__(cls, *args: Any, **kwargs: Any) -> "Message":
         raise TypeError("a Message comes from velmora.decode or velmora.decode_lines")
@@ -178,17 +184,33 @@ class Message:
         return self._record.validity_seconds / 60 if seconds else minutes
 
     @property
-    def invalid_times(self) -> Dict[str, str]:
-        """The time fields present whose digits name no date (and so read as None), by
-        name ("time", "discharge_time", "validity_until"), with the digits as read:
-        {"time": "2021-13-14T13:06:05+02:00"}. Empty for most messages."""
+    def raw_times(self) -> Dict[str, bytes]:
+        """The octets of the time fields the library reported absent with a "time" warning
+        (digits not decimal, or no date), by name ("time", "discharge_time",
+        "validity_until"). Empty for most messages."""
         r = self._record
-        stamps = (("time", _capi.HAS_TIMESTAMP, r.timestamp), ("discharge_time", _capi.HAS_DISCHARGE_TIME,
-                                                                  r.discharge_time))
-        found = {name: t for name, bit, t in stamps if self._has(bit)}
-        if self._absolute_validity():
-            found["validity_until"] = r.validity_until
-        return {name: _digits(t) for name, t in found.items() if _time(t) is None}
+        if not r.warnings & _capi.WARNING_TIME:
+            return {}
+        raw = {}
+        if not self._has(_capi.HAS_TIMESTAMP) and r.type != _capi.SUBMIT:
+            raw["time"] = bytes(r.timestamp_raw[:6 if r.format else 7])
+        if not self._has(_capi.HAS_DISCHARGE_TIME) and r.type == _capi.STATUS_REPORT:
+            raw["discharge_time"] = bytes(r.discharge_time_raw)
+        if not self._has(_capi.HAS_VALIDITY) and r.validity_format == _capi.VALIDITY_FORMAT_ABSOLUTE:
+            raw["validity_until"] = bytes(r.validity_raw)
+        return raw
+
+    @property
+    def warnings(self) -> Tuple[DecodeWarning, ...]:
+        """What was wrong with the message, the first met first (with its offset and field)."""
+        r = self._record
+        if not r.warnings:
+            return ()
+        first = DecodeWarning(_capi.text(lib.velmora_warning_name(r.first_warning)), r.warning_offset,
+                              _capi.text(r.warning_field))
+        rest = tuple(DecodeWarning(_capi.text(lib.velmora_warning_name(bit))) for bit in _WARNING_BITS
+                     if r.warnings & bit and bit != r.first_warning and lib.velmora_warning_name(bit))
+        return (first,) + rest
 
     @property
     def status(self) -> Optional[int]:
@@ -216,6 +238,21 @@ class Message:
     def status_report_indication(self) -> bool:
         """TP-SRI of a DELIVER (TP-SRQ's neighbour of a STATUS-REPORT)."""
         return self._record.type != _capi.SUBMIT and bool(self._record.status_report)
+
+    @property
+    def status_report_qualifier(self) -> bool:
+        """TP-SRQ of a STATUS-REPORT: the report is on an SMS-COMMAND."""
+        return bool(self._record.status_report_qualifier)
+
+    @property
+    def loop_prevention(self) -> bool:
+        """TP-LP."""
+        return bool(self._record.loop_prevention)
+
+    @property
+    def auto_delete(self) -> bool:
+        """TP-DCS of the automatic deletion group."""
+        return bool(self._record.auto_delete)
 
     @property
     def reply_path(self) -> bool:
@@ -348,8 +385,8 @@ def message_of_bytes(record: bytes) -> Message:
     return message(_capi.Message.from_buffer_copy(record))
 
 
-def _flags(smsc: bool, cdma: bool) -> int:
-    return (0 if smsc else _capi.NO_SMSC) | (_capi.CDMA if cdma else 0)
+def _flags(smsc: bool, cdma: bool, strict: bool = False) -> int:
+    return (0 if smsc else _capi.NO_SMSC) | (_capi.CDMA if cdma else 0) | (_capi.STRICT if strict else 0)
 
 
 def _refusal(call: Any, pdu: bytes, flags: int, hint: str = "", line: Optional[int] = None) -> DecodeError:
@@ -360,18 +397,20 @@ def _refusal(call: Any, pdu: bytes, flags: int, hint: str = "", line: Optional[i
     return DecodeError(status, error.offset, _capi.text(error.field) or "", hint, line, text)
 
 
-def decode(pdu: PduText, *, smsc: bool = True, cdma: bool = False) -> Message:
+def decode(pdu: PduText, *, smsc: bool = True, cdma: bool = False, strict: bool = False) -> Message:
     """Decodes one PDU: hex text (str, either case, surrounding blanks ignored) or its
     octets (bytes, bytearray, memoryview). Hex digits given as bytes (b"0791...", as a
     serial port returns them) are not taken for octets: the DecodeError says to pass them
     as str or through bytes.fromhex().
 
     smsc=False: a GSM PDU without the service-centre address in front (as AT+CMGS takes
-    it); cdma=True: the compact 3GPP2 layout. Raises DecodeError (a velmora.Error) with
-    the kind, the 0-based octet offset and the field where reading stopped.
+    it); cdma=True: the compact 3GPP2 layouts. A field that breaks the rules but leaves the
+    message readable is decoded and named in Message.warnings; strict=True fails on it
+    instead. Raises DecodeError (a velmora.Error) with the kind, the 0-based octet offset
+    and the field where reading stopped.
     """
     # new_message() and message() written out: the call costs a tenth of a hex decode
-    flags = 0 if smsc is True and cdma is False else _flags(smsc, cdma)
+    flags = 0 if smsc is True and cdma is False and strict is False else _flags(smsc, cdma, strict)
     record = _new_record(_Record)
     record.size = _RECORD_SIZE
     if isinstance(pdu, str):

@@ -29,6 +29,7 @@ extern "C" void velmora_message_init(velmora_message *message) {
     std::memset(message, 0, sizeof *message);
     message->size = sizeof *message;
     message->message_class = -1;
+    message->warning_field = "";
 }
 
 extern "C" void velmora_count_result_init(velmora_count_result *result) {

@@ -21,10 +21,15 @@ inline constexpr std::uint32_t kFirstPduSize = 412;
 inline constexpr std::uint32_t kFirstCountResultSize = 24;
 inline constexpr std::uint32_t kFirstReassemblySize = 16;
 inline constexpr std::uint32_t kFirstGroupSize = 64;
+// The modem output reader came later: its first sizes are those of release 1.1.
+inline constexpr std::uint32_t kFirstModemReaderSize = 48;
+inline constexpr std::uint32_t kFirstModemEntrySize = 24;
 static_assert(sizeof(velmora_error) >= kFirstErrorSize && sizeof(velmora_message) >= kFirstMessageSize &&
               sizeof(velmora_submit_options) >= kFirstOptionsSize && sizeof(velmora_pdu) >= kFirstPduSize &&
               sizeof(velmora_count_result) >= kFirstCountResultSize &&
-              sizeof(velmora_reassembly) >= kFirstReassemblySize && sizeof(velmora_group) >= kFirstGroupSize);
+              sizeof(velmora_reassembly) >= kFirstReassemblySize && sizeof(velmora_group) >= kFirstGroupSize &&
+              sizeof(velmora_modem_reader) == kFirstModemReaderSize &&
+              sizeof(velmora_modem_entry) == kFirstModemEntrySize);
 
 // Whether a caller's struct is there and at least as large as the first release's.
 template <class T>

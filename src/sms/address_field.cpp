@@ -21,14 +21,20 @@ void set_type(velmora_address &address, std::uint8_t type) {
     address.npi = type & 0x0F;
 }
 
-// Swapped semi-octets to characters, '+' first for an international number; F fillers are
-// left out, and so is the high nibble of the last octet when the count is odd.
-void put_digits(std::span<const std::uint8_t> octets, std::uint32_t semi_octets, velmora_address &address) {
+// Swapped semi-octets (the first at PDU offset `at`) to characters, '+' first for an
+// international number; F fillers are left out, and so is the high nibble of the last
+// octet when the count is odd. A filler before the last semi-octet is a warning; so is the
+// last of an address counted in semi-octets, which has no filler.
+bool put_digits(std::span<const std::uint8_t> octets, std::uint32_t semi_octets, bool counted_in_octets,
+                Cursor &cursor, std::size_t at, const char *field, velmora_address &address) {
     char *out = address.text;
     if (address.ton == kTonInternational)
         *out++ = '+';
-    out += semi_octets_to_digits(octets, semi_octets, out);
+    std::optional<std::size_t> filler;
+    out += semi_octets_to_digits(octets, semi_octets, out, &filler);
     *out = '\0';
+    const bool misplaced = filler && !(counted_in_octets && *filler + 1 == semi_octets);
+    return !misplaced || cursor.warn(VELMORA_WARNING_ADDRESS_DIGITS, field, at + *filler / 2);
 }
 
 // An alphanumeric address: as many septets as the semi-octets hold, in the default alphabet.
@@ -84,10 +90,9 @@ bool read_tp_address(Cursor &cursor, const char *field, velmora_address &address
     if (!cursor.octet(field, type) || !cursor.take((semi_octets + 1u) / 2, field, octets))
         return false;
     set_type(address, type);
-    if (address.ton == kTonAlphanumeric)
-        put_name(octets, semi_octets, address);
-    else
-        put_digits(octets, semi_octets, address);
+    if (address.ton != kTonAlphanumeric)
+        return put_digits(octets, semi_octets, false, cursor, at + 2, field, address);
+    put_name(octets, semi_octets, address);
     return true;
 }
 
@@ -106,7 +111,8 @@ bool read_smsc_address(Cursor &cursor, velmora_message &message) {
         return false;
     message.smsc.length = length;
     set_type(message.smsc, type);
-    put_digits(octets, 2 * octets.size(), message.smsc);
+    if (!put_digits(octets, 2 * octets.size(), true, cursor, at + 2, kField, message.smsc))
+        return false;
     if (message.smsc.text[0] != '\0')
         message.present |= VELMORA_HAS_SMSC;
     return true;
@@ -124,8 +130,7 @@ bool read_cdma_address(Cursor &cursor, const char *field, velmora_address &addre
         return false;
     address.length = length;
     set_type(address, type);
-    put_digits(octets, 2 * octets.size(), address);
-    return true;
+    return put_digits(octets, 2 * octets.size(), true, cursor, at + 2, field, address);
 }
 
 }  // namespace velmora::sms

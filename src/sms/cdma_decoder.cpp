@@ -1,6 +1,7 @@
-// The compact 3GPP2 deliver layout, read as sms_decode_3gpp2_pdu reads it.
 // SPDX-License-Identifier: Apache-2.0
 // The compact 3GPP2 layouts.
+#include <algorithm>
+
 #include "sms/decoders.h"
 #include "sms/fields.h"
 #include "sms/user_data.h"
@@ -63,9 +64,16 @@ bool decode_cdma(Cursor &cursor, unsigned flags, velmora_message &m) {
         if (!read_cdma_address(cursor, "address", m.originator))
             return false;
         m.present |= VELMORA_HAS_ORIGINATOR;
-        if (!read_cdma_time(cursor, "time stamp", m.timestamp))
+        const std::size_t time_at = cursor.offset();
+        std::span<const std::uint8_t> time;
+        bool valid = false;
+        if (!cursor.take(6, "time stamp", time))
             return false;
-        m.present |= VELMORA_HAS_TIMESTAMP;
+        std::copy(time.begin(), time.end(), m.timestamp_raw);
+        if (!read_cdma_time(time, cursor, time_at, "time stamp", m.timestamp, valid))
+            return false;
+        if (valid)
+            m.present |= VELMORA_HAS_TIMESTAMP;
     }
     std::span<const std::uint8_t> teleservice;
     if (!cursor.take(2, "teleservice", teleservice))

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // Reading a PDU's octets field by field, with the first failure kept as a status, the
-// octet offset and the name of the field.
+// octet offset and the name of the field, and what was wrong with fields that could still
+// be read kept as warnings.
 #pragma once
 
 #include <cstddef>
@@ -8,6 +9,7 @@
 #include <optional>
 #include <span>
 
+#include "sms/warnings.h"
 #include "velmora/sms.h"
 
 namespace velmora::sms {
@@ -17,9 +19,10 @@ public:
     // `octets` are the PDU's octets that could be read. When the input went on with
     // something that is not hex, `input_end` is VELMORA_E_NOT_HEX and a read that needs
     // more octets fails with it, at the offset of the first octet that could not be read.
+    // `strict`: every warning fails as the status it names.
     Cursor(std::span<const std::uint8_t> octets, velmora_error &error,
-           velmora_status input_end = VELMORA_E_ENDS_EARLY)
-        : octets_(octets), error_(error), input_end_(input_end) {}
+           velmora_status input_end = VELMORA_E_ENDS_EARLY, bool strict = false)
+        : octets_(octets), error_(error), input_end_(input_end), strict_(strict) {}
 
     std::size_t offset() const { return at_; }
     std::size_t left() const { return octets_.size() - at_; }
@@ -61,12 +64,23 @@ public:
     }
     bool invalid(const char *field, std::size_t offset) { return fail(VELMORA_E_INVALID_FIELD, field, offset); }
 
-    // Nothing may follow the last field.
+    // A field that breaks a rule but leaves the message readable: a warning, or when
+    // strict the failure it names. True when reading goes on.
+    bool warn(std::uint32_t warning, const char *field, std::size_t offset) {
+        if (strict_)
+            return fail(warning_failure(warning), field, offset);
+        warnings_.add(warning, field, offset);
+        return true;
+    }
+    const Warnings &warnings() const { return warnings_; }
+
+    // After the last field: octets left over are a warning, a character that is not hex
+    // a failure.
     bool finish() {
-        if (left() != 0)
-            return fail(VELMORA_E_TRAILING_DATA, "end of PDU", at_);
-        if (input_end_ != VELMORA_E_ENDS_EARLY)
-            return fail(input_end_, "end of PDU", at_);
+        if (input_end_ == VELMORA_E_NOT_HEX)
+            return fail(input_end_, "end of PDU", octets_.size());
+        if (left() != 0 || input_end_ == VELMORA_E_TRAILING_DATA)
+            return warn(VELMORA_WARNING_TRAILING_DATA, "end of PDU", at_);
         return true;
     }
 
@@ -81,6 +95,8 @@ private:
     std::span<const std::uint8_t> octets_;
     velmora_error &error_;
     velmora_status input_end_;
+    bool strict_;
+    Warnings warnings_;
     std::size_t at_ = 0;
 };
 

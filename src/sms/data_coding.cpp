@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // TP-DCS, 3GPP TS 23.038 section 4.
 #include "sms/fields.h"
 
@@ -32,6 +33,12 @@ void apply_data_coding(std::uint8_t dcs, velmora_message &message) {
     default:  // 1000-1011: reserved coding groups
         break;
     }
+}
+
+bool reserved_coding(std::uint8_t dcs) {
+    const std::uint8_t group = protocol::dcs_group(dcs);
+    const bool general = group < 0x8;
+    return general ? (dcs >> 2 & 0x03) == 3 : group < protocol::kDcsGroupWaitingDiscard;
 }
 
 std::uint8_t data_coding_scheme(std::uint8_t alphabet, int message_class) {

@@ -11,19 +11,17 @@
 namespace velmora::sms {
 namespace {
 
-constexpr unsigned kKnownFlags = VELMORA_NO_SMSC | VELMORA_CDMA | VELMORA_FROM_NETWORK | VELMORA_TO_NETWORK;
+constexpr unsigned kKnownFlags =
+    VELMORA_NO_SMSC | VELMORA_CDMA | VELMORA_FROM_NETWORK | VELMORA_TO_NETWORK | VELMORA_STRICT;
 // More than the longest PDU of either layout (3GPP2: 255 UCS-2 characters behind two addresses).
 constexpr std::size_t kMaxPduOctets = 1024;
-
-bool valid_flags(unsigned flags) {
-    const bool both_directions = (flags & VELMORA_FROM_NETWORK) && (flags & VELMORA_TO_NETWORK);
-    return (flags & ~kKnownFlags) == 0 && !both_directions;
-}
 
 // Every field, and an empty text; the arrays are written as far as their lengths go.
 void clear(velmora_message &message) {
     const std::uint32_t size = message.size;
     std::memset(&message, 0, offsetof(velmora_message, udh));
+    std::memset(&message.warnings, 0, sizeof message - offsetof(velmora_message, warnings));
+    message.warning_field = "";
     message.size = size;
     message.message_class = -1;
     message.text[0] = '\0';
@@ -45,11 +43,19 @@ velmora_status decode_into(velmora_message &caller, Decode &&decode) {
     return status;
 }
 
-velmora_status decode(Cursor &cursor, unsigned flags, velmora_message &message, velmora_error &error) {
+// The warnings stay in the record also when a later field fails.
+velmora_status decode(std::span<const std::uint8_t> octets, velmora_status input_end, unsigned flags,
+                      velmora_message &message, velmora_error &error) {
+    Cursor cursor(octets, error, input_end, (flags & VELMORA_STRICT) != 0);
     if (flags & VELMORA_CDMA)
         decode_cdma(cursor, flags, message);
     else
         decode_gsm(cursor, flags, message);
+    const Warnings &warnings = cursor.warnings();
+    message.warnings = warnings.bits;
+    message.first_warning = warnings.first;
+    message.warning_offset = warnings.offset;
+    message.warning_field = warnings.field;
     return error.status;
 }
 
@@ -59,7 +65,7 @@ const char *bad_argument(const void *pdu, std::size_t length, unsigned flags, co
         return "message";
     if (pdu == nullptr && length != 0)
         return "pdu";
-    return valid_flags(flags) ? nullptr : "flags";
+    return valid_decode_flags(flags) ? nullptr : "flags";
 }
 
 velmora_status argument_error(velmora_error &error, const char *argument) {
@@ -69,6 +75,12 @@ velmora_status argument_error(velmora_error &error, const char *argument) {
 }
 
 }  // namespace
+
+bool valid_decode_flags(unsigned flags) {
+    const bool both_directions = (flags & VELMORA_FROM_NETWORK) && (flags & VELMORA_TO_NETWORK);
+    return (flags & ~kKnownFlags) == 0 && !both_directions;
+}
+
 }  // namespace velmora::sms
 
 using namespace velmora::sms;
@@ -85,8 +97,7 @@ extern "C" velmora_status velmora_decode(const std::uint8_t *pdu, std::size_t le
     return decode_into(*message, [&](velmora_message &m) {
         if (argument != nullptr)
             return argument_error(*e, argument);
-        Cursor cursor({pdu, length}, *e);
-        return decode(cursor, flags, m, *e);
+        return decode({pdu, length}, VELMORA_E_ENDS_EARLY, flags, m, *e);
     });
 }
 
@@ -111,7 +122,6 @@ extern "C" velmora_status velmora_decode_hex(const char *hex, std::size_t length
     return decode_into(*message, [&](velmora_message &m) {
         if (argument != nullptr)
             return argument_error(*e, argument);
-        Cursor cursor({octets.data(), converted}, *e, input_end);
-        return decode(cursor, flags, m, *e);
+        return decode({octets.data(), converted}, input_end, flags, m, *e);
     });
 }

@@ -16,4 +16,7 @@ bool decode_gsm(Cursor &cursor, unsigned flags, velmora_message &message);
 // under teleservice 4101. `flags` choose the layout as velmora/sms.h describes.
 bool decode_cdma(Cursor &cursor, unsigned flags, velmora_message &message);
 
+// Flags the decoding calls take: known ones, at most one direction.
+bool valid_decode_flags(unsigned flags);
+
 }  // namespace velmora::sms

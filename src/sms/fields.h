@@ -37,21 +37,26 @@ void write_tp_address(OctetWriter &pdu, const Number &number);
 // The service-centre address and the 3GPP2 addresses: length in octets, type included.
 void write_octet_address(OctetWriter &pdu, const Number &number);
 
-// TP-SCTS, TP-DT, absolute TP-VP: seven octets of swapped semi-octets, the last the time
-// zone in quarter hours with its sign in bit 3.
-bool read_gsm_time(Cursor &cursor, const char *field, velmora_time &time);
-// The same from seven octets already taken at offset `at`.
+// TP-SCTS, TP-DT, absolute TP-VP from the seven octets taken at offset `at`: swapped
+// semi-octets, the last the time zone in quarter hours with its sign in bit 3. Octets
+// that are not BCD or not a date and time leave `time` as it was and `valid` false, with
+// VELMORA_WARNING_TIME; false when that fails the decoding (VELMORA_STRICT).
 bool read_gsm_time(std::span<const std::uint8_t> octets, Cursor &cursor, std::size_t at, const char *field,
-                   velmora_time &time);
+                   velmora_time &time, bool &valid);
 // The seven octets of a time: nullopt for a date or offset they cannot hold (years
 // 1990-2089, whole quarter hours up to 79 of them; no offset reads as UTC).
 std::optional<std::array<std::uint8_t, 7>> gsm_time_octets(const velmora_time &time);
-// The 3GPP2 time stamp: six octets YY MM DD hh mm ss, two digits each in plain order.
-bool read_cdma_time(Cursor &cursor, const char *field, velmora_time &time);
+// The 3GPP2 time stamp from its six octets YY MM DD hh mm ss, two digits each in plain
+// order; otherwise as read_gsm_time.
+bool read_cdma_time(std::span<const std::uint8_t> octets, Cursor &cursor, std::size_t at, const char *field,
+                    velmora_time &time, bool &valid);
 
 // TP-DCS per 3GPP TS 23.038 section 4, into dcs, alphabet, message_class, compressed,
 // auto_delete and dcs_waiting.
 void apply_data_coding(std::uint8_t dcs, velmora_message &message);
+// A reserved coding group (1000-1011) or the reserved alphabet of the general groups, which
+// the reader takes as the GSM 7-bit default alphabet (TS 23.038 4).
+bool reserved_coding(std::uint8_t dcs);
 
 // TP-DCS of a message sent in `alphabet` (velmora_alphabet) with a message class (-1: none),
 // and the 3GPP2 message encoding of an alphabet.

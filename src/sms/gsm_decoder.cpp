@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // SMS-DELIVER, SMS-SUBMIT and SMS-STATUS-REPORT (3GPP TS 23.040 9.2.2.1-9.2.2.3).
+#include <algorithm>
+
 #include "sms/decoders.h"
 #include "sms/fields.h"
 #include "sms/user_data.h"
@@ -34,7 +36,7 @@ bool read_dcs(Cursor &cursor, velmora_message &m) {
     if (!read_octet(cursor, "TP-DCS", dcs, VELMORA_HAS_DCS, m))
         return false;
     apply_data_coding(dcs, m);
-    return true;
+    return !reserved_coding(dcs) || cursor.warn(VELMORA_WARNING_RESERVED_CODING, "TP-DCS", cursor.offset() - 1);
 }
 
 bool read_address(Cursor &cursor, const char *field, velmora_address &address, std::uint32_t present,
@@ -45,10 +47,19 @@ bool read_address(Cursor &cursor, const char *field, velmora_address &address, s
     return true;
 }
 
-bool read_time(Cursor &cursor, const char *field, velmora_time &time, std::uint32_t present, velmora_message &m) {
-    if (!read_gsm_time(cursor, field, time))
+// A time stamp that is not one is absent, its octets kept in `raw`.
+bool read_time(Cursor &cursor, const char *field, velmora_time &time, std::uint8_t (&raw)[7],
+               std::uint32_t present, velmora_message &m) {
+    const std::size_t at = cursor.offset();
+    std::span<const std::uint8_t> octets;
+    bool valid = false;
+    if (!cursor.take(7, field, octets))
         return false;
-    m.present |= present;
+    std::copy(octets.begin(), octets.end(), raw);
+    if (!read_gsm_time(octets, cursor, at, field, time, valid))
+        return false;
+    if (valid)
+        m.present |= present;
     return true;
 }
 
@@ -65,7 +76,7 @@ bool read_gsm_user_data(Cursor &cursor, velmora_message &m) {
 bool read_deliver(Cursor &cursor, velmora_message &m) {
     return read_address(cursor, "TP-OA", m.originator, VELMORA_HAS_ORIGINATOR, m) &&
            read_octet(cursor, "TP-PID", m.pid, VELMORA_HAS_PID, m) && read_dcs(cursor, m) &&
-           read_time(cursor, "TP-SCTS", m.timestamp, VELMORA_HAS_TIMESTAMP, m) && read_gsm_user_data(cursor, m);
+           read_time(cursor, "TP-SCTS", m.timestamp, m.timestamp_raw, VELMORA_HAS_TIMESTAMP, m) && read_gsm_user_data(cursor, m);
 }
 
 bool read_submit(Cursor &cursor, velmora_message &m) {
@@ -80,8 +91,8 @@ bool read_submit(Cursor &cursor, velmora_message &m) {
 bool read_status_report(Cursor &cursor, velmora_message &m) {
     if (!read_octet(cursor, "TP-MR", m.message_reference, VELMORA_HAS_MESSAGE_REFERENCE, m) ||
         !read_address(cursor, "TP-RA", m.recipient, VELMORA_HAS_RECIPIENT, m) ||
-        !read_time(cursor, "TP-SCTS", m.timestamp, VELMORA_HAS_TIMESTAMP, m) ||
-        !read_time(cursor, "TP-DT", m.discharge_time, VELMORA_HAS_DISCHARGE_TIME, m) ||
+        !read_time(cursor, "TP-SCTS", m.timestamp, m.timestamp_raw, VELMORA_HAS_TIMESTAMP, m) ||
+        !read_time(cursor, "TP-DT", m.discharge_time, m.discharge_time_raw, VELMORA_HAS_DISCHARGE_TIME, m) ||
         !read_octet(cursor, "TP-ST", m.status, VELMORA_HAS_STATUS, m))
         return false;
     m.status_category = delivery_category(m.status);

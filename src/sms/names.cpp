@@ -13,7 +13,7 @@ const char *name_at(const std::array<const char *, N> &names, int value) {
     return value >= 0 && static_cast<std::size_t>(value) < N ? names[static_cast<std::size_t>(value)] : nullptr;
 }
 
-constexpr std::array<const char *, 13> kStatusMessages = {
+constexpr std::array<const char *, 16> kStatusMessages = {
     "success",
     "invalid argument",
     "not hexadecimal",
@@ -27,6 +27,9 @@ constexpr std::array<const char *, 13> kStatusMessages = {
     "character not in the chosen alphabet",
     "more than 255 parts",
     "more parts than the buffers hold",
+    "group no longer held",
+    "PDU length differs from the <length> of its modem line",
+    "text-mode listing: set AT+CMGF=0 for PDUs",
 };
 
 constexpr std::array<const char *, VELMORA_LANGUAGE_COUNT> kLanguages = {

@@ -26,6 +26,25 @@ constexpr std::uint32_t days_in_month(std::uint32_t year, std::uint32_t month) {
     return month == 2 && leap_year(year) ? 29 : kDays[month - 1];
 }
 
+constexpr std::uint32_t kNotDecimal = 100;
+
+// The first of two-digit year, month, day, hour, minute and second (0-5) that is not
+// decimal or not possible in a date and time; nullopt when all are.
+std::optional<std::size_t> first_impossible(const std::uint32_t (&v)[6]) {
+    for (std::size_t i = 0; i < 6; ++i)
+        if (v[i] == kNotDecimal)
+            return i;
+    if (v[1] < 1 || v[1] > 12)
+        return 1;
+    if (v[2] < 1 || v[2] > days_in_month(four_digit_year(v[0]), v[1]))
+        return 2;
+    static constexpr std::uint32_t kLimits[3] = {24, 60, 60};
+    for (std::size_t i = 3; i < 6; ++i)
+        if (v[i] >= kLimits[i - 3])
+            return i;
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::array<std::uint8_t, 7>> gsm_time_octets(const velmora_time &time) {
@@ -45,45 +64,36 @@ std::optional<std::array<std::uint8_t, 7>> gsm_time_octets(const velmora_time &t
                                        zone};
 }
 
-bool read_gsm_time(Cursor &cursor, const char *field, velmora_time &time) {
-    const std::size_t at = cursor.offset();
-    std::span<const std::uint8_t> octets;
-    return cursor.take(7, field, octets) && read_gsm_time(octets, cursor, at, field, time);
-}
-
 bool read_gsm_time(std::span<const std::uint8_t> octets, Cursor &cursor, std::size_t at, const char *field,
-                   velmora_time &time) {
-    // Each octet holds its first digit in the low nibble.
+                   velmora_time &time, bool &valid) {
+    // Each octet holds its first digit in the low nibble; the zone counts quarter hours,
+    // its sign in bit 3 of the tens.
     std::uint32_t v[6];
-    for (int i = 0; i < 6; ++i) {
-        const auto value = decimal_of_swapped(octets[i]);
-        if (!value)
-            return cursor.invalid(field, at + i);
-        v[i] = *value;
-    }
-    // The zone: quarter hours as swapped semi-octets, the sign in bit 3 of the tens.
+    for (std::size_t i = 0; i < 6; ++i)
+        v[i] = decimal_of_swapped(octets[i]).value_or(kNotDecimal);
     const std::uint8_t zone = octets[6];
     const auto quarters = decimal_of_swapped(static_cast<std::uint8_t>(zone & 0xF7));
-    if (!quarters)
-        return cursor.invalid(field, at + 6);
+    std::optional<std::size_t> bad = first_impossible(v);
+    if (!bad && !quarters)
+        bad = 6;
+    valid = !bad;
+    if (bad)
+        return cursor.warn(VELMORA_WARNING_TIME, field, at + *bad);
     set_date_and_time(v, time);
     time.has_utc_offset = 1;
     time.utc_offset = static_cast<std::int16_t>((zone & 0x08 ? -15 : 15) * static_cast<int>(*quarters));
     return true;
 }
 
-bool read_cdma_time(Cursor &cursor, const char *field, velmora_time &time) {
-    const std::size_t at = cursor.offset();
-    std::span<const std::uint8_t> octets;
-    if (!cursor.take(6, field, octets))
-        return false;
+bool read_cdma_time(std::span<const std::uint8_t> octets, Cursor &cursor, std::size_t at, const char *field,
+                    velmora_time &time, bool &valid) {
     std::uint32_t v[6];
-    for (int i = 0; i < 6; ++i) {
-        const auto value = decimal_of_plain(octets[i]);
-        if (!value)
-            return cursor.invalid(field, at + i);
-        v[i] = *value;
-    }
+    for (std::size_t i = 0; i < 6; ++i)
+        v[i] = decimal_of_plain(octets[i]).value_or(kNotDecimal);
+    const auto bad = first_impossible(v);
+    valid = !bad;
+    if (bad)
+        return cursor.warn(VELMORA_WARNING_TIME, field, at + *bad);
     set_date_and_time(v, time);
     return true;
 }

@@ -46,12 +46,13 @@ bool read_header_elements(Cursor &cursor, std::span<const std::uint8_t> header, 
     std::copy(header.begin(), header.end(), m.udh);
     m.udh_length = static_cast<std::uint8_t>(header.size());
     m.present |= VELMORA_HAS_UDH;
-    const auto overrun = for_each_element(header, [&](const HeaderElement &e) {
+    // One element that overruns the header makes the whole header void (9.2.3.24).
+    if (const auto overrun = for_each_element(header, [](const HeaderElement &) {}))
+        return cursor.warn(VELMORA_WARNING_HEADER_ELEMENT, field, at + 1 + *overrun);
+    for_each_element(header, [&](const HeaderElement &e) {
         m.elements[m.element_count++] = {e.iei, e.length, e.offset};
         take_element(e.iei, header.subspan(e.offset, e.length), m);
     });
-    if (overrun)
-        return cursor.fail(VELMORA_E_BAD_ELEMENT, field, at + 1 + *overrun);
     return true;
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // TP-UDL and TP-UD: the header, then GSM 7-bit septets, UCS-2, Latin-1 text or octets.
 #include <algorithm>
 #include <array>
@@ -55,16 +56,19 @@ bool read_user_data(Cursor &cursor, const UserDataLayout &layout, bool has_heade
     if (!cursor.take(user_data_octets(length, layout.unit), layout.data_field, ud))
         return false;
     std::uint32_t header_octets = 0, header_length = 0, fill = 0;
-    // A header needs user data to be in; a length of 0 holds neither.
-    if (has_header && length != 0) {
-        if (header_units(ud[0], layout.unit) > length)
-            return cursor.fail(VELMORA_E_HEADER_TOO_LONG, layout.header_field, data_at);
-        header_octets = ud[0] + 1u;
-        header_length = header_units(ud[0], layout.unit);
-        if (layout.unit == LengthUnit::Septets)
-            fill = header_fill_bits(ud[0]);
-        if (!read_header_elements(cursor, ud.subspan(1, ud[0]), data_at, layout.header_field, m))
-            return false;
+    if (has_header) {
+        // A header needs room in the user data; without it the user data is read whole.
+        if (length == 0 || header_units(ud[0], layout.unit) > length) {
+            if (!cursor.warn(VELMORA_WARNING_HEADER_ROOM, layout.header_field, data_at))
+                return false;
+        } else {
+            header_octets = ud[0] + 1u;
+            header_length = header_units(ud[0], layout.unit);
+            if (layout.unit == LengthUnit::Septets)
+                fill = header_fill_bits(ud[0]);
+            if (!read_header_elements(cursor, ud.subspan(1, ud[0]), data_at, layout.header_field, m))
+                return false;
+        }
     }
 
     const std::uint32_t units = length - header_length;
@@ -81,6 +85,10 @@ bool read_user_data(Cursor &cursor, const UserDataLayout &layout, bool has_heade
         const auto octets = body.first(count);
         std::copy(octets.begin(), octets.end(), m.data);
         m.data_length = static_cast<std::uint32_t>(octets.size());
+        // A last lone octet shows as U+FFFD.
+        if (layout.content == Content::Ucs2Text && count % 2 != 0 &&
+            !cursor.warn(VELMORA_WARNING_ODD_UCS2, layout.length_field, length_at))
+            return false;
         if (layout.content == Content::Ucs2Text)
             m.text_length = static_cast<std::uint32_t>(utf16be_to_utf8(octets, m.text));
         else if (layout.content == Content::Latin1Text)

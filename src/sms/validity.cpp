@@ -31,12 +31,14 @@ bool read_enhanced(std::span<const std::uint8_t> vp, Cursor &cursor, std::size_t
     case 2:  // seconds, 0-255
         message.validity_seconds = rest[0];
         break;
-    case 3: {  // hh mm ss as swapped semi-octets
+    case 3: {  // hh mm ss as swapped semi-octets; other digits leave the period unknown
         std::uint32_t seconds = 0;
         for (std::size_t i = 0; i < 3; ++i) {
             const auto value = decimal_of_swapped(rest[i]);
-            if (!value)
-                return cursor.invalid(kField, at + period + i);
+            if (!value) {
+                message.present &= ~VELMORA_HAS_VALIDITY;
+                return cursor.warn(VELMORA_WARNING_TIME, kField, at + period + i);
+            }
             seconds = seconds * 60 + *value;
         }
         message.validity_seconds = seconds;
@@ -72,8 +74,13 @@ bool read_validity(Cursor &cursor, std::uint32_t format, velmora_message &messag
     case VELMORA_VPF_RELATIVE:
         message.validity_seconds = 60 * relative_validity_minutes(vp[0]);
         return true;
-    case VELMORA_VPF_ABSOLUTE:
-        return read_gsm_time(vp, cursor, at, kField, message.validity_until);
+    case VELMORA_VPF_ABSOLUTE: {
+        bool valid = false;
+        const bool go_on = read_gsm_time(vp, cursor, at, kField, message.validity_until, valid);
+        if (!valid)
+            message.present &= ~VELMORA_HAS_VALIDITY;
+        return go_on;
+    }
     default:
         return read_enhanced(vp, cursor, at, message);
     }

@@ -38,6 +38,8 @@ int main(void) {
     M(velmora_message, special); M(velmora_message, udh_length); M(velmora_message, element_count);
     M(velmora_message, text_length); M(velmora_message, data_length); M(velmora_message, udh);
     M(velmora_message, elements); M(velmora_message, text); M(velmora_message, data);
+    M(velmora_message, warnings); M(velmora_message, first_warning); M(velmora_message, warning_offset);
+    M(velmora_message, warning_field); M(velmora_message, timestamp_raw); M(velmora_message, discharge_time_raw);
     SIZE(velmora_submit_options); M(velmora_submit_options, size); M(velmora_submit_options, to); M(velmora_submit_options, to_type);
     M(velmora_submit_options, smsc); M(velmora_submit_options, from); M(velmora_submit_options, from_type);
     M(velmora_submit_options, format); M(velmora_submit_options, alphabet); M(velmora_submit_options, languages);
@@ -58,5 +60,13 @@ int main(void) {
     M(velmora_group, parts); M(velmora_group, present);
     M(velmora_group, reference_bits); M(velmora_group, reference); M(velmora_group, first_time);
     M(velmora_group, have);
+    SIZE(velmora_modem_reader); M(velmora_modem_reader, size); M(velmora_modem_reader, flags);
+    M(velmora_modem_reader, line); M(velmora_modem_reader, line_length); M(velmora_modem_reader, at);
+    M(velmora_modem_reader, index); M(velmora_modem_reader, length); M(velmora_modem_reader, read_index);
+    M(velmora_modem_reader, stat); M(velmora_modem_reader, response); M(velmora_modem_reader, in_text_listing);
+    M(velmora_modem_reader, text_mode_told);
+    SIZE(velmora_modem_entry); M(velmora_modem_entry, size); M(velmora_modem_entry, kind);
+    M(velmora_modem_entry, response); M(velmora_modem_entry, storage); M(velmora_modem_entry, index);
+    M(velmora_modem_entry, length); M(velmora_modem_entry, message_reference); M(velmora_modem_entry, cms_error);
     return 0;
 }

@@ -144,31 +144,73 @@ class RoundTripTest(unittest.TestCase):
 
 class DecodeTest(unittest.TestCase):
     def test_vectors(self):
-        """tests/vectors/decode*.jsonl: a PDU, the tool's options, and the JSON object or error line."""
-        rows = []
-        for name in ("decode.jsonl", "decode_flags.jsonl"):
-            with open(os.path.join(VECTORS, name), encoding="utf-8") as lines:
-                rows += [json.loads(line) for line in lines if not line.startswith("#")]
-        for row in rows:
-            with self.subTest(pdu=row["pdu"]):
-                rc, out, err = run("decode", "--json", *row.get("args", []), row["pdu"])
-                if "json" in row:
-                    self.assertEqual((rc, err), (0, ""))
-                    message = json.loads(out.splitlines()[0])
-                    self.assertEqual(message.pop("source"), "argument 1")
-                    self.assertEqual(message, row["json"])
-                else:
-                    self.assertEqual((rc, out, err), (1, "", "velmora: argument 1: %s\n" % row["error"]))
+        """tests/vectors/decode*.jsonl: a PDU, the tool's options, and the
+        JSON object or the failure, an object at its place in the stream."""
+        for name in ("decode.jsonl", "decode_flags.jsonl", "decode_warnings.jsonl"):
+            with open(os.path.join(VECTORS, name), encoding="utf-8") as rows:
+                rows = [json.loads(line) for line in rows if line.strip() and not line.startswith("#")]
+            for row in rows:
+                with self.subTest(pdu=row["pdu"], args=row.get("args")):
+                    rc, messages, err = decode_json(*row.get("args", []), row["pdu"])
+                    self.assertEqual(err, "")  # a part is followed by its message joined as far as it goes
+                    self.assertEqual(messages[0].pop("source"), "argument 1")
+                    if "json" in row:
+                        self.assertEqual((rc, messages[0]), (0, row["json"]))
+                    else:
+                        error = messages[0]["error"]
+                        where = " at octet offset %d (%s)" % (error["offset"], error["field"])
+                        self.assertEqual((rc, error["message"]), (1, row["error"]))
+                        self.assertTrue(error["message"].endswith(where), error)
+
+    def test_warnings_and_strict_as_people_read_them(self):
+        rc, out, err = run("decode", "0006230E9126983575169498610103409544C26101034095448200")
+        self.assertEqual((rc, err), (0, ""))
+        self.assertIn("warning:    time at octet offset 18 (TP-SCTS)\n", out)
+        self.assertNotIn("\ntime:", out)
+        rc, out, err = run("decode", "--strict", "0006230E9126983575169498610103409544C26101034095448200")
+        self.assertEqual((rc, out, err), (1, "", "velmora: argument 1: field value invalid at octet offset 18 (TP-SCTS)\n"))
 
     def test_modem_log(self):
-        """A +CMGL/+CDS/+CMT session: directions from the headers, parts joined once, duplicates ignored."""
-        with open(os.path.join(VECTORS, "modem_log.txt"), encoding="utf-8") as log:
-            rc, out, err = run("decode", stdin=log.read())
+        """A noisy session: log prefixes, unsolicited lines, a text-mode listing, a +CDS without SMSC,
+        a corrupt PDU between good ones; directions and the SMSC from each response, parts joined
+        once, duplicates ignored."""
+        log = os.path.join(VECTORS, "modem_log.txt")
+        with open(log, encoding="utf-8") as text:
+            rc, out, err = run("decode", stdin=text.read())
         with open(os.path.join(GOLDEN, "modem_log.txt"), encoding="utf-8") as golden:
             self.assertEqual(out, golden.read())
         self.assertEqual((rc, err.splitlines()), (1, [
-            "velmora: line 17: unsupported message type at octet offset 1 (TP-MTI)",  # SUBMIT-REPORT after +CMT
-            "velmora: line 19: unsupported message type at octet offset 1 (TP-MTI)"]))  # DELIVER-REPORT stored
+            "velmora: line 17: not hexadecimal at octet offset 15 (TP-OA)",  # the corrupt PDU
+            "velmora: line 21: unsupported message type at octet offset 8 (TP-MTI)",  # DELIVER stored as unsent
+            "velmora: line 25: PDU ends early at octet offset 0 (PDU)",  # the +CMGL of line 24 has none
+            "velmora: line 37: unsupported message type at octet offset 1 (TP-MTI)",  # SUBMIT-REPORT after +CMT
+            "velmora: line 41: text-mode listing: set AT+CMGF=0 for PDUs"]))
+        rc, out, err = run("decode", "--json", log)
+        stream = [json.loads(line) for line in out.splitlines()]
+        self.assertEqual((rc, err), (1, ""))
+        self.assertEqual([(m["source"], m.get("index"), m.get("storage"), "error" in m) for m in stream[:6]], [
+            (log + " line 9", 1, "REC READ", False), (log + " line 11", 2, "STO SENT", False),
+            (log + " line 13", 3, "REC UNREAD", False), (log + " line 15", 4, "REC UNREAD", False),
+            (log + " line 17", None, None, True), (log + " line 19", 6, "REC UNREAD", False)])
+        self.assertEqual(stream[4]["error"], {"status": 2, "message": "not hexadecimal at octet offset 15 (TP-OA)",
+                                              "offset": 15, "field": "TP-OA"})
+        self.assertEqual(stream[8]["warnings"], [{"warning": "length", "offset": 0, "field": "<length>"}])
+        self.assertEqual([m for m in stream if "sent" in m or "modem_error" in m], [
+            {"source": log + " line 52", "sent": {"message_reference": 35}},
+            {"source": log + " line 55", "modem_error": {"code": 322, "message": "memory full"}}])
+
+    def test_length_says_whether_an_smsc_leads(self):
+        """<length> counts the TPDU: the same octets read with and without an SMSC; --strict refuses a mismatch."""
+        tpdu = HELLO_DELIVER[2:]
+        for lines, smsc in [(["+CMT: ,24", tpdu], None), (["+CMT: ,24", "00" + tpdu], None),
+                            (["+CMT: ,24", "07912143658709F1" + tpdu], "+12345678901")]:
+            with self.subTest(lines=lines):
+                rc, out, err = run("decode", "--json", stdin="\n".join(lines) + "\n")
+                message = json.loads(out)
+                self.assertEqual((rc, err, message.get("smsc"), message["text"]), (0, "", smsc, "hello"))
+        rc, out, err = run("decode", "--strict", stdin="+CMT: ,30\n00" + tpdu + "\n")
+        self.assertEqual((rc, out, err), (1, "", "velmora: line 2: PDU length differs from the <length> of its "
+                                                 "modem line at octet offset 0 (<length>)\n"))
 
 
 class BadInputTest(unittest.TestCase):
@@ -194,7 +236,8 @@ class BadInputTest(unittest.TestCase):
         (["count", "--alphabet", "foo", "x"], "", 2, "'foo' is not auto, gsm7, 8bit or ucs2"),
         (["decode", "--xml"], "", 2, "unknown option '--xml'"),
         (["decode", "--cdma", "--no-smsc"], "", 2, "--no-smsc applies to GSM PDUs"),
-        (["decode"], "0" * 100000 + "\n", 1, "line 1: more than 4096 characters"),
+        (["decode"], "0" * 100000 + "\n", 1, "line 1: more than 65536 characters"),
+        (["decode", "no-such.log"], "", 1, "velmora: no-such.log: No such file or directory"),
     ]
 
     def test_each_class(self):
@@ -206,11 +249,13 @@ class BadInputTest(unittest.TestCase):
                 self.assertIn(message, err)
 
     def test_other_inputs_still_decoded(self):
+        """Failures take their place in the JSON stream; a line that is no PDU and follows no response is skipped."""
         lines = [HELLO_DELIVER, "ZZ", HELLO_DELIVER[:-1], "", HELLO_DELIVER]
         rc, out, err = run("decode", "--json", stdin="\n".join(lines) + "\n")
-        self.assertEqual(rc, 1)
-        self.assertEqual([json.loads(l)["source"] for l in out.splitlines()], ["line 1", "line 5"])
-        self.assertEqual([e.split(":")[1] for e in err.splitlines()], [" line 2", " line 3"])
+        self.assertEqual((rc, err), (1, ""))
+        stream = [json.loads(line) for line in out.splitlines()]
+        self.assertEqual([(m["source"], "error" in m) for m in stream],
+                         [("line 1", False), ("line 3", True), ("line 5", False)])
 
 
 class HelpTest(unittest.TestCase):
