@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "explain.h"
 #include "input.h"
 #include "output.h"
 #include "velmora/sms.h"
@@ -36,7 +37,8 @@ std::string describe(const velmora_error &e) {
 class DecodeRun {
 public:
     explicit DecodeRun(const DecodeOptions &o)
-        : flags_((o.cdma ? VELMORA_CDMA : 0) | (o.no_smsc ? VELMORA_NO_SMSC : 0)), printer_(stdout, o.json),
+        : flags_((o.cdma ? VELMORA_CDMA : 0) | (o.no_smsc ? VELMORA_NO_SMSC : 0)), json_(o.json),
+          explain_(o.explain), printer_(stdout, o.json),
           storage_(velmora_reassembly_storage_size(kSlots) / sizeof(std::max_align_t) + 1), sources_(kSlots) {
         velmora_reassembly_init(&reassembly_, storage_.data(), storage_.size() * sizeof(std::max_align_t));
         velmora_message_init(message_.get());
@@ -44,6 +46,8 @@ public:
     }
 
     void pdu(std::string_view hex, const std::string &source, unsigned direction = 0) {
+        if (explain_)
+            return explained_pdu(hex, source, direction);
         velmora_error error = VELMORA_ERROR_INIT;
         if (velmora_decode_hex(hex.data(), hex.size(), flags_ | direction, message_.get(), &error) != VELMORA_OK) {
             fail(source, describe(error));
@@ -68,6 +72,21 @@ public:
     }
 
 private:
+    // The field map, also of a PDU that fails: its fields up to the failure, and the failure.
+    void explained_pdu(std::string_view hex, const std::string &source, unsigned direction) {
+        const Explained x = explain_pdu(hex, flags_ | direction, *message_);
+        const bool ok = x.status == VELMORA_OK;
+        if (json_ && ok)
+            printer_.print(*message_, source, fields_json(x.fields));
+        else if (json_)
+            printer_.emit(failure_json(source, x.error, fields_json(x.fields)) + "\n");
+        else
+            printer_.emit(source + "\n" + annotated_hex(hex, x.fields));
+        if (!ok)
+            return fail(source, describe(x.error));
+        join(source);
+    }
+
     void join(const std::string &source) {
         velmora_group group;
         velmora_group_init(&group, 1);
@@ -110,6 +129,7 @@ private:
     }
 
     unsigned flags_;
+    bool json_, explain_;
     Printer printer_;
     std::unique_ptr<velmora_message> message_ = std::make_unique<velmora_message>();
     std::unique_ptr<velmora_message> joined_ = std::make_unique<velmora_message>();  // fields of a joined message

@@ -9,7 +9,7 @@ namespace velmora::cli {
 const char kUsage[] =
     "Usage: velmora encode --to NUMBER [options] [--] [TEXT...]\n"
     "       velmora count [--alphabet A] [--languages LIST] [--json] [--] [TEXT...]\n"
-    "       velmora decode [--cdma | --no-smsc] [--json] [PDU...]\n"
+    "       velmora decode [--cdma | --no-smsc] [--json] [--explain] [PDU...]\n"
     "       velmora --help | --version\n"
     "\n"
     "encode  Encodes TEXT (the words joined by blanks; standard input without its final line\n"
@@ -44,6 +44,7 @@ const char kUsage[] =
     "        are skipped). Parts of a concatenated message are also shown joined.\n"
     "  --json                 one JSON object per message per line\n"
     "  --no-smsc              the PDUs start without the service-centre address\n"
+    "  --explain              each PDU as annotated hex, one field a line; with --json a \"fields\" array\n"
     "  --cdma                 3GPP2 PDUs instead of GSM\n"
     "\n"
     "Text is UTF-8 on the terminal.\n"
@@ -322,6 +323,8 @@ void parse_decode(ArgumentCursor &args, DecodeOptions &o) {
             o.no_smsc = true;
         else if (name == "--json")
             o.json = true;
+        else if (name == "--explain")
+            o.explain = true;
         else
             return false;
         return true;

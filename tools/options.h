@@ -32,6 +32,7 @@ struct DecodeOptions {
     bool cdma = false;
     bool no_smsc = false;
     bool json = false;
+    bool explain = false;           // each PDU as annotated hex, or with a "fields" array in JSON
     std::vector<std::string> pdus;  // empty: read standard input
 };
 

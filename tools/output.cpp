@@ -235,6 +235,8 @@ void field_lines(Lines &out, const velmora_message &m, bool with_part) {
         out.add("shift", velmora_language_name(m.single_shift));
 }
 
+}  // namespace
+
 // ---- JSON: one object per line ----
 
 void json_string(std::string &out, std::string_view s) {
@@ -260,6 +262,8 @@ void json_string(std::string &out, std::string_view s) {
     }
     out += '"';
 }
+
+namespace {
 
 class JsonObject {
 public:
@@ -381,7 +385,7 @@ void Printer::emit(const std::string &block) {
     std::fwrite(block.data(), 1, block.size(), out_);
 }
 
-void Printer::print(const velmora_message &m, const std::string &source) {
+void Printer::print(const velmora_message &m, const std::string &source, std::string_view fields_json) {
     const std::string_view data(reinterpret_cast<const char *>(m.data), m.data_length);
     const std::string_view text(m.text, m.text_length);
     if (json_) {
@@ -390,6 +394,8 @@ void Printer::print(const velmora_message &m, const std::string &source) {
         json_fields(o, m, true);
         if (has(m, VELMORA_HAS_USER_DATA))
             o.field(shows_data(m) ? "data" : "text", shows_data(m) ? to_hex(data) : std::string(text));
+        if (!fields_json.empty())
+            o.raw("fields", fields_json);
         emit(o.done() + "\n");
         return;
     }

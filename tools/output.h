@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "velmora/sms.h"
@@ -21,16 +22,21 @@ struct JoinedMessage {
     std::string data;  // octets
 };
 
+// Appends s to out as a JSON string, quotes and escapes included.
+void json_string(std::string &out, std::string_view s);
+
 class Printer {
 public:
     Printer(std::FILE *out, bool json) : out_(out), json_(json) {}
 
-    void print(const velmora_message &m, const std::string &source);
+    // `fields_json`, when given, is added as the "fields" array (decode --json --explain).
+    void print(const velmora_message &m, const std::string &source, std::string_view fields_json = {});
     void print(const JoinedMessage &j);
     void print(const velmora_count_result &count);
+    // A block as it is: a line of JSON, or lines apart from the block before.
+    void emit(const std::string &block);
 
 private:
-    void emit(const std::string &block);
 
     std::FILE *out_;
     bool json_;

@@ -21,6 +21,7 @@ inline constexpr std::uint32_t kFirstPduSize = 412;
 inline constexpr std::uint32_t kFirstCountResultSize = 24;
 inline constexpr std::uint32_t kFirstReassemblySize = 16;
 inline constexpr std::uint32_t kFirstGroupSize = 64;
+inline constexpr std::uint32_t kFirstFieldSize = offsetof(velmora_field, meaning) + VELMORA_MEANING_CAPACITY;
 static_assert(sizeof(velmora_error) >= kFirstErrorSize && sizeof(velmora_message) >= kFirstMessageSize &&
               sizeof(velmora_submit_options) >= kFirstOptionsSize && sizeof(velmora_pdu) >= kFirstPduSize &&
               sizeof(velmora_count_result) >= kFirstCountResultSize &&

@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 
+#include "sms/field_log.h"
 #include "velmora/sms.h"
 
 namespace velmora::sms {
@@ -21,12 +22,16 @@ public:
            velmora_status input_end = VELMORA_E_ENDS_EARLY)
         : octets_(octets), error_(error), input_end_(input_end) {}
 
+    // Each field read from now on is logged too.
+    void log_into(FieldLog &log) { log_ = &log; }
+
     std::size_t offset() const { return at_; }
     std::size_t left() const { return octets_.size() - at_; }
 
     bool octet(const char *field, std::uint8_t &value) {
         if (!need(1, field))
             return false;
+        logged(field, 1);
         value = octets_[at_++];
         return true;
     }
@@ -46,6 +51,7 @@ public:
         if (!need(count, field))
             return false;
         span = octets_.subspan(at_, count);
+        logged(field, count);
         at_ += count;
         return true;
     }
@@ -71,6 +77,11 @@ public:
     }
 
 private:
+    void logged(const char *field, std::size_t count) {
+        if (log_ != nullptr)
+            log_->add(field, at_, count);
+    }
+
     bool need(std::size_t count, const char *field) {
         if (left() >= count)
             return true;
@@ -82,6 +93,7 @@ private:
     velmora_error &error_;
     velmora_status input_end_;
     std::size_t at_ = 0;
+    FieldLog *log_ = nullptr;
 };
 
 }  // namespace velmora::sms

@@ -69,12 +69,9 @@ velmora_status argument_error(velmora_error &error, const char *argument) {
 }
 
 }  // namespace
-}  // namespace velmora::sms
 
-using namespace velmora::sms;
-
-extern "C" velmora_status velmora_decode(const std::uint8_t *pdu, std::size_t length, unsigned flags,
-                                         velmora_message *message, velmora_error *error) {
+velmora_status decode_octets(const std::uint8_t *pdu, std::size_t length, unsigned flags, velmora_message *message,
+                             velmora_error *error, FieldLog *log) {
     velmora_error local;
     velmora_error *e = error_record(error, local);
     if (e == nullptr)
@@ -86,12 +83,14 @@ extern "C" velmora_status velmora_decode(const std::uint8_t *pdu, std::size_t le
         if (argument != nullptr)
             return argument_error(*e, argument);
         Cursor cursor({pdu, length}, *e);
+        if (log != nullptr)
+            cursor.log_into(*log);
         return decode(cursor, flags, m, *e);
     });
 }
 
-extern "C" velmora_status velmora_decode_hex(const char *hex, std::size_t length, unsigned flags,
-                                             velmora_message *message, velmora_error *error) {
+velmora_status decode_hex(const char *hex, std::size_t length, unsigned flags, velmora_message *message,
+                          velmora_error *error, FieldLog *log) {
     velmora_error local;
     velmora_error *e = error_record(error, local);
     if (e == nullptr)
@@ -112,6 +111,22 @@ extern "C" velmora_status velmora_decode_hex(const char *hex, std::size_t length
         if (argument != nullptr)
             return argument_error(*e, argument);
         Cursor cursor({octets.data(), converted}, *e, input_end);
+        if (log != nullptr)
+            cursor.log_into(*log);
         return decode(cursor, flags, m, *e);
     });
+}
+
+}  // namespace velmora::sms
+
+using namespace velmora::sms;
+
+extern "C" velmora_status velmora_decode(const std::uint8_t *pdu, std::size_t length, unsigned flags,
+                                         velmora_message *message, velmora_error *error) {
+    return decode_octets(pdu, length, flags, message, error, nullptr);
+}
+
+extern "C" velmora_status velmora_decode_hex(const char *hex, std::size_t length, unsigned flags,
+                                             velmora_message *message, velmora_error *error) {
+    return decode_hex(hex, length, flags, message, error, nullptr);
 }

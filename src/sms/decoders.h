@@ -16,4 +16,10 @@ bool decode_gsm(Cursor &cursor, unsigned flags, velmora_message &message);
 // under teleservice 4101. `flags` choose the layout as velmora/sms.h describes.
 bool decode_cdma(Cursor &cursor, unsigned flags, velmora_message &message);
 
+// velmora_decode and velmora_decode_hex, logging each field read into `log` when given.
+velmora_status decode_octets(const std::uint8_t *pdu, std::size_t length, unsigned flags, velmora_message *message,
+                             velmora_error *error, FieldLog *log);
+velmora_status decode_hex(const char *hex, std::size_t length, unsigned flags, velmora_message *message,
+                          velmora_error *error, FieldLog *log);
+
 }  // namespace velmora::sms
