@@ -19,15 +19,11 @@ class FieldLog {
 public:
     explicit FieldLog(std::span<FieldRead> storage) : storage_(storage) {}
 
-    // Octets read one after another for the same field (length, type and digits of an
-    // address) make one entry.
+    // Reads of one field in a row (length, type and digits of an address) make one entry.
     void add(const char *name, std::size_t offset, std::size_t length) {
-        if (count_ != 0) {
-            FieldRead &last = storage_[count_ - 1];
-            if (std::strcmp(last.name, name) == 0 && last.offset + last.length == offset) {
-                last.length += static_cast<std::uint32_t>(length);
-                return;
-            }
+        if (count_ != 0 && std::strcmp(storage_[count_ - 1].name, name) == 0) {
+            storage_[count_ - 1].length += static_cast<std::uint32_t>(length);
+            return;
         }
         if (count_ < storage_.size())
             storage_[count_++] = {name, static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(length)};
