@@ -25,32 +25,53 @@ lib._initialize();
 
 const encoder = new TextEncoder();
 const decoder = new TextDecoder();
+const at = JSON.parse(cString(lib.vg_layout()));
 
-// Copies bytes (a string as UTF-8) into the module's memory; NUL-terminated for C strings.
-function put(data) {
-  const octets = typeof data === 'string' ? encoder.encode(data) : data;
-  const at = lib.vg_alloc(octets.length + 1);
-  view().set(octets, at);
-  view()[at + octets.length] = 0;
-  return { at, length: octets.length };
-}
-
-function text(at) {
-  const memoryView = view();
-  let end = at;
-  while (memoryView[end] !== 0) end++;
-  return decoder.decode(memoryView.subarray(at, end));
-}
-
-// Runs call(pointers...) with each argument copied in, and parses the JSON it answers.
-function ask(call, ...args) {
-  const placed = args.map((a) => (typeof a === 'number' ? null : put(a)));
-  try {
-    const answer = call(...args.flatMap((a, i) => (placed[i] ? [placed[i].at, placed[i].length] : [a])));
-    return JSON.parse(text(answer));
-  } finally {
-    for (const p of placed) if (p) lib.vg_free(p.at);
+// One area of the module's memory for the arguments of a call, grown as needed.
+let scratch = { at: 0, size: 0 };
+function room(size) {
+  if (size > scratch.size) {
+    if (scratch.at) lib.vg_free(scratch.at);
+    scratch = { at: lib.vg_alloc(size * 2), size: size * 2 };
   }
+  return scratch.at;
+}
+
+// Arguments laid out one after another in the scratch area: strings as NUL-terminated UTF-8,
+// byte arrays as they are, numbers left as they are; each string or array becomes (pointer, length).
+function place(args) {
+  let size = 0;
+  for (const a of args) if (typeof a !== 'number') size += (typeof a === 'string' ? 3 * a.length : a.length) + 8;
+  let next = room(size);
+  const out = [];
+  for (const a of args) {
+    if (typeof a === 'number') { out.push(a); continue; }
+    const memoryView = new Uint8Array(memory.buffer, next, size);
+    const length = typeof a === 'string' ? encoder.encodeInto(a, memoryView).written : (memoryView.set(a), a.length);
+    memoryView[length] = 0;
+    out.push(next, length);
+    const used = (length + 8) & ~3;
+    next += used;
+    size -= used;
+  }
+  return out;
+}
+
+// UTF-8 of u8[start, end) as a string; ASCII, the most of what a PDU holds, without TextDecoder.
+function utf8(u8, start, end) {
+  if (end - start > 48) return decoder.decode(u8.subarray(start, end));
+  for (let i = start; i < end; i++) if (u8[i] > 0x7F) return decoder.decode(u8.subarray(start, end));
+  return String.fromCharCode.apply(null, u8.subarray(start, end));
+}
+
+function cString(pointer) {
+  const memoryView = view();
+  return utf8(memoryView, pointer, memoryView.indexOf(0, pointer));
+}
+
+// Runs call with its arguments placed, and parses the JSON it answers.
+function ask(call, ...args) {
+  return JSON.parse(cString(call(...place(args))));
 }
 
 /** velmora_status values, as include/velmora/sms.h names them without VELMORA_E_. */
@@ -94,22 +115,129 @@ export function explain(pdu, options) {
     fields: answer.fields };
 }
 
+// ---- decode: the record read where it lies, into the keys of the tool's JSON ----
+
+const record = { message: lib.vg_alloc(at['message.size']), error: lib.vg_alloc(at['error.size']) };
+lib.velmora_message_init(record.message);
+const names = new Map(); // C strings of the name functions, by address
+const named = (pointer) => {
+  let name = names.get(pointer);
+  if (name === undefined) names.set(pointer, (name = cString(pointer)));
+  return name;
+};
+const HAS = { SMSC: 0x1, ORIGINATOR: 0x2, RECIPIENT: 0x4, MESSAGE_REFERENCE: 0x8, PID: 0x10, DCS: 0x20, TIMESTAMP: 0x40,
+  DISCHARGE_TIME: 0x80, VALIDITY: 0x100, STATUS: 0x200, USER_DATA: 0x800, UDH: 0x1000, TELESERVICE: 0x2000, TEXT: 0x4000 };
+const hexDigits = Array.from({ length: 256 }, (_, i) => i.toString(16).toUpperCase().padStart(2, '0'));
+const hex = (octets) => { let out = ''; for (const o of octets) out += hexDigits[o]; return out; };
+const two = (n) => (n < 10 ? '0' : '') + n;
+
+// Offsets of the members read, by name without the record's prefix: M.present, T.year, ...
+const membersOf = (prefix) => Object.fromEntries(Object.entries(at).filter(([k]) => k.startsWith(prefix))
+  .map(([k, v]) => [k.slice(prefix.length), v]));
+const M = membersOf('message.'), T = membersOf('time.'), W = membersOf('waiting.'), E = membersOf('element.');
+const addressType = at['address.type'];
+
+function readMessage(base) {
+  const u8 = view();
+  const dv = new DataView(memory.buffer);
+  const present = dv.getUint32(base + M.present, true);
+  const text = (pointer, length) => utf8(u8, pointer, pointer + length);
+  const address = (a) => text(a, u8.indexOf(0, a) - a);
+  const time = (t) => {
+    let out = `${dv.getUint16(t + T.year, true)}-${two(u8[t + T.month])}-${two(u8[t + T.day])}T` +
+      `${two(u8[t + T.hour])}:${two(u8[t + T.minute])}:${two(u8[t + T.second])}`;
+    if (u8[t + T.has_utc_offset]) {
+      const offset = dv.getInt16(t + T.utc_offset, true), size = Math.abs(offset);
+      out += `${offset < 0 ? '-' : '+'}${two(Math.trunc(size / 60))}:${two(size % 60)}`;
+    }
+    return out;
+  };
+  const type = u8[base + M.type];
+  const o = { format: u8[base + M.format] === 0 ? 'gsm' : 'cdma', type: named(lib.velmora_type_name(type)) };
+  if (present & HAS.SMSC) o.smsc = address(base + M.smsc);
+  if (present & HAS.ORIGINATOR) [o.sender, o.sender_type] = [address(base + M.originator), u8[base + M.originator + addressType]];
+  if (present & HAS.RECIPIENT) [o.recipient, o.recipient_type] = [address(base + M.recipient), u8[base + M.recipient + addressType]];
+  if (present & HAS.MESSAGE_REFERENCE) o.message_reference = u8[base + M.message_reference];
+  if (present & HAS.PID) o.pid = u8[base + M.pid];
+  if (present & HAS.DCS) [o.coding, o.alphabet] = [u8[base + M.dcs], named(lib.velmora_alphabet_name(u8[base + M.alphabet]))];
+  const messageClass = dv.getInt8(base + M.message_class);
+  if (messageClass >= 0) o.class = messageClass;
+  if (u8[base + M.compressed]) o.compressed = true;
+  const waiting = lib.velmora_message_waiting(base);
+  if (waiting) {
+    o.message_waiting = { kind: named(lib.velmora_waiting_kind_name(u8[waiting + W.kind])), active: !!u8[waiting + W.active],
+      store: !!u8[waiting + W.store] };
+    if (u8[waiting + W.count]) o.message_waiting.count = u8[waiting + W.count];
+  }
+  if (present & HAS.TIMESTAMP) o.time = time(base + M.timestamp);
+  if (present & HAS.DISCHARGE_TIME) o.discharge_time = time(base + M.discharge_time);
+  if (present & HAS.VALIDITY && u8[base + M.validity_format] === 3) o.validity_until = time(base + M.validity_until);
+  else if (present & HAS.VALIDITY) {
+    const seconds = dv.getUint32(base + M.validity_seconds, true);
+    o.validity_minutes = seconds % 60 === 0 ? seconds / 60 : +(seconds / 60).toPrecision(4);
+  }
+  if (present & HAS.STATUS) {
+    o.status = u8[base + M.status];
+    o.status_category = named(lib.velmora_delivery_category_name(u8[base + M.status_category]));
+    o.status_text = named(lib.velmora_delivery_status_text(o.status));
+  }
+  if (u8[base + M.status_report]) o[type === 1 ? 'status_report_request' : 'status_report_indication'] = true;
+  if (u8[base + M.reply_path]) o.reply_path = true;
+  if (u8[base + M.reject_duplicates]) o.reject_duplicates = true;
+  if (u8[base + M.more_messages]) o.more_messages = true;
+  if (present & HAS.UDH) {
+    o.udh = [];
+    for (let i = 0, e = base + M.elements; i < u8[base + M.element_count]; i++, e += E.size) {
+      const data = base + M.udh + u8[e + E.offset];
+      o.udh.push({ iei: u8[e + E.iei], data: hex(u8.subarray(data, data + u8[e + E.length])) });
+    }
+  }
+  if (u8[base + M.reference_bits]) {
+    [o.reference, o.reference_bits] = [dv.getUint16(base + M.reference, true), u8[base + M.reference_bits]];
+    [o.part, o.parts] = [u8[base + M.part], u8[base + M.parts]];
+  }
+  if (u8[base + M.port_bits]) {
+    o.source_port = dv.getUint16(base + M.source_port, true);
+    o.destination_port = dv.getUint16(base + M.destination_port, true);
+  }
+  if (u8[base + M.locking_shift]) o.locking_shift = u8[base + M.locking_shift];
+  if (u8[base + M.single_shift]) o.single_shift = u8[base + M.single_shift];
+  if (present & HAS.TELESERVICE) {
+    o.teleservice = dv.getUint16(base + M.teleservice, true);
+    if (present & HAS.DCS) o.priority = u8[base + M.priority];
+  }
+  if (present & HAS.USER_DATA && present & HAS.TEXT) o.text = text(base + M.text, dv.getUint32(base + M.text_length, true));
+  else if (present & HAS.USER_DATA) o.data = hex(u8.subarray(base + M.data, base + M.data + dv.getUint32(base + M.data_length, true)));
+  return o;
+}
+
+function readError(base, fields) {
+  const dv = new DataView(memory.buffer);
+  const e = (member) => base + at[`error.${member}`];
+  const status = dv.getUint32(e('status'), true);
+  const codePoint = dv.getUint32(e('code_point'), true);
+  return new VelmoraError({ status, message: named(lib.velmora_status_message(status)), offset: dv.getUint32(e('offset'), true),
+    field: cString(dv.getUint32(e('field'), true)), ...(status === Status.UNENCODABLE ? { code_point: codePoint } : {}) }, fields);
+}
+
 /** One PDU (hex) into a message with the tool's JSON keys; throws VelmoraError. */
 export function decode(pdu, options) {
-  const { message, error } = explain(pdu, options);
-  if (error) throw error;
-  return message;
+  const [text, length, flags] = place([clean(pdu), decodeFlags(options)]);
+  if (lib.velmora_decode_hex(text, length, flags, record.message, record.error) !== 0) throw explain(pdu, options).error;
+  return readMessage(record.message);
 }
+
+// ---- encode and count ----
 
 const alphabets = { auto: 3, gsm7: 0, '8bit': 1, ucs2: 2 };
 const validities = { default: 0, none: 1 };
+const languageIds = new Map();
 
 function languageBits(languages = []) {
   let bits = 0;
   for (const name of languages) {
-    const p = put(name);
-    const id = lib.velmora_language_id(p.at);
-    lib.vg_free(p.at);
+    if (!languageIds.has(name)) languageIds.set(name, lib.velmora_language_id(place([name])[0]));
+    const id = languageIds.get(name);
     if (id < 0) throw new VelmoraError({ status: Status.ARGUMENT, message: `unknown language ${name}`, offset: 0,
       field: 'languages' });
     bits |= 1 << id;
@@ -126,32 +254,34 @@ function validityUntil(iso) {
   return [+m[1], +m[2], +m[3], +m[4], +m[5], +(m[6] ?? 0), m[7] ? 1 : 0, offset];
 }
 
-// The numbers of velmora_submit_options in the order of js/glue/glue.cpp's Number.
-function numbers(o = {}) {
+const noUntil = [0, 0, 0, 0, 0, 0, 0, 0];
+
+// The numbers of velmora_submit_options in the order of js/glue/glue.cpp's Number, as bytes.
+const values = new Int32Array(26);
+const valueBytes = new Uint8Array(values.buffer);
+function numbers(o) {
   const alphabet = alphabets[o.alphabet ?? 'auto'];
   if (alphabet === undefined) throw new TypeError(`alphabet: ${o.alphabet}`);
   let validity = validities[o.validity ?? 'default'];
   let minutes = 0;
   if (typeof o.validity === 'number') [validity, minutes] = [2, o.validity];
-  const until = o.validityUntil !== undefined ? validityUntil(o.validityUntil) : [0, 0, 0, 0, 0, 0, 0, 0];
+  const until = o.validityUntil !== undefined ? validityUntil(o.validityUntil) : noUntil;
   if (o.validityUntil !== undefined) validity = 3;
   if (validity === undefined) throw new TypeError(`validity: ${o.validity}`);
   const ports = o.ports ?? null;
-  const values = [o.cdma ? 1 : 0, alphabet, languageBits(o.languages), o.messageReference ?? 0,
+  values.set([o.cdma ? 1 : 0, alphabet, o.languages ? languageBits(o.languages) : 0, o.messageReference ?? 0,
     o.referenceBits ?? 8, o.reference ?? -1, +!!o.statusReport, +!!o.rejectDuplicates, +!!o.replyPath,
-    o.messageClass ?? -1, o.pid ?? 0, validity, minutes, ...until, ports ? (ports.bits ?? 16) : 0,
-    ports?.destination ?? 0, ports?.source ?? 0, o.toType ?? 0, o.fromType ?? 0];
-  return put(new Uint8Array(Int32Array.from(values).buffer));
+    o.messageClass ?? -1, o.pid ?? 0, validity, minutes]);
+  values.set(until, 13);
+  values.set([ports ? (ports.bits ?? 16) : 0, ports?.destination ?? 0, ports?.source ?? 0, o.toType ?? 0,
+    o.fromType ?? 0], 21);
+  return valueBytes;
 }
 
-function withOptions(options, call) {
-  const n = numbers(options);
-  try {
-    return call(n.at);
-  } finally {
-    lib.vg_free(n.at);
-  }
-}
+const pduRoom = 8;
+const pdus = lib.vg_alloc(pduRoom * at['pdu.size']);
+lib.velmora_pdu_init(pdus, pduRoom);
+const countAt = lib.vg_alloc(8);
 
 /**
  * Text (a string) or 8-bit data (a Uint8Array) into SMS-SUBMIT PDUs: [{hex, tpdu_length}],
@@ -160,16 +290,38 @@ function withOptions(options, call) {
 export function encode(message, options = {}) {
   const data = message instanceof Uint8Array;
   if (!data && typeof message !== 'string') throw new TypeError('encode takes a string or a Uint8Array');
-  const answer = withOptions(options, (n) =>
-    ask((t, tl, to, _a, smsc, _b, from) => lib.vg_encode(t, tl, data ? 1 : 0, n, to, smsc, from), message,
-      options.to ?? '', options.smsc ?? '', options.from ?? ''));
-  if (answer.error) throw new VelmoraError(answer.error);
-  return answer.pdus;
+  const [text, length, n, , to, , smsc, , from] =
+    place([message, numbers(options), options.to ?? '', options.smsc ?? '', options.from ?? '']);
+  const run = (into, capacity) => lib.vg_encode_into(text, length, data ? 1 : 0, n, to, smsc, from, into, capacity,
+    countAt, record.error);
+  let status = run(pdus, pduRoom);
+  let count = new DataView(memory.buffer).getUint32(countAt, true);
+  let into = pdus;
+  if (status === Status.NO_ROOM) { // more parts than the standing room: as many as needed, once
+    into = lib.vg_alloc(count * at['pdu.size']);
+    lib.velmora_pdu_init(into, count);
+    status = run(into, count);
+  }
+  try {
+    if (status !== 0) throw readError(record.error);
+    // The PDUs' hex in one string (ASCII), cut into each PDU's.
+    const size = at['pdu.size'], all = decoder.decode(view().subarray(into, into + count * size));
+    const dv = new DataView(memory.buffer, into);
+    const out = new Array(count);
+    for (let i = 0; i < count; i++) {
+      const start = i * size + at['pdu.hex'];
+      out[i] = { hex: all.slice(start, start + dv.getUint32(i * size + at['pdu.hex_length'], true)),
+        tpdu_length: dv.getUint32(i * size + at['pdu.tpdu_length'], true) };
+    }
+    return out;
+  } finally {
+    if (into !== pdus) lib.vg_free(into);
+  }
 }
 
 /** What a phone shows while text is typed: alphabet, parts, units per part, used and left. */
 export function count(message, options = {}) {
-  const answer = withOptions(options, (n) => ask((t, tl) => lib.vg_count(t, tl, n), message));
+  const answer = ask(lib.vg_count, message, numbers(options));
   if (answer.error) throw new VelmoraError(answer.error);
   return answer;
 }
@@ -208,4 +360,4 @@ export class Reassembler {
 }
 
 /** libvelmora-sms's version. */
-export const version = text(lib.vg_version());
+export const version = cString(lib.vg_version());

@@ -2,6 +2,7 @@
 // The WebAssembly face of libvelmora-sms for the npm package: each call takes the public
 // C API's arguments and answers with one JSON text, the tool's own rendering of messages,
 // joined messages and counts (tools/output.cpp), valid until the next call.
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -168,31 +169,6 @@ __attribute__((used)) const char *vg_decode(const char *hex, std::size_t length,
     return answer(decoded_json({hex, length}, flags, *message));
 }
 
-// {"pdus":[{"hex":..., "tpdu_length":...}, ...]} or {"error":{...}}
-__attribute__((used)) const char *vg_encode(const char *text, std::size_t length, int data, const std::int32_t *numbers,
-                                            const char *to, const char *smsc, const char *from) {
-    const velmora_submit_options options = submit_options(numbers, to, smsc, from);
-    velmora_error error = VELMORA_ERROR_INIT;
-    std::size_t count = 0;
-    const auto encode = [&](velmora_pdu *pdus, std::size_t capacity) {
-        return data ? velmora_encode_data(reinterpret_cast<const std::uint8_t *>(text), length, &options, pdus,
-                                          capacity, &count, &error)
-                    : velmora_encode(text, length, &options, pdus, capacity, &count, &error);
-    };
-    if (encode(nullptr, 0) != VELMORA_E_NO_ROOM && error.status != VELMORA_OK)
-        return answer("{\"error\":" + error_json(error) + "}");
-    std::vector<velmora_pdu> pdus(count);
-    velmora_pdu_init(pdus.data(), pdus.size());
-    error = VELMORA_ERROR_INIT;
-    if (encode(pdus.data(), pdus.size()) != VELMORA_OK)
-        return answer("{\"error\":" + error_json(error) + "}");
-    std::string out = "{\"pdus\":[";
-    for (const velmora_pdu &p : pdus)
-        out += (out.back() == '[' ? "{\"hex\":\"" : ",{\"hex\":\"") + std::string(p.hex, p.hex_length) +
-               "\",\"tpdu_length\":" + std::to_string(p.tpdu_length) + "}";
-    return answer(out + "]}");
-}
-
 // The tool's count JSON, or {"error":{...}}
 __attribute__((used)) const char *vg_count(const char *text, std::size_t length, const std::int32_t *numbers) {
     const velmora_submit_options options = submit_options(numbers, "", "", "");
@@ -244,6 +220,58 @@ __attribute__((used)) const char *vg_reassembler_pending(void *handle, int relea
             velmora_reassembly_release(&r.reassembly, &group);
     }
     return answer(out + "]");
+}
+
+// Where index.js finds what it reads of the records: {"message.present":4, ...}, so that it
+// holds no offsets of its own.
+__attribute__((used)) const char *vg_layout() {
+#define VG_AT(type, member) {#type "." #member, offsetof(type, member)}
+    static const struct { const char *name; std::size_t offset; } kMembers[] = {
+        {"message.size", sizeof(velmora_message)}, VG_AT(velmora_message, present), VG_AT(velmora_message, format),
+        VG_AT(velmora_message, type), VG_AT(velmora_message, more_messages), VG_AT(velmora_message, reject_duplicates),
+        VG_AT(velmora_message, reply_path), VG_AT(velmora_message, status_report),
+        VG_AT(velmora_message, message_reference), VG_AT(velmora_message, pid), VG_AT(velmora_message, smsc),
+        VG_AT(velmora_message, originator), VG_AT(velmora_message, recipient), VG_AT(velmora_message, dcs),
+        VG_AT(velmora_message, alphabet), VG_AT(velmora_message, message_class), VG_AT(velmora_message, compressed),
+        VG_AT(velmora_message, timestamp), VG_AT(velmora_message, discharge_time),
+        VG_AT(velmora_message, validity_format), VG_AT(velmora_message, validity_seconds),
+        VG_AT(velmora_message, validity_until), VG_AT(velmora_message, status), VG_AT(velmora_message, status_category),
+        VG_AT(velmora_message, teleservice), VG_AT(velmora_message, priority), VG_AT(velmora_message, reference_bits),
+        VG_AT(velmora_message, reference), VG_AT(velmora_message, part), VG_AT(velmora_message, parts),
+        VG_AT(velmora_message, port_bits), VG_AT(velmora_message, destination_port),
+        VG_AT(velmora_message, source_port), VG_AT(velmora_message, locking_shift),
+        VG_AT(velmora_message, single_shift), VG_AT(velmora_message, udh_length),
+        VG_AT(velmora_message, element_count), VG_AT(velmora_message, text_length),
+        VG_AT(velmora_message, data_length), VG_AT(velmora_message, udh), VG_AT(velmora_message, elements),
+        VG_AT(velmora_message, text), VG_AT(velmora_message, data), VG_AT(velmora_address, type),
+        VG_AT(velmora_time, year), VG_AT(velmora_time, month), VG_AT(velmora_time, day), VG_AT(velmora_time, hour),
+        VG_AT(velmora_time, minute), VG_AT(velmora_time, second), VG_AT(velmora_time, has_utc_offset),
+        VG_AT(velmora_time, utc_offset), VG_AT(velmora_waiting, kind), VG_AT(velmora_waiting, active),
+        VG_AT(velmora_waiting, store), VG_AT(velmora_waiting, count), {"element.size", sizeof(velmora_element)},
+        VG_AT(velmora_element, iei), VG_AT(velmora_element, length), VG_AT(velmora_element, offset),
+        {"pdu.size", sizeof(velmora_pdu)}, VG_AT(velmora_pdu, hex), VG_AT(velmora_pdu, hex_length),
+        VG_AT(velmora_pdu, tpdu_length), {"error.size", sizeof(velmora_error)}, VG_AT(velmora_error, status),
+        VG_AT(velmora_error, offset), VG_AT(velmora_error, field), VG_AT(velmora_error, code_point)};
+#undef VG_AT
+    std::string out = "{";
+    for (const auto &m : kMembers) {
+        std::string name = m.name;
+        if (name.rfind("velmora_", 0) == 0)
+            name = name.substr(8);
+        out += (out.size() > 1 ? ",\"" : "\"") + name + "\":" + std::to_string(m.offset);
+    }
+    return answer(out + "}");
+}
+
+// velmora_encode or velmora_encode_data with the options of `numbers`, into pdus[0 .. capacity).
+__attribute__((used)) velmora_status vg_encode_into(const char *text, std::size_t length, int data,
+                                                    const std::int32_t *numbers, const char *to, const char *smsc,
+                                                    const char *from, velmora_pdu *pdus, std::size_t capacity,
+                                                    std::size_t *count, velmora_error *error) {
+    const velmora_submit_options options = submit_options(numbers, to, smsc, from);
+    return data ? velmora_encode_data(reinterpret_cast<const std::uint8_t *>(text), length, &options, pdus, capacity,
+                                      count, error)
+                : velmora_encode(text, length, &options, pdus, capacity, count, error);
 }
 
 }  // extern "C"
