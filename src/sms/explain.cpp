@@ -104,6 +104,8 @@ const velmora_address *address_of(const char *name, const velmora_message &m) {
 void explain_address(Explanation &out, const Read &r, const velmora_address &a) {
     if (r.field.length == 1)
         out.add(r.entry(), "none: the modem's own");
+    else if (a.text[0] == '\0')
+        out.add(r.entry(), "%s, %s: no digits", kTypesOfNumber[a.ton], numbering_plan(a.npi));
     else if (a.ton == kTonAlphanumeric)
         out.add(r.entry(), "alphanumeric: %s", a.text);
     else
