@@ -6,7 +6,12 @@ import wasmBase64 from './velmora-wasm.js';
 
 const bytes = Uint8Array.from(atob(wasmBase64), (c) => c.charCodeAt(0));
 let memory;
-const view = () => new Uint8Array(memory.buffer);
+// Views of the module's memory, made again when it grows.
+let u8 = new Uint8Array(0), dv;
+const view = () => {
+  if (u8.buffer !== memory.buffer) [u8, dv] = [new Uint8Array(memory.buffer), new DataView(memory.buffer)];
+  return u8;
+};
 const wasi = {
   clock_time_get(_id, _precision, out) {
     new DataView(memory.buffer).setBigUint64(out, BigInt(Date.now()) * 1000000n, true);
@@ -137,29 +142,37 @@ const membersOf = (prefix) => Object.fromEntries(Object.entries(at).filter(([k])
 const M = membersOf('message.'), T = membersOf('time.'), W = membersOf('waiting.'), E = membersOf('element.');
 const addressType = at['address.type'];
 
+const address = (a) => utf8(u8, a, u8.indexOf(0, a));
+const time = (t) => {
+  let out = `${dv.getUint16(t + T.year, true)}-${two(u8[t + T.month])}-${two(u8[t + T.day])}T` +
+    `${two(u8[t + T.hour])}:${two(u8[t + T.minute])}:${two(u8[t + T.second])}`;
+  if (u8[t + T.has_utc_offset]) {
+    const offset = dv.getInt16(t + T.utc_offset, true), size = Math.abs(offset);
+    out += `${offset < 0 ? '-' : '+'}${two(Math.trunc(size / 60))}:${two(size % 60)}`;
+  }
+  return out;
+};
+
 function readMessage(base) {
-  const u8 = view();
-  const dv = new DataView(memory.buffer);
+  view();
   const present = dv.getUint32(base + M.present, true);
-  const text = (pointer, length) => utf8(u8, pointer, pointer + length);
-  const address = (a) => text(a, u8.indexOf(0, a) - a);
-  const time = (t) => {
-    let out = `${dv.getUint16(t + T.year, true)}-${two(u8[t + T.month])}-${two(u8[t + T.day])}T` +
-      `${two(u8[t + T.hour])}:${two(u8[t + T.minute])}:${two(u8[t + T.second])}`;
-    if (u8[t + T.has_utc_offset]) {
-      const offset = dv.getInt16(t + T.utc_offset, true), size = Math.abs(offset);
-      out += `${offset < 0 ? '-' : '+'}${two(Math.trunc(size / 60))}:${two(size % 60)}`;
-    }
-    return out;
-  };
   const type = u8[base + M.type];
   const o = { format: u8[base + M.format] === 0 ? 'gsm' : 'cdma', type: named(lib.velmora_type_name(type)) };
   if (present & HAS.SMSC) o.smsc = address(base + M.smsc);
-  if (present & HAS.ORIGINATOR) [o.sender, o.sender_type] = [address(base + M.originator), u8[base + M.originator + addressType]];
-  if (present & HAS.RECIPIENT) [o.recipient, o.recipient_type] = [address(base + M.recipient), u8[base + M.recipient + addressType]];
+  if (present & HAS.ORIGINATOR) {
+    o.sender = address(base + M.originator);
+    o.sender_type = u8[base + M.originator + addressType];
+  }
+  if (present & HAS.RECIPIENT) {
+    o.recipient = address(base + M.recipient);
+    o.recipient_type = u8[base + M.recipient + addressType];
+  }
   if (present & HAS.MESSAGE_REFERENCE) o.message_reference = u8[base + M.message_reference];
   if (present & HAS.PID) o.pid = u8[base + M.pid];
-  if (present & HAS.DCS) [o.coding, o.alphabet] = [u8[base + M.dcs], named(lib.velmora_alphabet_name(u8[base + M.alphabet]))];
+  if (present & HAS.DCS) {
+    o.coding = u8[base + M.dcs];
+    o.alphabet = named(lib.velmora_alphabet_name(u8[base + M.alphabet]));
+  }
   const messageClass = dv.getInt8(base + M.message_class);
   if (messageClass >= 0) o.class = messageClass;
   if (u8[base + M.compressed]) o.compressed = true;
@@ -193,8 +206,10 @@ function readMessage(base) {
     }
   }
   if (u8[base + M.reference_bits]) {
-    [o.reference, o.reference_bits] = [dv.getUint16(base + M.reference, true), u8[base + M.reference_bits]];
-    [o.part, o.parts] = [u8[base + M.part], u8[base + M.parts]];
+    o.reference = dv.getUint16(base + M.reference, true);
+    o.reference_bits = u8[base + M.reference_bits];
+    o.part = u8[base + M.part];
+    o.parts = u8[base + M.parts];
   }
   if (u8[base + M.port_bits]) {
     o.source_port = dv.getUint16(base + M.source_port, true);
@@ -206,13 +221,13 @@ function readMessage(base) {
     o.teleservice = dv.getUint16(base + M.teleservice, true);
     if (present & HAS.DCS) o.priority = u8[base + M.priority];
   }
-  if (present & HAS.USER_DATA && present & HAS.TEXT) o.text = text(base + M.text, dv.getUint32(base + M.text_length, true));
+  if (present & HAS.USER_DATA && present & HAS.TEXT) o.text = utf8(u8, base + M.text, base + M.text + dv.getUint32(base + M.text_length, true));
   else if (present & HAS.USER_DATA) o.data = hex(u8.subarray(base + M.data, base + M.data + dv.getUint32(base + M.data_length, true)));
   return o;
 }
 
 function readError(base, fields) {
-  const dv = new DataView(memory.buffer);
+  view();
   const e = (member) => base + at[`error.${member}`];
   const status = dv.getUint32(e('status'), true);
   const codePoint = dv.getUint32(e('code_point'), true);
@@ -222,8 +237,14 @@ function readError(base, fields) {
 
 /** One PDU (hex) into a message with the tool's JSON keys; throws VelmoraError. */
 export function decode(pdu, options) {
-  const [text, length, flags] = place([clean(pdu), decodeFlags(options)]);
-  if (lib.velmora_decode_hex(text, length, flags, record.message, record.error) !== 0) throw explain(pdu, options).error;
+  if (typeof pdu !== 'string') throw new TypeError('a PDU is a string of hex digits');
+  const input = room(3 * pdu.length + 1);
+  const { written } = encoder.encodeInto(pdu, view().subarray(input, input + 3 * pdu.length));
+  let [start, end] = [input, input + written]; // without the blanks around it
+  while (start < end && u8[start] <= 0x20) start++;
+  while (end > start && u8[end - 1] <= 0x20) end--;
+  const flags = options === undefined ? 0 : decodeFlags(options);
+  if (lib.velmora_decode_hex(start, end - start, flags, record.message, record.error) !== 0) throw explain(pdu, options).error;
   return readMessage(record.message);
 }
 
@@ -295,7 +316,7 @@ export function encode(message, options = {}) {
   const run = (into, capacity) => lib.vg_encode_into(text, length, data ? 1 : 0, n, to, smsc, from, into, capacity,
     countAt, record.error);
   let status = run(pdus, pduRoom);
-  let count = new DataView(memory.buffer).getUint32(countAt, true);
+  let count = (view(), dv.getUint32(countAt, true));
   let into = pdus;
   if (status === Status.NO_ROOM) { // more parts than the standing room: as many as needed, once
     into = lib.vg_alloc(count * at['pdu.size']);
@@ -306,12 +327,11 @@ export function encode(message, options = {}) {
     if (status !== 0) throw readError(record.error);
     // The PDUs' hex in one string (ASCII), cut into each PDU's.
     const size = at['pdu.size'], all = decoder.decode(view().subarray(into, into + count * size));
-    const dv = new DataView(memory.buffer, into);
     const out = new Array(count);
     for (let i = 0; i < count; i++) {
       const start = i * size + at['pdu.hex'];
-      out[i] = { hex: all.slice(start, start + dv.getUint32(i * size + at['pdu.hex_length'], true)),
-        tpdu_length: dv.getUint32(i * size + at['pdu.tpdu_length'], true) };
+      out[i] = { hex: all.slice(start, start + dv.getUint32(into + i * size + at['pdu.hex_length'], true)),
+        tpdu_length: dv.getUint32(into + i * size + at['pdu.tpdu_length'], true) };
     }
     return out;
   } finally {
