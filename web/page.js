@@ -70,7 +70,7 @@ function hexView(card, hex) {
     const f = card.fields[field];
     const o = el('span', { class: `octet${f?.error ? ' bad' : ''}`, 'data-octet': i, text: hex.slice(2 * i, 2 * i + 2).toUpperCase() });
     if (field >= 0) {
-      o.tabIndex = 0;
+      o.tabIndex = i === 0 ? 0 : -1; // one tab stop; the arrow keys go from octet to octet
       o.title = `octet ${i}: ${f.name}`;
       o.setAttribute('aria-label', `octet ${i}, ${o.textContent}: ${f.name}, ${f.meaning}`);
       for (const [event, on] of [['mouseenter', true], ['mouseleave', false], ['focus', true], ['blur', false]])
@@ -78,6 +78,15 @@ function hexView(card, hex) {
     }
     octets.append(o);
   }
+  octets.addEventListener('keydown', (e) => {
+    const step = { ArrowRight: 1, ArrowDown: 1, ArrowLeft: -1, ArrowUp: -1 }[e.key];
+    const next = step && e.target.parentNode.children[Number(e.target.dataset.octet) + step];
+    if (!next || next.tabIndex === undefined) return;
+    e.preventDefault();
+    e.target.tabIndex = -1;
+    next.tabIndex = 0;
+    next.focus();
+  });
   return octets;
 }
 

@@ -50,6 +50,8 @@ test('a deep-linked PDU: its text, its fields, a field and its octets lit togeth
     await page.mouse.move(0, 0);
     await page.focus(`.octet[data-octet="${smscOctets}"]`); // the first octet: its row lit
     assert.equal(await page.textContent('.fields tr.lit th'), 'first octet');
+    await page.keyboard.press('ArrowRight'); // the keyboard goes on to TP-OA's first octet
+    assert.equal(await page.textContent('.fields tr.lit th'), row.json.type === 'deliver' ? 'TP-OA' : 'TP-MR');
     await page.context().close();
   }
 });
