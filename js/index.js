@@ -62,11 +62,15 @@ function place(args) {
   return out;
 }
 
-// UTF-8 of u8[start, end) as a string; ASCII, the most of what a PDU holds, without TextDecoder.
-function utf8(u8, start, end) {
-  if (end - start > 48) return decoder.decode(u8.subarray(start, end));
-  for (let i = start; i < end; i++) if (u8[i] > 0x7F) return decoder.decode(u8.subarray(start, end));
-  return String.fromCharCode.apply(null, u8.subarray(start, end));
+// UTF-8 of bytes[start, end) as a string; short ASCII, the most of what a PDU holds, without TextDecoder.
+function utf8(bytes, start, end) {
+  if (end - start > 48) return decoder.decode(bytes.subarray(start, end));
+  let out = '';
+  for (let i = start; i < end; i++) {
+    if (bytes[i] > 0x7F) return decoder.decode(bytes.subarray(start, end));
+    out += String.fromCharCode(bytes[i]);
+  }
+  return out;
 }
 
 function cString(pointer) {
@@ -130,6 +134,12 @@ const named = (pointer) => {
   if (name === undefined) names.set(pointer, (name = cString(pointer)));
   return name;
 };
+// The name a name function gives a value, asked once per value.
+const nameOf = (lookup) => {
+  const known = [];
+  return (value) => known[value] ?? (known[value] = named(lookup(value)));
+};
+const typeName = nameOf(lib.velmora_type_name), alphabetName = nameOf(lib.velmora_alphabet_name);
 const HAS = { SMSC: 0x1, ORIGINATOR: 0x2, RECIPIENT: 0x4, MESSAGE_REFERENCE: 0x8, PID: 0x10, DCS: 0x20, TIMESTAMP: 0x40,
   DISCHARGE_TIME: 0x80, VALIDITY: 0x100, STATUS: 0x200, USER_DATA: 0x800, UDH: 0x1000, TELESERVICE: 0x2000, TEXT: 0x4000 };
 const hexDigits = Array.from({ length: 256 }, (_, i) => i.toString(16).toUpperCase().padStart(2, '0'));
@@ -143,12 +153,13 @@ const M = membersOf('message.'), T = membersOf('time.'), W = membersOf('waiting.
 const addressType = at['address.type'];
 
 const address = (a) => utf8(u8, a, u8.indexOf(0, a));
+const twoDigits = Array.from({ length: 100 }, (_, i) => two(i));
 const time = (t) => {
-  let out = `${dv.getUint16(t + T.year, true)}-${two(u8[t + T.month])}-${two(u8[t + T.day])}T` +
-    `${two(u8[t + T.hour])}:${two(u8[t + T.minute])}:${two(u8[t + T.second])}`;
+  let out = dv.getUint16(t + T.year, true) + '-' + twoDigits[u8[t + T.month]] + '-' + twoDigits[u8[t + T.day]] + 'T' +
+    twoDigits[u8[t + T.hour]] + ':' + twoDigits[u8[t + T.minute]] + ':' + twoDigits[u8[t + T.second]];
   if (u8[t + T.has_utc_offset]) {
     const offset = dv.getInt16(t + T.utc_offset, true), size = Math.abs(offset);
-    out += `${offset < 0 ? '-' : '+'}${two(Math.trunc(size / 60))}:${two(size % 60)}`;
+    out += (offset < 0 ? '-' : '+') + twoDigits[Math.trunc(size / 60)] + ':' + twoDigits[size % 60];
   }
   return out;
 };
@@ -157,7 +168,7 @@ function readMessage(base) {
   view();
   const present = dv.getUint32(base + M.present, true);
   const type = u8[base + M.type];
-  const o = { format: u8[base + M.format] === 0 ? 'gsm' : 'cdma', type: named(lib.velmora_type_name(type)) };
+  const o = { format: u8[base + M.format] === 0 ? 'gsm' : 'cdma', type: typeName(type) };
   if (present & HAS.SMSC) o.smsc = address(base + M.smsc);
   if (present & HAS.ORIGINATOR) {
     o.sender = address(base + M.originator);
@@ -171,7 +182,7 @@ function readMessage(base) {
   if (present & HAS.PID) o.pid = u8[base + M.pid];
   if (present & HAS.DCS) {
     o.coding = u8[base + M.dcs];
-    o.alphabet = named(lib.velmora_alphabet_name(u8[base + M.alphabet]));
+    o.alphabet = alphabetName(u8[base + M.alphabet]);
   }
   const messageClass = dv.getInt8(base + M.message_class);
   if (messageClass >= 0) o.class = messageClass;
@@ -238,10 +249,14 @@ function readError(base, fields) {
 /** One PDU (hex) into a message with the tool's JSON keys; throws VelmoraError. */
 export function decode(pdu, options) {
   if (typeof pdu !== 'string') throw new TypeError('a PDU is a string of hex digits');
-  const input = room(3 * pdu.length + 1);
-  const { written } = encoder.encodeInto(pdu, view().subarray(input, input + 3 * pdu.length));
-  let [start, end] = [input, input + written]; // without the blanks around it
-  while (start < end && u8[start] <= 0x20) start++;
+  // Hex is ASCII: each character copied as one byte, anything else as 0x80, which no hex digit is.
+  let start = room(pdu.length + 1), end = start;
+  view();
+  for (let i = 0; i < pdu.length; i++) {
+    const c = pdu.charCodeAt(i);
+    u8[end++] = c < 0x80 ? c : 0x80;
+  }
+  while (start < end && u8[start] <= 0x20) start++; // without the blanks around it
   while (end > start && u8[end - 1] <= 0x20) end--;
   const flags = options === undefined ? 0 : decodeFlags(options);
   if (lib.velmora_decode_hex(start, end - start, flags, record.message, record.error) !== 0) throw explain(pdu, options).error;
