@@ -4,6 +4,8 @@
 // page; screenshots in light, dark and phone size under build/web/screenshots.
 import assert from 'node:assert/strict';
 import { mkdirSync, readFileSync } from 'node:fs';
+import { createServer } from 'node:http';
+import { join } from 'node:path';
 import { after, before, test } from 'node:test';
 import { pathToFileURL } from 'node:url';
 import { chromium } from 'playwright-core';
@@ -90,6 +92,24 @@ test('bad PDUs: the C API message, and the failing octet marked', async () => {
       assert.match(await page.getAttribute(`.octet[data-octet="${offset}"]`, 'class'), /bad/, row.pdu);
     await page.context().close();
   }
+});
+
+test('the npm package as installed from its tarball, imported by a browser without a bundler', async () => {
+  const dir = process.env.VELMORA_PACKAGE_DIR;
+  const server = createServer((request, response) => {
+    const file = request.url.endsWith('.js') ? join(dir, request.url.replace(/[^\w.-]/g, '')) : null;
+    response.setHeader('content-type', file ? 'text/javascript' : 'text/html');
+    response.end(file ? readFileSync(file) : '<!doctype html><title>velmora</title>');
+  });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  const context = await browser.newContext();
+  const page = await context.newPage();
+  await page.goto(`http://127.0.0.1:${server.address().port}/`);
+  const row = decodeRows.find((r) => r.json?.text);
+  const message = await page.evaluate(async (pdu) => (await import('/index.js')).decode(pdu), row.pdu);
+  assert.deepEqual(message, row.json);
+  await context.close();
+  server.close();
 });
 
 test('light, dark and phone-sized screens; no request left the page', async () => {
