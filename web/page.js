@@ -211,8 +211,12 @@ function encodeText() {
     pdus.forEach((pdu, i) => {
       const copy = el('button', { type: 'button', text: 'Copy', 'aria-label': `copy PDU ${i + 1}`,
         onclick: () => navigator.clipboard?.writeText(pdu.hex).then(() => { copy.textContent = 'Copied'; }, () => {}) });
+      // The PDU's own field map, read back as a receiver reads it.
+      const fields = el('details', {}, el('summary', { text: 'Fields' }));
+      fields.fields = explain(pdu.hex).fields;
+      fields.append(hexView(fields, pdu.hex), fieldTable(fields));
       out.append(el('li', {}, el('span', { class: 'at', text: `AT+CMGS=${pdu.tpdu_length}` }), ' ',
-        el('code', { class: 'pdu', text: pdu.hex }), ' ', copy));
+        el('code', { class: 'pdu', text: pdu.hex }), ' ', copy, fields));
     });
     $('encode-status').textContent = `${pdus.length} PDU${pdus.length === 1 ? '' : 's'}`;
   } catch (e) {

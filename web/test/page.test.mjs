@@ -78,6 +78,8 @@ test('an emoji text into parts, as sms_encode.tsv has it; characters forcing UCS
   const page = await open(`#${new URLSearchParams({ text: unescaped, to: '12345', ref: '7' })}`);
   assert.deepEqual(await page.locator('#encoded .pdu').allTextContents(), expect.split(' '));
   assert.match(await page.textContent('#encoded li .at'), /^AT\+CMGS=\d+$/);
+  await page.click('#encoded li summary'); // the first part's fields: its concatenation element
+  assert.match(await page.textContent('#encoded li .fields'), /part 1 of 2, reference 0x07/);
   assert.ok((await page.locator('#characters mark.ucs2').allTextContents()).includes('Ж'));
   await page.screenshot({ path: `${shots}/encode.png`, fullPage: true });
   await page.context().close();
