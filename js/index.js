@@ -305,12 +305,25 @@ function numbers(o) {
   if (o.validityUntil !== undefined) validity = 3;
   if (validity === undefined) throw new TypeError(`validity: ${o.validity}`);
   const ports = o.ports ?? null;
-  values.set([o.cdma ? 1 : 0, alphabet, o.languages ? languageBits(o.languages) : 0, o.messageReference ?? 0,
-    o.referenceBits ?? 8, o.reference ?? -1, +!!o.statusReport, +!!o.rejectDuplicates, +!!o.replyPath,
-    o.messageClass ?? -1, o.pid ?? 0, validity, minutes]);
+  values[0] = o.cdma ? 1 : 0;
+  values[1] = alphabet;
+  values[2] = o.languages ? languageBits(o.languages) : 0;
+  values[3] = o.messageReference ?? 0;
+  values[4] = o.referenceBits ?? 8;
+  values[5] = o.reference ?? -1;
+  values[6] = +!!o.statusReport;
+  values[7] = +!!o.rejectDuplicates;
+  values[8] = +!!o.replyPath;
+  values[9] = o.messageClass ?? -1;
+  values[10] = o.pid ?? 0;
+  values[11] = validity;
+  values[12] = minutes;
   values.set(until, 13);
-  values.set([ports ? (ports.bits ?? 16) : 0, ports?.destination ?? 0, ports?.source ?? 0, o.toType ?? 0,
-    o.fromType ?? 0], 21);
+  values[21] = ports ? (ports.bits ?? 16) : 0;
+  values[22] = ports?.destination ?? 0;
+  values[23] = ports?.source ?? 0;
+  values[24] = o.toType ?? 0;
+  values[25] = o.fromType ?? 0;
   return valueBytes;
 }
 
@@ -340,13 +353,12 @@ export function encode(message, options = {}) {
   }
   try {
     if (status !== 0) throw readError(record.error);
-    // The PDUs' hex in one string (ASCII), cut into each PDU's.
-    const size = at['pdu.size'], all = decoder.decode(view().subarray(into, into + count * size));
-    const out = new Array(count);
-    for (let i = 0; i < count; i++) {
-      const start = i * size + at['pdu.hex'];
-      out[i] = { hex: all.slice(start, start + dv.getUint32(into + i * size + at['pdu.hex_length'], true)),
-        tpdu_length: dv.getUint32(into + i * size + at['pdu.tpdu_length'], true) };
+    view();
+    const size = at['pdu.size'], out = new Array(count);
+    for (let i = 0, p = into; i < count; i++, p += size) {
+      const hexAt = p + at['pdu.hex'];
+      out[i] = { hex: utf8(u8, hexAt, hexAt + dv.getUint32(p + at['pdu.hex_length'], true)),
+        tpdu_length: dv.getUint32(p + at['pdu.tpdu_length'], true) };
     }
     return out;
   } finally {
