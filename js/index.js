@@ -6,10 +6,10 @@ import wasmBase64 from './velmora-wasm.js';
 
 const bytes = Uint8Array.from(atob(wasmBase64), (c) => c.charCodeAt(0));
 let memory;
-// Views of the module's memory, made again when it grows.
+// Views of the module's memory, made again when it grows (which leaves the old ones empty).
 let u8 = new Uint8Array(0), dv;
 const view = () => {
-  if (u8.buffer !== memory.buffer) [u8, dv] = [new Uint8Array(memory.buffer), new DataView(memory.buffer)];
+  if (u8.length === 0) [u8, dv] = [new Uint8Array(memory.buffer), new DataView(memory.buffer)];
   return u8;
 };
 const wasi = {
@@ -74,8 +74,10 @@ function utf8(bytes, start, end) {
 }
 
 function cString(pointer) {
-  const memoryView = view();
-  return utf8(memoryView, pointer, memoryView.indexOf(0, pointer));
+  view();
+  let end = pointer;
+  while (u8[end] !== 0) end++;
+  return utf8(u8, pointer, end);
 }
 
 // Runs call with its arguments placed, and parses the JSON it answers.
@@ -152,7 +154,11 @@ const membersOf = (prefix) => Object.fromEntries(Object.entries(at).filter(([k])
 const M = membersOf('message.'), T = membersOf('time.'), W = membersOf('waiting.'), E = membersOf('element.');
 const addressType = at['address.type'];
 
-const address = (a) => utf8(u8, a, u8.indexOf(0, a));
+const address = (a) => {
+  let end = a;
+  while (u8[end] !== 0) end++;
+  return utf8(u8, a, end);
+};
 const twoDigits = Array.from({ length: 100 }, (_, i) => two(i));
 const time = (t) => {
   let out = dv.getUint16(t + T.year, true) + '-' + twoDigits[u8[t + T.month]] + '-' + twoDigits[u8[t + T.day]] + 'T' +
