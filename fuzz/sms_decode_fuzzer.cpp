@@ -96,6 +96,28 @@ void read_as_modem_output(std::string_view text, unsigned flags) {
     }
 }
 
+// The field map of the same octets: the decoding's status and record, top-level fields one
+// after another inside the PDU, parts inside their field, bits inside an octet, meanings UTF-8.
+void check_field_map(const fuzz::Exact &octets, unsigned flags, velmora_status status, const velmora_message &decoded) {
+    velmora_field fields[96];
+    velmora_field_init(fields, 96);
+    const auto explained = std::make_unique<velmora_message>();
+    velmora_message_init(explained.get());
+    std::size_t count = 0;
+    FUZZ_CHECK(velmora_explain(octets.u(), octets.size, flags, explained.get(), fields, 96, &count, nullptr) == status);
+    FUZZ_CHECK(same_message(*explained, decoded) && count <= 96);
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const velmora_field &f = fields[i];
+        FUZZ_CHECK(f.offset + f.length <= octets.size && f.first_bit + f.bit_count <= 8 && f.level <= 1);
+        FUZZ_CHECK(std::memchr(f.meaning, '\0', sizeof f.meaning) != nullptr && valid_utf8(f.meaning));
+        if (f.level == 0 && f.kind == VELMORA_FIELD_READ)
+            FUZZ_CHECK(f.offset == next), next = f.offset + f.length;
+    }
+    if (status != VELMORA_E_ARGUMENT)
+        FUZZ_CHECK(count > 0 && (status == VELMORA_OK) == (fields[count - 1].kind == VELMORA_FIELD_READ));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
@@ -117,6 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const velmora_status s2 = velmora_decode_hex(hex_text.c(), hex_text.size, flags, cleared.get(), &e2);
     FUZZ_CHECK(s1 == s2 && e1.offset == e2.offset && std::strcmp(e1.field, e2.field) == 0);
     FUZZ_CHECK(same_message(*garbage, *cleared));
+    check_field_map(octets, flags, s1, *cleared);
 
     check_strict(octets.u(), octets.size, flags, *garbage, s1, e1);
 

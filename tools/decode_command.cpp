@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "explain.h"
 #include "input.h"
 #include "output.h"
 #include "velmora/sms.h"
@@ -55,7 +56,7 @@ bool is_pdu_argument(const std::string &argument) {
 class DecodeRun {
 public:
     explicit DecodeRun(const CommandLine &line)
-        : flags_(line.decode_flags), json_(line.json), printer_(stdout, line.json),
+        : flags_(line.decode_flags), json_(line.json), explain_(line.explain), printer_(stdout, line.json),
           storage_(velmora_reassembly_storage_size(kSlots) / sizeof(std::max_align_t) + 1), sources_(kSlots) {
         velmora_reassembly_init(&reassembly_, storage_.data(), storage_.size() * sizeof(std::max_align_t));
         velmora_message_init(message_.get());
@@ -63,6 +64,8 @@ public:
     }
 
     void pdu(std::string_view hex, const std::string &source) {
+        if (explain_)
+            return explained_pdu(hex, source);
         velmora_error error = VELMORA_ERROR_INIT;
         if (velmora_decode_hex(hex.data(), hex.size(), flags_, message_.get(), &error) != VELMORA_OK)
             return fail(source, describe(error), &error);
@@ -83,6 +86,11 @@ public:
                 fail(source, "more than " + std::to_string(kMaxLineChars) + " characters, longer than any modem line");
                 continue;
             }
+            if (explain_) {  // the field map wants the PDU itself: a PDU a line
+                if (const std::string_view pdu = trim(text); !pdu.empty())
+                    this->pdu(pdu, source);
+                continue;
+            }
             velmora_modem_feed(&reader, text.data(), text.size());
             entries(reader, source);
         }
@@ -90,10 +98,11 @@ public:
             fail(prefix.empty() ? "standard input" : prefix, std::strerror(errno));
     }
 
-    void fail(const std::string &source, const std::string &what, const velmora_error *error = nullptr) {
+    void fail(const std::string &source, const std::string &what, const velmora_error *error = nullptr,
+              std::string_view fields = {}) {
         failed_ = true;
         if (json_)
-            return printer_.print_failure(source, what, error);
+            return printer_.print_failure(source, what, error, fields);
         std::fflush(stdout);
         std::fprintf(stderr, "velmora: %s: %s\n", source.c_str(), what.c_str());
     }
@@ -108,6 +117,21 @@ public:
     }
 
 private:
+    // The field map, also of a PDU that fails: its fields up to the failure, and the failure.
+    void explained_pdu(std::string_view hex, const std::string &source) {
+        const Explained x = explain_pdu(hex, flags_, *message_);
+        if (x.status != VELMORA_OK) {
+            if (!json_)
+                printer_.emit(source + "\n" + annotated_hex(hex, x.fields));
+            return fail(source, describe(x.error), &x.error, fields_json(x.fields));
+        }
+        if (json_)
+            printer_.print(*message_, source, nullptr, fields_json(x.fields));
+        else
+            printer_.emit(source + "\n" + annotated_hex(hex, x.fields));
+        join(source);
+    }
+
     void entries(velmora_modem_reader &reader, const std::string &source) {
         velmora_modem_entry entry;
         velmora_modem_entry_init(&entry);
@@ -172,7 +196,7 @@ private:
     }
 
     unsigned flags_;
-    bool json_;
+    bool json_, explain_;
     Printer printer_;
     std::unique_ptr<velmora_message> message_ = std::make_unique<velmora_message>();
     std::unique_ptr<velmora_message> joined_ = std::make_unique<velmora_message>();  // fields of a joined message

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "message_fields.h"
 
-#include <charconv>
+#include <cstdio>
 #include <span>
 
 #include "json.h"
@@ -220,8 +220,8 @@ std::string json_validity_minutes(const Shown &s) {
     if (seconds % 60 == 0)
         return std::to_string(seconds / 60);
     char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, seconds / 60.0, std::chars_format::general, 4).ptr;
-    return std::string(text, end);
+    std::snprintf(text, sizeof text, "%.4g", seconds / 60.0);
+    return text;
 }
 
 // ---- When a message has a field ----

@@ -237,6 +237,8 @@ constexpr Option kOptions[] = {
      kDecode, "", false, [](CommandLine &l, const char *) { l.json = true; }},
     {"--strict", "", "every warning fails the message instead",
      kDecode, "", false, [](CommandLine &l, const char *) { l.decode_flags |= VELMORA_STRICT; }},
+    {"--explain", "", "each PDU as annotated hex, one field a line; with --json a \"fields\" array",
+     kDecode, "", false, [](CommandLine &l, const char *) { l.explain = true; }},
     {"--no-smsc", "", "the PDUs start without the service-centre address",
      kDecode, "", true, [](CommandLine &l, const char *) { l.decode_flags |= VELMORA_NO_SMSC; }},
     {"--cdma", "", "3GPP2 PDUs instead of GSM",

@@ -33,6 +33,7 @@ struct CommandLine {
     std::optional<std::string> data;  // encode --data: octets sent instead of text
     bool at = false;                  // encode: AT+CMGS lines
     bool json = false;                // count, decode
+    bool explain = false;             // decode: the field map of each PDU
     unsigned decode_flags = 0;        // VELMORA_CDMA, VELMORA_NO_SMSC
     std::vector<std::string> words;   // the text of encode and count, the PDUs of decode
     std::vector<GivenOption> given;   // the options as given, in order

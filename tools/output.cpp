@@ -4,6 +4,16 @@
 #include "text.h"
 
 namespace velmora::cli {
+namespace {
+
+// A JSON object with the "fields" array of decode --explain added, when there is one.
+std::string with_fields(std::string object, std::string_view fields) {
+    if (!fields.empty())
+        object.insert(object.size() - 1, ",\"fields\":" + std::string(fields));
+    return object;
+}
+
+}  // namespace
 
 // Blocks for people are separated by a blank line; JSON objects stand one per line.
 void Printer::emit(const std::string &block) {
@@ -13,18 +23,20 @@ void Printer::emit(const std::string &block) {
     std::fwrite(block.data(), 1, block.size(), out_);
 }
 
-void Printer::print(const velmora_message &m, std::string_view source, const velmora_modem_entry *entry) {
-    emit(json_ ? message_json(m, source, entry) + "\n" : message_lines(m, source, entry));
+void Printer::print(const velmora_message &m, std::string_view source, const velmora_modem_entry *entry,
+                    std::string_view fields) {
+    emit(json_ ? with_fields(message_json(m, source, entry), fields) + "\n" : message_lines(m, source, entry));
 }
 
-void Printer::print_failure(std::string_view source, std::string_view message, const velmora_error *e) {
+void Printer::print_failure(std::string_view source, std::string_view message, const velmora_error *e,
+                            std::string_view fields) {
     JsonObject error;
     if (e != nullptr)
         error.add("status", e->status);
     error.add("message", json_string(message));
     if (e != nullptr)
         error.add("offset", e->offset).add("field", json_string(e->field));
-    emit(JsonObject().add("source", json_string(source)).add("error", error.text()).text() + "\n");
+    emit(with_fields(JsonObject().add("source", json_string(source)).add("error", error.text()).text(), fields) + "\n");
 }
 
 void Printer::print(const velmora_modem_entry &entry, std::string_view source) {

@@ -14,17 +14,21 @@ class Printer {
 public:
     Printer(std::FILE *out, bool json) : out_(out), json_(json) {}
 
-    // A decoded message; `entry` (may be null) is what the modem line said of it.
-    void print(const velmora_message &m, std::string_view source, const velmora_modem_entry *entry = nullptr);
+    // A decoded message; `entry` (may be null) is what the modem line said of it; `fields`, when
+    // given, the "fields" array of decode --json --explain.
+    void print(const velmora_message &m, std::string_view source, const velmora_modem_entry *entry = nullptr,
+               std::string_view fields = {});
     // JSON only: an input that could not be read, at its place in the stream; `e` may be null.
-    void print_failure(std::string_view source, std::string_view message, const velmora_error *e);
+    void print_failure(std::string_view source, std::string_view message, const velmora_error *e,
+                       std::string_view fields = {});
+    // A block as it is: a line of JSON, or lines apart from the block before.
+    void emit(const std::string &block);
     // What a modem answered to sending: +CMGS/+CMSS, or +CMS ERROR.
     void print(const velmora_modem_entry &entry, std::string_view source);
     void print(const JoinedMessage &j);
     void print(const velmora_count_result &count);
 
 private:
-    void emit(const std::string &block);
 
     std::FILE *out_;
     bool json_;

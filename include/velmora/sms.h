@@ -353,6 +353,46 @@ VELMORA_SMS_API velmora_status velmora_decode(const uint8_t *pdu, size_t length,
 VELMORA_SMS_API velmora_status velmora_decode_hex(const char *hex, size_t length, unsigned flags,
                                                   velmora_message *message, velmora_error *error);
 
+/* ---- The field map --------------------------------------------------------------- */
+
+typedef enum velmora_field_kind {
+    VELMORA_FIELD_READ = 0,   /* a field as read */
+    VELMORA_FIELD_ERROR = 1   /* where reading stopped: the octets from there to the end */
+} velmora_field_kind;
+
+#define VELMORA_MEANING_CAPACITY 96
+
+/* One field of a PDU, in the order the PDU holds them. A field of level 1 is a part of the
+ * level-0 field before it: a flag of the first octet, UDHL, an information element, the
+ * fill bits, the text behind the header. */
+typedef struct velmora_field {
+    uint32_t size;        /* set by velmora_field_init */
+    uint8_t kind;         /* velmora_field_kind */
+    uint8_t level;
+    uint8_t first_bit;    /* bits of the octet at `offset`: the lowest, 0-7 */
+    uint8_t bit_count;    /* 0: whole octets */
+    uint32_t offset;      /* octet offset in the PDU, service-centre address included */
+    uint32_t length;      /* octets */
+    const char *name;     /* "TP-OA", "TP-MTI", "UDHL", "concatenation, 8-bit reference", ... */
+    char meaning[VELMORA_MEANING_CAPACITY]; /* UTF-8: "international, ISDN: +4912345",
+                                               "GSM 7-bit, class 0", "part 2 of 3, reference 0x12" */
+} velmora_field;
+
+/* Sets `size` in each of `count` fields. */
+VELMORA_SMS_API void velmora_field_init(velmora_field *fields, size_t count);
+
+/* Decodes as velmora_decode and velmora_decode_hex do (message may be NULL) and describes
+ * every field read, then, on failure, the field where reading stopped (VELMORA_FIELD_ERROR).
+ * *count gets the number of entries the PDU has; the first min(capacity, *count) are
+ * written to fields (stepped through by the `size` of the first). Returns the decoding's
+ * status. */
+VELMORA_SMS_API velmora_status velmora_explain(const uint8_t *pdu, size_t length, unsigned flags,
+                                               velmora_message *message, velmora_field *fields,
+                                               size_t capacity, size_t *count, velmora_error *error);
+VELMORA_SMS_API velmora_status velmora_explain_hex(const char *hex, size_t length, unsigned flags,
+                                                   velmora_message *message, velmora_field *fields,
+                                                   size_t capacity, size_t *count, velmora_error *error);
+
 /* ---- Encoding ------------------------------------------------------------------ */
 
 /* The validity period to send (velmora_submit_options.validity). */

@@ -14,16 +14,19 @@ namespace velmora::sms {
 
 // Sizes of the first release's structs: a smaller `size` is refused. Members are only
 // ever appended, so these never change.
-inline constexpr std::uint32_t kFirstErrorSize = 32;
+// Structs holding pointers are smaller where pointers take 4 bytes (WebAssembly).
+inline constexpr bool kPointers8 = sizeof(void *) == 8;
+inline constexpr std::uint32_t kFirstErrorSize = kPointers8 ? 32 : 20;
 inline constexpr std::uint32_t kFirstMessageSize = 1900;
-inline constexpr std::uint32_t kFirstOptionsSize = 88;
+inline constexpr std::uint32_t kFirstOptionsSize = kPointers8 ? 88 : 64;
 inline constexpr std::uint32_t kFirstPduSize = 412;
 inline constexpr std::uint32_t kFirstCountResultSize = 24;
-inline constexpr std::uint32_t kFirstReassemblySize = 16;
+inline constexpr std::uint32_t kFirstReassemblySize = kPointers8 ? 16 : 12;
 inline constexpr std::uint32_t kFirstGroupSize = 64;
 // The modem output reader came later: its first sizes are those of release 1.1.
-inline constexpr std::uint32_t kFirstModemReaderSize = 48;
+inline constexpr std::uint32_t kFirstModemReaderSize = kPointers8 ? 48 : 36;
 inline constexpr std::uint32_t kFirstModemEntrySize = 24;
+inline constexpr std::uint32_t kFirstFieldSize = offsetof(velmora_field, meaning) + VELMORA_MEANING_CAPACITY;
 static_assert(sizeof(velmora_error) >= kFirstErrorSize && sizeof(velmora_message) >= kFirstMessageSize &&
               sizeof(velmora_submit_options) >= kFirstOptionsSize && sizeof(velmora_pdu) >= kFirstPduSize &&
               sizeof(velmora_count_result) >= kFirstCountResultSize &&

@@ -10,6 +10,7 @@
 #include <span>
 
 #include "sms/warnings.h"
+#include "sms/field_log.h"
 #include "velmora/sms.h"
 
 namespace velmora::sms {
@@ -24,12 +25,16 @@ public:
            velmora_status input_end = VELMORA_E_ENDS_EARLY, bool strict = false)
         : octets_(octets), error_(error), input_end_(input_end), strict_(strict) {}
 
+    // Each field read from now on is logged too.
+    void log_into(FieldLog &log) { log_ = &log; }
+
     std::size_t offset() const { return at_; }
     std::size_t left() const { return octets_.size() - at_; }
 
     bool octet(const char *field, std::uint8_t &value) {
         if (!need(1, field))
             return false;
+        logged(field, 1);
         value = octets_[at_++];
         return true;
     }
@@ -49,6 +54,7 @@ public:
         if (!need(count, field))
             return false;
         span = octets_.subspan(at_, count);
+        logged(field, count);
         at_ += count;
         return true;
     }
@@ -85,6 +91,11 @@ public:
     }
 
 private:
+    void logged(const char *field, std::size_t count) {
+        if (log_ != nullptr)
+            log_->add(field, at_, count);
+    }
+
     bool need(std::size_t count, const char *field) {
         if (left() >= count)
             return true;
@@ -98,6 +109,7 @@ private:
     bool strict_;
     Warnings warnings_;
     std::size_t at_ = 0;
+    FieldLog *log_ = nullptr;
 };
 
 }  // namespace velmora::sms

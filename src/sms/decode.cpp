@@ -45,8 +45,10 @@ velmora_status decode_into(velmora_message &caller, Decode &&decode) {
 
 // The warnings stay in the record also when a later field fails.
 velmora_status decode(std::span<const std::uint8_t> octets, velmora_status input_end, unsigned flags,
-                      velmora_message &message, velmora_error &error) {
+                      velmora_message &message, velmora_error &error, FieldLog *log) {
     Cursor cursor(octets, error, input_end, (flags & VELMORA_STRICT) != 0);
+    if (log != nullptr)
+        cursor.log_into(*log);
     if (flags & VELMORA_CDMA)
         decode_cdma(cursor, flags, message);
     else
@@ -81,12 +83,8 @@ bool valid_decode_flags(unsigned flags) {
     return (flags & ~kKnownFlags) == 0 && !both_directions;
 }
 
-}  // namespace velmora::sms
-
-using namespace velmora::sms;
-
-extern "C" velmora_status velmora_decode(const std::uint8_t *pdu, std::size_t length, unsigned flags,
-                                         velmora_message *message, velmora_error *error) {
+velmora_status decode_octets(const std::uint8_t *pdu, std::size_t length, unsigned flags, velmora_message *message,
+                             velmora_error *error, FieldLog *log) {
     velmora_error local;
     velmora_error *e = error_record(error, local);
     if (e == nullptr)
@@ -97,12 +95,12 @@ extern "C" velmora_status velmora_decode(const std::uint8_t *pdu, std::size_t le
     return decode_into(*message, [&](velmora_message &m) {
         if (argument != nullptr)
             return argument_error(*e, argument);
-        return decode({pdu, length}, VELMORA_E_ENDS_EARLY, flags, m, *e);
+        return decode({pdu, length}, VELMORA_E_ENDS_EARLY, flags, m, *e, log);
     });
 }
 
-extern "C" velmora_status velmora_decode_hex(const char *hex, std::size_t length, unsigned flags,
-                                             velmora_message *message, velmora_error *error) {
+velmora_status decode_hex(const char *hex, std::size_t length, unsigned flags, velmora_message *message,
+                          velmora_error *error, FieldLog *log) {
     velmora_error local;
     velmora_error *e = error_record(error, local);
     if (e == nullptr)
@@ -122,6 +120,20 @@ extern "C" velmora_status velmora_decode_hex(const char *hex, std::size_t length
     return decode_into(*message, [&](velmora_message &m) {
         if (argument != nullptr)
             return argument_error(*e, argument);
-        return decode({octets.data(), converted}, input_end, flags, m, *e);
+        return decode({octets.data(), converted}, input_end, flags, m, *e, log);
     });
+}
+
+}  // namespace velmora::sms
+
+using namespace velmora::sms;
+
+extern "C" velmora_status velmora_decode(const std::uint8_t *pdu, std::size_t length, unsigned flags,
+                                         velmora_message *message, velmora_error *error) {
+    return decode_octets(pdu, length, flags, message, error, nullptr);
+}
+
+extern "C" velmora_status velmora_decode_hex(const char *hex, std::size_t length, unsigned flags,
+                                             velmora_message *message, velmora_error *error) {
+    return decode_hex(hex, length, flags, message, error, nullptr);
 }

@@ -19,4 +19,10 @@ bool decode_cdma(Cursor &cursor, unsigned flags, velmora_message &message);
 // Flags the decoding calls take: known ones, at most one direction.
 bool valid_decode_flags(unsigned flags);
 
+// velmora_decode and velmora_decode_hex, logging each field read into `log` when given.
+velmora_status decode_octets(const std::uint8_t *pdu, std::size_t length, unsigned flags, velmora_message *message,
+                             velmora_error *error, FieldLog *log);
+velmora_status decode_hex(const char *hex, std::size_t length, unsigned flags, velmora_message *message,
+                          velmora_error *error, FieldLog *log);
+
 }  // namespace velmora::sms

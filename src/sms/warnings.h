@@ -3,6 +3,7 @@
 // under VELMORA_STRICT.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "velmora/sms.h"

@@ -213,6 +213,47 @@ class DecodeTest(unittest.TestCase):
                                                  "modem line at octet offset 0 (<length>)\n"))
 
 
+class ExplainTest(unittest.TestCase):
+    def test_annotated_hex(self):
+        """tests/vectors/explain.txt: every kind of PDU and failure as annotated hex, against the golden file."""
+        with open(os.path.join(VECTORS, "explain.txt"), encoding="utf-8") as rows:
+            pdus = "".join(line for line in rows if not line.startswith("#"))
+        rc, out, err = run("decode", "--explain", stdin=pdus)
+        with open(os.path.join(GOLDEN, "explain.txt"), encoding="utf-8") as golden:
+            self.assertEqual(out, golden.read())
+        self.assertEqual((rc, len(err.splitlines())), (1, 3))
+
+    def test_fields_cover_each_octet_once(self):
+        """decode.jsonl: the top-level fields follow each other without gap or overlap up to the PDU's
+        end or its failure, parts lie inside their field, and the JSON keeps the tool's other keys."""
+        with open(os.path.join(VECTORS, "decode.jsonl"), encoding="utf-8") as rows:
+            rows = [json.loads(line) for line in rows if not line.startswith("#")]
+        for row in rows:
+            with self.subTest(pdu=row["pdu"]):
+                rc, out, _ = run("decode", "--json", "--explain", *row.get("args", []), row["pdu"])
+                message = json.loads(out.splitlines()[0])
+                fields = message.pop("fields")
+                at, parent = 0, {"offset": 0}
+                for f in fields:
+                    if f.get("error"):  # inside the field read last, or in the one that failed
+                        self.assertTrue(parent["offset"] <= f["offset"] <= len(row["pdu"]) // 2, f)
+                        self.assertIs(f, fields[-1])
+                        continue
+                    if f.get("level"):
+                        self.assertTrue(parent["offset"] <= f["offset"] <= f["offset"] + f["length"]
+                                        <= parent["offset"] + parent["length"], f)
+                        continue
+                    self.assertEqual(f["offset"], at, f)
+                    parent, at = f, f["offset"] + f["length"]
+                if "json" in row:
+                    self.assertEqual((rc, at), (0, len(row["pdu"]) // 2))
+                    message.pop("source")
+                    self.assertEqual(message, row["json"])
+                else:
+                    self.assertEqual((rc, fields[-1].get("error")), (1, True))
+                    self.assertIn(fields[-1]["name"], row["error"])
+
+
 class BadInputTest(unittest.TestCase):
     ROWS = [  # arguments, standard input, exit status, the one line on standard error
         (["--frobnicate"], "", 2, "velmora: unknown option '--frobnicate'"),
