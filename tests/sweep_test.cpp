@@ -205,4 +205,149 @@ TEST(SweepTest, EveryHeaderLengthWithItsFillBits) {
     pt::expect_golden("udhl_sweep.txt", output);
 }
 
+// A call writing at most `capacity` bytes to `out`; its result.
+using Writer = std::function<long long(char *out, std::size_t capacity)>;
+
+struct Outcome {
+    long long result;
+    std::size_t matching;  // leading bytes as the whole output has them
+};
+
+// The call at every capacity from 0 to the one its whole output needs and one more, into a
+// buffer followed by guard bytes that must not change.
+std::vector<Outcome> capacities(const Writer &call, std::string &whole) {
+    constexpr std::size_t kLarge = 2048;
+    pt::Guarded large(kLarge);
+    const long long result = call(large.c(), kLarge);
+    whole = large.bytes.substr(0, large.bytes.find_last_not_of(std::string{pt::Guarded::kFill, '\0'}) + 1);
+    std::vector<Outcome> outcomes;
+    for (std::size_t capacity = 0, need = kLarge; capacity <= need + 1; ++capacity) {
+        pt::Guarded out(capacity);
+        const Outcome o{call(out.c(), capacity), static_cast<std::size_t>(std::mismatch(whole.begin(), whole.end(),
+                                                                                        out.bytes.begin()).first -
+                                                                          whole.begin())};
+        EXPECT_TRUE(out.guard_kept()) << "capacity " << capacity;
+        if (need == kLarge && o.result == result && o.matching == whole.size() && capacity >= whole.size())
+            need = capacity;
+        outcomes.push_back(o);
+    }
+    return outcomes;
+}
+
+// "capacity 0-9: -1 0" for each run of capacities with the same result and matching bytes.
+std::string runs(const std::string &name, const std::vector<Outcome> &outcomes) {
+    std::string line = name;
+    for (std::size_t from = 0, to; from < outcomes.size(); from = to) {
+        for (to = from; to < outcomes.size() && outcomes[to].result == outcomes[from].result &&
+                        outcomes[to].matching == outcomes[from].matching;)
+            ++to;
+        line += " | capacity " + std::to_string(from) + (to - from > 1 ? "-" + std::to_string(to - 1) : "") +
+                ": result " + std::to_string(outcomes[from].result) + ", " + std::to_string(outcomes[from].matching) +
+                " bytes";
+    }
+    return line + "\n";
+}
+
+// libvelmora.so.2's calls that take a capacity, each at every capacity.
+TEST(SweepTest, EveryCompatibilityCapacity) {
+    sms_message sms{};
+    std::memcpy(sms.dst_telnum, "12345", sms.dst_telnum_len = 5);
+    std::memcpy(sms.telnum, "678", sms.telnum_len = 3);
+    std::memcpy(sms.text, kHello.data(), sms.text_len = 5);
+    sms.dst_telnum_type = sms.telnum_type = 0x81;
+    const std::string septets = pack_septets(kHello + "!!", 0), codes = pt::octets("611B3C621B3E63");
+    const auto u = [](const std::string &s) { return reinterpret_cast<const unsigned char *>(s.data()); };
+    const auto out_u = [](char *out) { return reinterpret_cast<unsigned char *>(out); };
+    const std::pair<const char *, Writer> calls[] = {
+        {"convert_hexarray_to_bytestr", [&](char *out, std::size_t cap) {
+             return convert_hexarray_to_bytestr(u(codes), 7, out, static_cast<std::uint32_t>(cap)); }},
+        {"convert_bytestr_to_hexarray", [&](char *out, std::size_t cap) {
+             return convert_bytestr_to_hexarray("611B3C621B3E63", 14, out_u(out), static_cast<std::uint32_t>(cap), 0); }},
+        {"encode_ascii_to_gsm0338", [&](char *out, std::size_t cap) {
+             return encode_ascii_to_gsm0338("a[b]c", 5, out_u(out), static_cast<std::uint32_t>(cap), 0); }},
+        {"decode_gsm0338_to_ascii", [&](char *out, std::size_t cap) {
+             return decode_gsm0338_to_ascii(u(codes), 7, out, static_cast<std::uint32_t>(cap)); }},
+        {"decode7", [&](char *out, std::size_t cap) {
+             return decode7(u(septets), 7, out_u(out), static_cast<std::uint32_t>(cap), 0); }},
+        {"sms_encode_pdu", [&](char *out, std::size_t cap) {
+             return sms_encode_pdu(&sms, out, static_cast<std::uint32_t>(cap), 0, 0, 0, 0); }},
+        {"sms_encode_3gpp2_pdu", [&](char *out, std::size_t cap) {
+             return sms_encode_3gpp2_pdu(&sms, out, static_cast<std::uint32_t>(cap), 0, 0, 0, 0); }},
+    };
+    std::string output, whole;
+    for (const auto &[name, call] : calls) {
+        SCOPED_TRACE(name);
+        const std::vector<Outcome> outcomes = capacities(call, whole);
+        output += runs(std::string(name) + " " + pt::hex(whole.data(), whole.size()), outcomes);
+    }
+    pt::expect_golden("capacity_sweep.txt", output);
+}
+
+// libvelmora-sms: velmora_encode at every capacity of PDUs, the joined text and data at
+// every capacity of bytes; what does not fit is not written.
+TEST(SweepTest, EveryReassemblyAndEncodeCapacity) {
+    velmora_submit_options o;
+    velmora_submit_options_init(&o);
+    o.to = "12345";
+    const std::string text = "Grüße 👋 " + std::string(140, 'x') + " Привет 👋 мир", data(300, '\x5A');
+    std::vector<double> storage(velmora_reassembly_storage_size(8) / sizeof(double) + 1);
+    velmora_reassembly r;
+    ASSERT_EQ(velmora_reassembly_init(&r, storage.data(), storage.size() * sizeof(double)), VELMORA_OK);
+    std::vector<velmora_group> groups(2);
+    velmora_group_init(groups.data(), 2);
+    for (int k = 0; k < 2; ++k) {
+        const auto encode = [&](velmora_pdu *pdus, std::size_t capacity, std::size_t *made) {
+            return k ? velmora_encode_data(reinterpret_cast<const std::uint8_t *>(data.data()), data.size(), &o, pdus,
+                                           capacity, made, nullptr)
+                     : velmora_encode(text.data(), text.size(), &o, pdus, capacity, made, nullptr);
+        };
+        std::size_t count = 0;
+        ASSERT_EQ(encode(nullptr, 0, &count), VELMORA_E_NO_ROOM);
+        ASSERT_EQ(count, 3u);
+        for (std::size_t capacity = 0; capacity <= count + 1; ++capacity) {
+            SCOPED_TRACE(capacity);
+            pt::Guarded bytes(capacity * sizeof(velmora_pdu));
+            auto *pdus = reinterpret_cast<velmora_pdu *>(bytes.c());
+            velmora_pdu_init(pdus, capacity);
+            const std::string initialised = bytes.bytes;
+            std::size_t made = 0;
+            const velmora_status status = encode(pdus, capacity, &made);
+            EXPECT_EQ(status, capacity < count ? VELMORA_E_NO_ROOM : VELMORA_OK);
+            EXPECT_EQ(made, count);
+            const std::size_t written = status == VELMORA_OK ? count * sizeof(velmora_pdu) : 0;
+            EXPECT_EQ(bytes.bytes.substr(written), initialised.substr(written)) << "written past the PDUs made";
+            for (std::size_t i = 0; i < made && status == VELMORA_OK; ++i) {
+                auto m = pt::message();
+                ASSERT_EQ(velmora_decode_hex(pdus[i].hex, pdus[i].hex_length, 0, m.get(), nullptr), VELMORA_OK);
+                if (capacity == count)
+                    velmora_reassembly_add(&r, m.get(), static_cast<std::uint64_t>(k), &groups[k]);
+            }
+        }
+        ASSERT_EQ(groups[k].present, 3);
+    }
+    // The whole text or data, then at every capacity its first bytes, the text's NUL when
+    // there is room for it, its whole length, and nothing written past the capacity.
+    const std::pair<std::string, Writer> joins[] = {
+        {text, [&](char *out, std::size_t cap) {
+             std::size_t length = 0;
+             EXPECT_EQ(velmora_reassembly_text(&r, &groups[0], out, cap, &length), VELMORA_OK);
+             return static_cast<long long>(length); }},
+        {data, [&](char *out, std::size_t cap) {
+             std::size_t length = 0;
+             EXPECT_EQ(velmora_reassembly_data(&r, &groups[1], reinterpret_cast<std::uint8_t *>(out), cap, &length),
+                       VELMORA_OK);
+             return static_cast<long long>(length); }},
+    };
+    for (const auto &[whole_payload, call] : joins) {
+        std::string whole;
+        const std::vector<Outcome> outcomes = capacities(call, whole);
+        EXPECT_EQ(whole, whole_payload);
+        ASSERT_EQ(outcomes.size(), whole.size() + 2);
+        for (std::size_t capacity = 0; capacity < outcomes.size(); ++capacity) {
+            EXPECT_EQ(outcomes[capacity].result, static_cast<long long>(whole.size()));
+            EXPECT_EQ(outcomes[capacity].matching, std::min(capacity, whole.size())) << capacity;
+        }
+    }
+}
+
 }  // namespace
