@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "public_api.h"
+#include "support.h"
 
 namespace {
 
@@ -50,16 +50,16 @@ const Member kMembers[] = {
     NUMBER(dcs), NUMBER(alphabet), NUMBER(message_class), NUMBER(compressed), NUMBER(auto_delete),
     SHOWN(dcs_waiting, waiting_of), SHOWN(timestamp, time_of), SHOWN(discharge_time, time_of),
     NUMBER(validity_format), NUMBER(validity_single_shot),
-    Member{"validity_raw", [](const velmora_message &m) { return pt::hex(m.validity_raw, 7); }},
+    Member{"validity_raw", [](const velmora_message &m) { return vt::hex(m.validity_raw, 7); }},
     NUMBER(validity_seconds), SHOWN(validity_until, time_of), NUMBER(status), NUMBER(status_category),
     NUMBER(parameter_indicator), NUMBER(teleservice), NUMBER(priority), NUMBER(user_data_length),
     NUMBER(reference_bits), NUMBER(reference), NUMBER(part), NUMBER(parts), NUMBER(port_bits),
     NUMBER(destination_port), NUMBER(source_port), NUMBER(locking_shift), NUMBER(single_shift),
     SHOWN(special, waiting_of), NUMBER(udh_length), NUMBER(element_count), NUMBER(text_length), NUMBER(data_length),
-    Member{"udh", [](const velmora_message &m) { return pt::hex(m.udh, m.udh_length); }},
+    Member{"udh", [](const velmora_message &m) { return vt::hex(m.udh, m.udh_length); }},
     Member{"elements", elements_of},
     Member{"text", [](const velmora_message &m) { return "\"" + std::string(m.text, m.text_length) + "\""; }},
-    Member{"data", [](const velmora_message &m) { return pt::hex(m.data, m.data_length); }},
+    Member{"data", [](const velmora_message &m) { return vt::hex(m.data, m.data_length); }},
 };
 
 std::string dump(velmora_status status, const velmora_error &e, const velmora_message &m) {
@@ -76,7 +76,7 @@ std::string field(const std::string &line, const std::string &key) {
 }
 
 TEST(RecordDumpTest, DecodeVectors) {
-    std::istringstream rows(pt::read_file("vectors/decode.jsonl"));
+    std::istringstream rows(vt::read_file("vectors/decode.jsonl"));
     std::string output;
     int number = 0, decoded = 0;
     for (std::string line; std::getline(rows, line);) {
@@ -87,15 +87,15 @@ TEST(RecordDumpTest, DecodeVectors) {
         const unsigned flags = (line.find("--no-smsc") != std::string::npos ? VELMORA_NO_SMSC : 0u) |
                                (line.find("--cdma") != std::string::npos ? VELMORA_CDMA : 0u);
         SCOPED_TRACE("decode.jsonl:" + std::to_string(number));
-        auto m = pt::message(0xA5);
+        auto m = vt::message(0xA5);
         velmora_error e = VELMORA_ERROR_INIT;
         const std::string text_dump = dump(velmora_decode_hex(hex.data(), hex.size(), flags, m.get(), &e), e, *m);
         // The octets themselves, where the row is hex, in a block of their exact size.
         if (hex.find_first_not_of("0123456789ABCDEFabcdef") == std::string::npos && hex.size() % 2 == 0) {
-            const std::string pdu = pt::octets(hex);
+            const std::string pdu = vt::bytes(hex);
             const auto exact = std::make_unique<std::uint8_t[]>(pdu.size());
             std::memcpy(exact.get(), pdu.data(), pdu.size());
-            auto octet_record = pt::message(0x5A);
+            auto octet_record = vt::message(0x5A);
             const velmora_status status = velmora_decode(exact.get(), pdu.size(), flags, octet_record.get(), &e);
             EXPECT_EQ(dump(status, e, *octet_record), text_dump);
             ++decoded;
@@ -104,7 +104,7 @@ TEST(RecordDumpTest, DecodeVectors) {
                   text_dump + "\n";
     }
     EXPECT_GT(decoded, 60);
-    pt::expect_golden("decode_records.txt", output);
+    vt::expect_golden("decode_records.txt", output);
 }
 
 }  // namespace

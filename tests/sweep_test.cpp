@@ -7,20 +7,11 @@
 #include <functional>
 #include <vector>
 
-#include "public_api.h"
+#include "support.h"
 
 namespace {
 
 const std::string kHello = "hello";
-
-// Code k takes stream bits fill + 7k .. fill + 7k + 6, octet j holds stream bits 8j .. 8j + 7.
-std::string pack_septets(const std::string &codes, unsigned fill) {
-    std::string out((7 * codes.size() + fill + 7) / 8, '\0');
-    for (std::size_t bit = 0; bit < 7 * codes.size(); ++bit)
-        if (static_cast<unsigned char>(codes[bit / 7]) >> bit % 7 & 1)
-            out[(fill + bit) / 8] = static_cast<char>(out[(fill + bit) / 8] | 1 << (fill + bit) % 8);
-    return out;
-}
 
 std::string ucs2(const std::string &ascii) {
     std::string out;
@@ -32,14 +23,14 @@ std::string ucs2(const std::string &ascii) {
 // An SMS-DELIVER from +12345678901 behind an empty service-centre address: TP-DCS, TP-UDL, TP-UD, and
 // TP-UDHI when `header`.
 std::string deliver(int dcs, std::size_t udl, const std::string &user_data, bool header = false) {
-    return pt::octets(header ? "00440B912143658709F100" : "00040B912143658709F100") + static_cast<char>(dcs) +
-           pt::octets("12204131605080") + static_cast<char>(udl) + user_data;
+    return vt::bytes(header ? "00440B912143658709F100" : "00040B912143658709F100") + static_cast<char>(dcs) +
+           vt::bytes("12204131605080") + static_cast<char>(udl) + user_data;
 }
 
 // libvelmora-sms's record of a PDU's octets.
 struct Decoded {
     velmora_status status;
-    std::unique_ptr<velmora_message> m = pt::message();
+    std::unique_ptr<velmora_message> m = vt::message();
     explicit Decoded(const std::string &pdu) {
         status = velmora_decode(reinterpret_cast<const std::uint8_t *>(pdu.data()), pdu.size(), 0, m.get(), nullptr);
     }
@@ -52,7 +43,7 @@ struct CompatDecoded {
     int status;
     sms_message record{};
     explicit CompatDecoded(const std::string &pdu) {
-        const std::string hex = pt::hex(pdu.data(), pdu.size());
+        const std::string hex = vt::hex(pdu);
         status = sms_decode_pdu(hex.c_str(), static_cast<std::uint32_t>(hex.size()), &record, 0);
     }
 };
@@ -60,7 +51,7 @@ struct CompatDecoded {
 // The user data "hello" in an alphabet, with its TP-UDL.
 std::pair<std::size_t, std::string> hello_in(int alphabet) {
     if (alphabet == VELMORA_ALPHABET_GSM7)
-        return {kHello.size(), pack_septets(kHello, 0)};
+        return {kHello.size(), vt::pack_septets(kHello, 0)};
     const std::string octets = alphabet == VELMORA_ALPHABET_UCS2 ? ucs2(kHello) : kHello;
     return {octets.size(), octets};
 }
@@ -101,7 +92,7 @@ TEST(SweepTest, EveryDataCodingScheme) {
         sms.data_coding = static_cast<std::uint32_t>(dcs);
         char pdu[SMS_PDU_CAPACITY];
         ASSERT_GT(sms_encode_pdu(&sms, pdu, sizeof pdu, 0, 0, 0, 0), 0);
-        auto submit = pt::message();
+        auto submit = vt::message();
         ASSERT_EQ(velmora_decode_hex(pdu, std::strlen(pdu), 0, submit.get(), nullptr), VELMORA_OK);
         EXPECT_EQ(submit->dcs, dcs);
         if (m.alphabet == VELMORA_ALPHABET_GSM7 && text) {
@@ -120,7 +111,7 @@ TEST(SweepTest, EveryDataCodingScheme) {
             velmora_pdu_init(&pdu, 1);
             std::size_t count = 0;
             ASSERT_EQ(velmora_encode(kHello.data(), kHello.size(), &o, &pdu, 1, &count, nullptr), VELMORA_OK);
-            auto m = pt::message();
+            auto m = vt::message();
             ASSERT_EQ(velmora_decode_hex(pdu.hex, pdu.hex_length, 0, m.get(), nullptr), VELMORA_OK);
             EXPECT_EQ(m->alphabet, alphabet);
             EXPECT_EQ(m->message_class, message_class);
@@ -131,7 +122,7 @@ TEST(SweepTest, EveryDataCodingScheme) {
     std::string output;
     for (const std::string &line : lines)
         output += line + "\n";
-    pt::expect_golden("dcs_sweep.txt", output);
+    vt::expect_golden("dcs_sweep.txt", output);
 }
 
 // Every 7-bit header length: a single element of UDHL - 2 octets (none for UDHL 0), then
@@ -149,7 +140,7 @@ TEST(SweepTest, EveryHeaderLengthWithItsFillBits) {
             header += static_cast<char>(i);
         for (std::size_t i = 0; i < 160 - header_septets; ++i)
             text += words[i % words.size()];
-        const std::string pdu = deliver(0, 160, header + pack_septets(text, static_cast<unsigned>(fill)), true);
+        const std::string pdu = deliver(0, 160, header + vt::pack_septets(text, static_cast<unsigned>(fill)), true);
         const Decoded d(pdu);
         const CompatDecoded compat(pdu);
         EXPECT_EQ(d.status, udhl == 1 ? VELMORA_E_BAD_ELEMENT : VELMORA_OK);
@@ -185,7 +176,7 @@ TEST(SweepTest, EveryHeaderLengthWithItsFillBits) {
                 std::string joined, line = "ports=" + std::to_string(port_bits) + " reference_bits=" +
                                            std::to_string(reference_bits) + " parts=" + std::to_string(count) + ":";
                 for (std::size_t i = 0; i < count; ++i) {
-                    const Decoded d(pt::octets(pdus[i].hex));
+                    const Decoded d(vt::bytes(pdus[i].hex));
                     const velmora_message &m = *d.m;
                     ASSERT_EQ(d.status, VELMORA_OK);
                     const std::size_t element_sizes = (port_bits ? 2 + port_bits / 4 : 0) +
@@ -202,7 +193,7 @@ TEST(SweepTest, EveryHeaderLengthWithItsFillBits) {
                 EXPECT_EQ(joined, payload);
                 output += line + "\n";
             }
-    pt::expect_golden("udhl_sweep.txt", output);
+    vt::expect_golden("udhl_sweep.txt", output);
 }
 
 // A call writing at most `capacity` bytes to `out`; its result.
@@ -217,12 +208,12 @@ struct Outcome {
 // buffer followed by guard bytes that must not change.
 std::vector<Outcome> capacities(const Writer &call, std::string &whole) {
     constexpr std::size_t kLarge = 2048;
-    pt::Guarded large(kLarge);
+    vt::Guarded large(kLarge);
     const long long result = call(large.c(), kLarge);
-    whole = large.bytes.substr(0, large.bytes.find_last_not_of(std::string{pt::Guarded::kFill, '\0'}) + 1);
+    whole = large.bytes.substr(0, large.bytes.find_last_not_of(std::string{vt::Guarded::kFill, '\0'}) + 1);
     std::vector<Outcome> outcomes;
     for (std::size_t capacity = 0, need = kLarge; capacity <= need + 1; ++capacity) {
-        pt::Guarded out(capacity);
+        vt::Guarded out(capacity);
         const Outcome o{call(out.c(), capacity), static_cast<std::size_t>(std::mismatch(whole.begin(), whole.end(),
                                                                                         out.bytes.begin()).first -
                                                                           whole.begin())};
@@ -255,7 +246,7 @@ TEST(SweepTest, EveryCompatibilityCapacity) {
     std::memcpy(sms.telnum, "678", sms.telnum_len = 3);
     std::memcpy(sms.text, kHello.data(), sms.text_len = 5);
     sms.dst_telnum_type = sms.telnum_type = 0x81;
-    const std::string septets = pack_septets(kHello + "!!", 0), codes = pt::octets("611B3C621B3E63");
+    const std::string septets = vt::pack_septets(kHello + "!!", 0), codes = vt::bytes("611B3C621B3E63");
     const auto u = [](const std::string &s) { return reinterpret_cast<const unsigned char *>(s.data()); };
     const auto out_u = [](char *out) { return reinterpret_cast<unsigned char *>(out); };
     const std::pair<const char *, Writer> calls[] = {
@@ -273,14 +264,19 @@ TEST(SweepTest, EveryCompatibilityCapacity) {
              return sms_encode_pdu(&sms, out, static_cast<std::uint32_t>(cap), 0, 0, 0, 0); }},
         {"sms_encode_3gpp2_pdu", [&](char *out, std::size_t cap) {
              return sms_encode_3gpp2_pdu(&sms, out, static_cast<std::uint32_t>(cap), 0, 0, 0, 0); }},
+        {"sms_encode_pdu part 2 of 2", [&](char *out, std::size_t cap) {
+             return sms_encode_pdu(&sms, out, static_cast<std::uint32_t>(cap), 2, 2, 0x17, 0); }},
+        {"sms_encode_3gpp2_pdu part 2 of 2", [&](char *out, std::size_t cap) {
+             return sms_encode_3gpp2_pdu(&sms, out, static_cast<std::uint32_t>(cap), 2, 2, 0x17, 0); }},
     };
     std::string output, whole;
     for (const auto &[name, call] : calls) {
         SCOPED_TRACE(name);
         const std::vector<Outcome> outcomes = capacities(call, whole);
-        output += runs(std::string(name) + " " + pt::hex(whole.data(), whole.size()), outcomes);
+        const bool printable = std::all_of(whole.begin(), whole.end(), [](char c) { return c >= ' ' && c <= '~'; });
+        output += runs(std::string(name) + " " + (printable ? "\"" + whole + "\"" : vt::hex(whole)), outcomes);
     }
-    pt::expect_golden("capacity_sweep.txt", output);
+    vt::expect_golden("capacity_sweep.txt", output);
 }
 
 // libvelmora-sms: velmora_encode at every capacity of PDUs, the joined text and data at
@@ -306,7 +302,7 @@ TEST(SweepTest, EveryReassemblyAndEncodeCapacity) {
         ASSERT_EQ(count, 3u);
         for (std::size_t capacity = 0; capacity <= count + 1; ++capacity) {
             SCOPED_TRACE(capacity);
-            pt::Guarded bytes(capacity * sizeof(velmora_pdu));
+            vt::Guarded bytes(capacity * sizeof(velmora_pdu));
             auto *pdus = reinterpret_cast<velmora_pdu *>(bytes.c());
             velmora_pdu_init(pdus, capacity);
             const std::string initialised = bytes.bytes;
@@ -317,7 +313,7 @@ TEST(SweepTest, EveryReassemblyAndEncodeCapacity) {
             const std::size_t written = status == VELMORA_OK ? count * sizeof(velmora_pdu) : 0;
             EXPECT_EQ(bytes.bytes.substr(written), initialised.substr(written)) << "written past the PDUs made";
             for (std::size_t i = 0; i < made && status == VELMORA_OK; ++i) {
-                auto m = pt::message();
+                auto m = vt::message();
                 ASSERT_EQ(velmora_decode_hex(pdus[i].hex, pdus[i].hex_length, 0, m.get(), nullptr), VELMORA_OK);
                 if (capacity == count)
                     velmora_reassembly_add(&r, m.get(), static_cast<std::uint64_t>(k), &groups[k]);
