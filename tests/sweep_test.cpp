@@ -48,6 +48,24 @@ struct CompatDecoded {
     }
 };
 
+// Sending options to 12345, the rest as velmora_submit_options_init leaves them.
+velmora_submit_options to_12345() {
+    velmora_submit_options o;
+    velmora_submit_options_init(&o);
+    o.to = "12345";
+    return o;
+}
+
+// libvelmora.so.2's record of "hello" to 12345, 3GPP2 callback number 678.
+sms_message compat_hello() {
+    sms_message sms{};
+    std::memcpy(sms.dst_telnum, "12345", sms.dst_telnum_len = 5);
+    std::memcpy(sms.telnum, "678", sms.telnum_len = 3);
+    std::memcpy(sms.text, kHello.data(), sms.text_len = 5);
+    sms.dst_telnum_type = sms.telnum_type = 0x81;
+    return sms;
+}
+
 // The user data "hello" in an alphabet, with its TP-UDL.
 std::pair<std::size_t, std::string> hello_in(int alphabet) {
     if (alphabet == VELMORA_ALPHABET_GSM7)
@@ -85,10 +103,7 @@ TEST(SweepTest, EveryDataCodingScheme) {
         lines[dcs] = line;
 
         // sms_encode_pdu writes the value it is given, with the text as septets.
-        sms_message sms{};
-        std::memcpy(sms.dst_telnum, "12345", sms.dst_telnum_len = 5);
-        std::memcpy(sms.text, kHello.data(), sms.text_len = 5);
-        sms.dst_telnum_type = 0x81;
+        sms_message sms = compat_hello();
         sms.data_coding = static_cast<std::uint32_t>(dcs);
         char pdu[SMS_PDU_CAPACITY];
         ASSERT_GT(sms_encode_pdu(&sms, pdu, sizeof pdu, 0, 0, 0, 0), 0);
@@ -102,9 +117,7 @@ TEST(SweepTest, EveryDataCodingScheme) {
     // velmora_encode writes the general group: each alphabet, without and with each class.
     for (int alphabet : {VELMORA_ALPHABET_GSM7, VELMORA_ALPHABET_8BIT, VELMORA_ALPHABET_UCS2})
         for (int message_class = -1; message_class <= 3; ++message_class) {
-            velmora_submit_options o;
-            velmora_submit_options_init(&o);
-            o.to = "12345";
+            velmora_submit_options o = to_12345();
             o.alphabet = static_cast<std::uint8_t>(alphabet);
             o.message_class = static_cast<std::int8_t>(message_class);
             velmora_pdu pdu;
@@ -162,9 +175,7 @@ TEST(SweepTest, EveryHeaderLengthWithItsFillBits) {
         for (int reference_bits : {8, 16})
             for (const std::string &payload : {kHello, std::string("ığdır"), std::string("canción"), both,
                                                std::string(200, 'a'), long_both}) {
-                velmora_submit_options o;
-                velmora_submit_options_init(&o);
-                o.to = "12345";
+                velmora_submit_options o = to_12345();
                 o.port_bits = static_cast<std::uint8_t>(port_bits);
                 o.reference_bits = static_cast<std::uint8_t>(reference_bits);
                 o.languages = VELMORA_LANGUAGE_BIT(VELMORA_LANG_TURKISH) | VELMORA_LANGUAGE_BIT(VELMORA_LANG_SPANISH);
@@ -241,11 +252,7 @@ std::string runs(const std::string &name, const std::vector<Outcome> &outcomes) 
 
 // libvelmora.so.2's calls that take a capacity, each at every capacity.
 TEST(SweepTest, EveryCompatibilityCapacity) {
-    sms_message sms{};
-    std::memcpy(sms.dst_telnum, "12345", sms.dst_telnum_len = 5);
-    std::memcpy(sms.telnum, "678", sms.telnum_len = 3);
-    std::memcpy(sms.text, kHello.data(), sms.text_len = 5);
-    sms.dst_telnum_type = sms.telnum_type = 0x81;
+    const sms_message sms = compat_hello();
     const std::string septets = vt::pack_septets(kHello + "!!", 0), codes = vt::bytes("611B3C621B3E63");
     const auto u = [](const std::string &s) { return reinterpret_cast<const unsigned char *>(s.data()); };
     const auto out_u = [](char *out) { return reinterpret_cast<unsigned char *>(out); };
@@ -282,9 +289,7 @@ TEST(SweepTest, EveryCompatibilityCapacity) {
 // libvelmora-sms: velmora_encode at every capacity of PDUs, the joined text and data at
 // every capacity of bytes; what does not fit is not written.
 TEST(SweepTest, EveryReassemblyAndEncodeCapacity) {
-    velmora_submit_options o;
-    velmora_submit_options_init(&o);
-    o.to = "12345";
+    const velmora_submit_options o = to_12345();
     const std::string text = "Grüße 👋 " + std::string(140, 'x') + " Привет 👋 мир", data(300, '\x5A');
     std::vector<double> storage(velmora_reassembly_storage_size(8) / sizeof(double) + 1);
     velmora_reassembly r;
@@ -327,6 +332,7 @@ TEST(SweepTest, EveryReassemblyAndEncodeCapacity) {
         {text, [&](char *out, std::size_t cap) {
              std::size_t length = 0;
              EXPECT_EQ(velmora_reassembly_text(&r, &groups[0], out, cap, &length), VELMORA_OK);
+             EXPECT_TRUE(length >= cap || out[length] == '\0') << "no NUL with room for it";
              return static_cast<long long>(length); }},
         {data, [&](char *out, std::size_t cap) {
              std::size_t length = 0;
