@@ -129,7 +129,7 @@ export function explain(pdu, options) {
 // ---- decode: the record read where it lies, into the keys of the tool's JSON ----
 
 const record = { message: lib.vg_alloc(at['message.size']), error: lib.vg_alloc(at['error.size']) };
-lib.velmora_message_init(record.message);
+lib.velmora_message_init(record.message, at['message.size']);
 const names = new Map(); // C strings of the name functions, by address
 const named = (pointer) => {
   let name = names.get(pointer);
@@ -335,7 +335,7 @@ function numbers(o) {
 
 const pduRoom = 8;
 const pdus = lib.vg_alloc(pduRoom * at['pdu.size']);
-lib.velmora_pdu_init(pdus, pduRoom);
+lib.velmora_pdu_init(pdus, pduRoom, at['pdu.size']);
 const countAt = lib.vg_alloc(8);
 
 /**
@@ -354,7 +354,7 @@ export function encode(message, options = {}) {
   let into = pdus;
   if (status === Status.NO_ROOM) { // more parts than the standing room: as many as needed, once
     into = lib.vg_alloc(count * at['pdu.size']);
-    lib.velmora_pdu_init(into, count);
+    lib.velmora_pdu_init(into, count, at['pdu.size']);
     status = run(into, count);
   }
   try {

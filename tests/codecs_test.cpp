@@ -85,15 +85,6 @@ TEST(HexScanTest, MatchesLibc) {
     }
 }
 
-// Code k takes stream bits fill + 7k .. fill + 7k + 6, octet j holds stream bits 8j .. 8j + 7.
-Bytes pack_septets(const Bytes &codes, unsigned fill) {
-    Bytes out((7 * codes.size() + fill + 7) / 8, '\0');
-    for (std::size_t bit = 0; bit < 7 * codes.size(); ++bit)
-        if (static_cast<unsigned char>(codes[bit / 7]) >> bit % 7 & 1)
-            out[(fill + bit) / 8] = static_cast<char>(out[(fill + bit) / 8] | 1 << (fill + bit) % 8);
-    return out;
-}
-
 // For every fill and count: encode7 of random codes, and decode7 of what that packed, each in
 // a block of its exact size (decode7 of random octets: fuzz/decode7_fuzzer.cpp).
 TEST(SeptetTest, MatchesBitByBitReference) {
@@ -103,7 +94,7 @@ TEST(SeptetTest, MatchesBitByBitReference) {
             SCOPED_TRACE(testing::Message() << "fill " << fill << " count " << count);
             Bytes codes(count, '\0'), back(323, '\xEE');
             std::generate(codes.begin(), codes.end(), rng);
-            const Bytes packed = pack_septets(codes, fill);
+            const Bytes packed = vt::pack_septets(codes, fill);
             Bytes out(packed.size() + 1, '\xEE');
             auto *u = reinterpret_cast<unsigned char *>(out.data());
             auto *b = reinterpret_cast<unsigned char *>(back.data());

@@ -1,9 +1,11 @@
 // What the runners share: vector files and byte notation, records member by member,
-// inputs in exactly sized heap blocks, traces against golden files, heap counts.
+// inputs in exactly sized heap blocks, traces and whole outputs against golden files, output
+// buffers with guard bytes, heap counts, septets packed bit by bit.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "velmora.h"
+#include "velmora/sms.h"
 
 namespace vt {
 
@@ -47,6 +50,37 @@ inline std::string hex(const Bytes &b) {
         out += {"0123456789ABCDEF"[c >> 4], "0123456789ABCDEF"[c & 15]};
     return out;
 }
+
+inline std::string hex(const void *p, std::size_t n) { return hex(Bytes(static_cast<const char *>(p), n)); }
+
+// The whole output against tests/golden/NAME; VELMORA_UPDATE_GOLDEN=1 in the environment
+// rewrites the golden file instead.
+inline void expect_golden(const std::string &name, const std::string &output) {
+    const char *update = std::getenv("VELMORA_UPDATE_GOLDEN");
+    if (update != nullptr && std::string(update) == "1")
+        std::ofstream(std::string(VELMORA_TEST_DIR) + "/golden/" + name, std::ios::binary) << output;
+    else
+        EXPECT_EQ(read_file("golden/" + name), output) << "tests/golden/" << name;
+}
+
+// Code k takes stream bits fill + 7k .. fill + 7k + 6, octet j holds stream bits 8j .. 8j + 7.
+inline Bytes pack_septets(const Bytes &codes, unsigned fill) {
+    Bytes out((7 * codes.size() + fill + 7) / 8, '\0');
+    for (std::size_t bit = 0; bit < 7 * codes.size(); ++bit)
+        if (static_cast<unsigned char>(codes[bit / 7]) >> bit % 7 & 1)
+            out[(fill + bit) / 8] = static_cast<char>(out[(fill + bit) / 8] | 1 << (fill + bit) % 8);
+    return out;
+}
+
+// An output area of `capacity` bytes and guard bytes behind it, all kFill.
+struct Guarded {
+    static constexpr char kFill = '\xEE';
+    static constexpr std::size_t kGuard = 16;
+    Bytes bytes;
+    explicit Guarded(std::size_t capacity) : bytes(capacity + kGuard, kFill) {}
+    char *c() { return bytes.data(); }
+    bool guard_kept() const { return bytes.substr(bytes.size() - kGuard) == Bytes(kGuard, kFill); }
+};
 
 // A case of tests/vectors/<file>: tab-separated fields, key=value options after the fixed ones.
 struct Row {
@@ -104,6 +138,14 @@ inline std::unique_ptr<sms_message> record(int fill = 0) {
     auto r = std::make_unique<sms_message>();
     std::memset(r.get(), fill, sizeof *r);
     return r;
+}
+
+// A velmora_message on the heap, every byte `fill` before velmora_message_init.
+inline std::unique_ptr<velmora_message> message(int fill = 0) {
+    auto m = std::make_unique<velmora_message>();
+    std::memset(m.get(), fill, sizeof *m);
+    velmora_message_init(m.get());
+    return m;
 }
 
 struct Member { const char *name; std::size_t offset, size; };

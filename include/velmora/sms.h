@@ -14,7 +14,8 @@
  * older header keeps working when later releases append members; a `size` smaller than
  * the first release's struct fails as VELMORA_E_ARGUMENT naming the struct. Arrays of such
  * structs (velmora_pdu, velmora_group) are stepped through by the `size` of their first
- * element.
+ * element. The init functions are macros passing sizeof the caller's struct to the library's
+ * function of the same name, which writes nothing past it.
  */
 #ifndef VELMORA_SMS_H
 #define VELMORA_SMS_H
@@ -67,7 +68,8 @@ typedef struct velmora_error {
 } velmora_error;
 
 #define VELMORA_ERROR_INIT {sizeof(velmora_error), VELMORA_OK, 0, "", 0}
-VELMORA_SMS_API void velmora_error_init(velmora_error *error);
+VELMORA_SMS_API void velmora_error_init(velmora_error *error, size_t size);
+#define velmora_error_init(error) velmora_error_init((error), sizeof *(error))
 
 /* A short English message for a status: "PDU ends early", ... */
 VELMORA_SMS_API const char *velmora_status_message(velmora_status status);
@@ -317,7 +319,8 @@ typedef struct velmora_message {
 VELMORA_SMS_API const char *velmora_warning_name(uint32_t warning);
 
 /* Sets `size` and clears the rest (message_class -1). */
-VELMORA_SMS_API void velmora_message_init(velmora_message *message);
+VELMORA_SMS_API void velmora_message_init(velmora_message *message, size_t size);
+#define velmora_message_init(message) velmora_message_init((message), sizeof *(message))
 
 /* The message waiting indication in force: the special SMS message indication element
  * when the header has one, else that of the TP-DCS group; NULL when there is none. */
@@ -379,7 +382,8 @@ typedef struct velmora_field {
 } velmora_field;
 
 /* Sets `size` in each of `count` fields. */
-VELMORA_SMS_API void velmora_field_init(velmora_field *fields, size_t count);
+VELMORA_SMS_API void velmora_field_init(velmora_field *fields, size_t count, size_t size);
+#define velmora_field_init(fields, count) velmora_field_init((fields), (count), sizeof *(fields))
 
 /* Decodes as velmora_decode and velmora_decode_hex do (message may be NULL) and describes
  * every field read, then, on failure, the field where reading stopped (VELMORA_FIELD_ERROR).
@@ -440,7 +444,8 @@ typedef struct velmora_submit_options {
 
 /* `size` and the defaults: AUTO alphabet, no national languages, 8-bit reference from the
  * counter, no class, DEFAULT validity; `to` must still be set. */
-VELMORA_SMS_API void velmora_submit_options_init(velmora_submit_options *options);
+VELMORA_SMS_API void velmora_submit_options_init(velmora_submit_options *options, size_t size);
+#define velmora_submit_options_init(options) velmora_submit_options_init((options), sizeof *(options))
 
 #define VELMORA_PDU_CAPACITY 400   /* hex characters of the longest PDU, and a NUL */
 #define VELMORA_MAX_PARTS 255
@@ -454,7 +459,8 @@ typedef struct velmora_pdu {
 } velmora_pdu;
 
 /* Sets `size` in each of `count` PDUs. */
-VELMORA_SMS_API void velmora_pdu_init(velmora_pdu *pdus, size_t count);
+VELMORA_SMS_API void velmora_pdu_init(velmora_pdu *pdus, size_t count, size_t size);
+#define velmora_pdu_init(pdus, count) velmora_pdu_init((pdus), (count), sizeof *(pdus))
 
 /* UTF-8 text (velmora_encode) or 8-bit data (velmora_encode_data) to as many PDUs as it
  * needs, into pdus[0 .. capacity). *count gets the number of PDUs; nothing is written to
@@ -484,7 +490,8 @@ typedef struct velmora_count_result {
 } velmora_count_result;
 
 #define VELMORA_COUNT_RESULT_INIT {sizeof(velmora_count_result), 0, 0, 0, 0, 0, 0, 0}
-VELMORA_SMS_API void velmora_count_result_init(velmora_count_result *result);
+VELMORA_SMS_API void velmora_count_result_init(velmora_count_result *result, size_t size);
+#define velmora_count_result_init(result) velmora_count_result_init((result), sizeof *(result))
 
 /* The alphabet and the cut velmora_encode would take, for any text length up to 2^31 - 1
  * bytes. `options` may be NULL for the defaults; the numbers in it are not read. */
@@ -515,7 +522,9 @@ VELMORA_SMS_API size_t velmora_reassembly_storage_size(uint32_t slots);
 /* Sets `size` and takes `bytes` of storage as empty slots (at most 2^24 of them).
  * VELMORA_E_ARGUMENT for a null pointer, storage not aligned to 8 or too small for one slot. */
 VELMORA_SMS_API velmora_status velmora_reassembly_init(velmora_reassembly *reassembly, void *storage,
-                                                       size_t bytes);
+                                                       size_t bytes, size_t size);
+#define velmora_reassembly_init(reassembly, storage, bytes) \
+    velmora_reassembly_init((reassembly), (storage), (bytes), sizeof *(reassembly))
 
 /* One message being put together, as it stood when it was described. A group names its
  * message: once the message is released, the group is stale, and the calls below do
@@ -535,7 +544,8 @@ typedef struct velmora_group {
 #define VELMORA_GROUP_HAS(group, part) (((group)->have[(part) / 8] >> ((part) % 8)) & 1u)
 
 /* Sets `size` in each of `count` groups. */
-VELMORA_SMS_API void velmora_group_init(velmora_group *groups, size_t count);
+VELMORA_SMS_API void velmora_group_init(velmora_group *groups, size_t count, size_t size);
+#define velmora_group_init(groups, count) velmora_group_init((groups), (count), sizeof *(groups))
 
 typedef enum velmora_add_result {
     VELMORA_ADD_SINGLE = 0,     /* not a part of a concatenated message: nothing stored */
@@ -641,7 +651,9 @@ typedef struct velmora_modem_reader {
 
 /* Sets `size`, `flags` (the decoding flags) and an empty state. VELMORA_E_ARGUMENT for a
  * null reader or flags velmora_decode refuses. */
-VELMORA_SMS_API velmora_status velmora_modem_reader_init(velmora_modem_reader *reader, unsigned flags);
+VELMORA_SMS_API velmora_status velmora_modem_reader_init(velmora_modem_reader *reader, unsigned flags,
+                                                         size_t size);
+#define velmora_modem_reader_init(reader, flags) velmora_modem_reader_init((reader), (flags), sizeof *(reader))
 
 /* What one entry is, besides the message and the error. */
 typedef struct velmora_modem_entry {
@@ -656,7 +668,8 @@ typedef struct velmora_modem_entry {
     int32_t cms_error;         /* ERROR: <err>; -1 otherwise or when the modem gave words */
 } velmora_modem_entry;
 
-VELMORA_SMS_API void velmora_modem_entry_init(velmora_modem_entry *entry);
+VELMORA_SMS_API void velmora_modem_entry_init(velmora_modem_entry *entry, size_t size);
+#define velmora_modem_entry_init(entry) velmora_modem_entry_init((entry), sizeof *(entry))
 
 /* Hands the reader a line (with or without its line break). The line stays the caller's
  * and must stay as it is until velmora_modem_next returns VELMORA_MODEM_NONE. */

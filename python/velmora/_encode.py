@@ -116,7 +116,7 @@ def _submit_options(to: str, alphabet: str, languages: Languages, smsc: Optional
     """velmora_submit_options from the keywords of encode(); the library checks the values,
     Python only that each fits its member."""
     o = _capi.SubmitOptions()
-    lib.velmora_submit_options_init(o)
+    lib.velmora_submit_options_init(o, ctypes.sizeof(o))
     o.to, o.to_type = _number("to", to), _type("to_type", to_type)
     o.smsc = _number("smsc", smsc)
     o.from_, o.from_type = _number("from_", from_), _type("from_type", from_type)
@@ -199,7 +199,7 @@ class _Scratch(threading.local):
 
     def __init__(self) -> None:
         pdus = (_capi.Pdu * 4)()
-        lib.velmora_pdu_init(pdus, len(pdus))
+        lib.velmora_pdu_init(pdus, len(pdus), ctypes.sizeof(_capi.Pdu))
         self.buffers = pdus, ctypes.c_size_t()
 
 
@@ -263,7 +263,7 @@ def encode(text: Union[str, bytes], to: str, *, alphabet: Alphabet = "auto", lan
     pdus, count = _scratch.buffers
     if call(payload, len(payload), o, pdus, 4, count, None):
         pdus = (_capi.Pdu * max(count.value, 1))()
-        lib.velmora_pdu_init(pdus, len(pdus))
+        lib.velmora_pdu_init(pdus, len(pdus), ctypes.sizeof(_capi.Pdu))
         e = _capi.Error()
         if call(payload, len(payload), o, pdus, len(pdus), count, e):
             raise _error(e, payload, is_text, o)

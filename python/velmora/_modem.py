@@ -3,6 +3,7 @@
 stat, the PDUs that could not be read, send results and +CMS ERROR codes."""
 from __future__ import annotations
 
+import ctypes
 from dataclasses import dataclass
 from typing import Iterable, Iterator, Optional, Union
 
@@ -47,7 +48,7 @@ def read_modem_output(output: Union[str, bytes, Iterable[Union[str, bytes]]], *,
     too. smsc, cdma and strict are those of decode(). With join, the parts of concatenated
     messages also come out joined (a JoinedMessage) through a Reassembler."""
     reader, entry, error = _capi.ModemReader(), _capi.ModemEntry(), _capi.Error()
-    if lib.velmora_modem_reader_init(reader, _flags(smsc, cdma, strict)):
+    if lib.velmora_modem_reader_init(reader, _flags(smsc, cdma, strict), ctypes.sizeof(reader)):
         raise ValueError("read_modem_output: the decoding options are refused")
     joiner = Reassembler() if join else None
     for number, line in enumerate(_lines(output), 1):

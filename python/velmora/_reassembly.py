@@ -79,7 +79,8 @@ class Reassembler:
         size = lib.velmora_reassembly_storage_size(capacity)
         self._storage = (ctypes.c_uint64 * ((size + 7) // 8))()
         self._reassembly = _capi.Reassembly()
-        lib.velmora_reassembly_init(self._reassembly, self._storage, ctypes.sizeof(self._storage))
+        lib.velmora_reassembly_init(self._reassembly, self._storage, ctypes.sizeof(self._storage),
+                                    ctypes.sizeof(self._reassembly))
 
     @property
     def capacity(self) -> int:
@@ -133,7 +134,7 @@ class Reassembler:
 
     def _groups(self) -> List[_capi.Group]:
         groups = (_capi.Group * self.capacity)()
-        lib.velmora_group_init(groups, self.capacity)
+        lib.velmora_group_init(groups, self.capacity, ctypes.sizeof(_capi.Group))
         return groups[:lib.velmora_reassembly_groups(self._reassembly, groups, self.capacity)]
 
     def _take(self, group: _capi.Group) -> JoinedMessage:

@@ -59,6 +59,22 @@ T &element(T *array, std::size_t i, std::uint32_t stride) {
     return *reinterpret_cast<T *>(reinterpret_cast<unsigned char *>(array) + i * stride);
 }
 
+// Writes `value` into a caller's struct of `size` bytes (sizeof the caller's struct): the
+// members inside it, and `size`.
+template <class T>
+void init_struct(T *caller, std::size_t size, const T &value) {
+    if (caller == nullptr || size < sizeof(std::uint32_t))
+        return;
+    std::memcpy(static_cast<void *>(caller), &value, std::min(size, sizeof(T)));
+    caller->size = static_cast<std::uint32_t>(size);
+}
+// The same for each of `count` structs `size` bytes apart.
+template <class T>
+void init_structs(T *array, std::size_t count, std::size_t size, const T &value) {
+    for (std::size_t i = 0; array != nullptr && i < count; ++i)
+        init_struct(&element(array, i, static_cast<std::uint32_t>(size)), size, value);
+}
+
 // The error record a call reports into: the caller's (cleared), or `local` when the caller
 // gave none. Nullptr when the caller's is smaller than the first release's.
 velmora_error *error_record(velmora_error *error, velmora_error &local);

@@ -35,7 +35,9 @@ velmora_status decode_into(velmora_message &caller, Decode &&decode) {
         clear(caller);
         return decode(caller);
     }
+    // The arrays past their lengths stay the caller's: `whole` starts as a copy of them.
     velmora_message whole;
+    read_prefix(caller, whole);
     whole.size = sizeof whole;
     clear(whole);
     const velmora_status status = decode(whole);

@@ -96,17 +96,15 @@ velmora_status encode(Payload payload, const char *payload_field, const velmora_
 
 using namespace velmora::sms;
 
-extern "C" void velmora_submit_options_init(velmora_submit_options *options) {
-    if (options == nullptr)
-        return;
-    std::memset(options, 0, sizeof *options);
-    options->size = sizeof *options;
-    options->format = VELMORA_FORMAT_GSM;
-    options->alphabet = VELMORA_ALPHABET_AUTO;
-    options->reference_bits = 8;
-    options->reference = -1;
-    options->message_class = -1;
-    options->validity = VELMORA_VALIDITY_DEFAULT;
+extern "C" void(velmora_submit_options_init)(velmora_submit_options *options, std::size_t size) {
+    velmora_submit_options defaults{};
+    defaults.format = VELMORA_FORMAT_GSM;
+    defaults.alphabet = VELMORA_ALPHABET_AUTO;
+    defaults.reference_bits = 8;
+    defaults.reference = -1;
+    defaults.message_class = -1;
+    defaults.validity = VELMORA_VALIDITY_DEFAULT;
+    init_struct(options, size, defaults);
 }
 
 extern "C" velmora_status velmora_encode(const char *text, std::size_t length, const velmora_submit_options *options,

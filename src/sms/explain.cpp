@@ -433,12 +433,10 @@ velmora_status explain(std::size_t input_octets, velmora_message *message, velmo
 
 using namespace velmora::sms;
 
-extern "C" void velmora_field_init(velmora_field *fields, std::size_t count) {
-    for (std::size_t i = 0; fields != nullptr && i < count; ++i) {
-        std::memset(&fields[i], 0, sizeof fields[i]);
-        fields[i].size = sizeof fields[i];
-        fields[i].name = "";
-    }
+extern "C" void(velmora_field_init)(velmora_field *fields, std::size_t count, std::size_t size) {
+    velmora_field empty{};
+    empty.name = "";
+    init_structs(fields, count, size, empty);
 }
 
 extern "C" velmora_status velmora_explain(const std::uint8_t *pdu, std::size_t length, unsigned flags,

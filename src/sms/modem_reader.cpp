@@ -293,7 +293,7 @@ private:
         const velmora_status status = velmora_decode_hex(hex.data(), hex.size(), flags, &m_, &error_);
         if (mismatch && (flags & VELMORA_STRICT)) {
             if (status == VELMORA_OK) {
-                error_ = VELMORA_ERROR_INIT;
+                error_.status = VELMORA_OK;  // the decoding's success gives way to the mismatch
                 fail(VELMORA_E_LENGTH_MISMATCH, "<length>", 0);
             }
         } else if (mismatch && m_.size >= offsetof(velmora_message, warning_field) + sizeof m_.warning_field) {
@@ -346,21 +346,21 @@ velmora_modem_entry empty_entry() {
 
 using namespace velmora::sms;
 
-extern "C" velmora_status velmora_modem_reader_init(velmora_modem_reader *reader, unsigned flags) {
-    if (reader == nullptr)
+extern "C" velmora_status(velmora_modem_reader_init)(velmora_modem_reader *reader, unsigned flags,
+                                                      std::size_t size) {
+    if (reader == nullptr || size < kFirstModemReaderSize)
         return VELMORA_E_ARGUMENT;
-    std::memset(reader, 0, sizeof *reader);
-    reader->size = sizeof *reader;
-    reader->flags = flags;
-    reader->index = reader->length = reader->read_index = -1;
-    reader->stat = -1;
-    reader->at = 1;  // nothing fed
+    velmora_modem_reader empty{};
+    empty.flags = flags;
+    empty.index = empty.length = empty.read_index = -1;
+    empty.stat = -1;
+    empty.at = 1;  // nothing fed
+    init_struct(reader, size, empty);
     return valid_decode_flags(flags) ? VELMORA_OK : VELMORA_E_ARGUMENT;
 }
 
-extern "C" void velmora_modem_entry_init(velmora_modem_entry *entry) {
-    if (entry != nullptr)
-        *entry = empty_entry();
+extern "C" void(velmora_modem_entry_init)(velmora_modem_entry *entry, std::size_t size) {
+    init_struct(entry, size, empty_entry());
 }
 
 extern "C" velmora_status velmora_modem_feed(velmora_modem_reader *reader, const char *line, std::size_t length) {

@@ -112,6 +112,15 @@ const Slot *live_slot(const velmora_reassembly *r, const velmora_group *g) {
     return slot.used && slot.generation == g->generation ? &slot : nullptr;
 }
 
+// VELMORA_E_ARGUMENT for a reassembly or group smaller than the first release's,
+// VELMORA_E_STALE_GROUP when the group's message is gone; else `first` is its first slot.
+velmora_status find_group(const velmora_reassembly *r, const velmora_group *g, const Slot *&first) {
+    if (!sized(r, kFirstReassemblySize) || !sized(g, kFirstGroupSize))
+        return VELMORA_E_ARGUMENT;
+    first = live_slot(r, g);
+    return first != nullptr ? VELMORA_OK : VELMORA_E_STALE_GROUP;
+}
+
 // The slots of a message's parts, in part order.
 struct PartSlots {
     std::array<const Slot *, 255> slots;
@@ -185,14 +194,14 @@ using namespace velmora::sms;
 
 extern "C" std::size_t velmora_reassembly_storage_size(std::uint32_t slots) { return std::size_t{slots} * sizeof(Slot); }
 
-extern "C" velmora_status velmora_reassembly_init(velmora_reassembly *r, void *storage, std::size_t bytes) {
+extern "C" velmora_status(velmora_reassembly_init)(velmora_reassembly *r, void *storage, std::size_t bytes,
+                                                    std::size_t size) {
     constexpr std::size_t kMaxSlots = std::size_t{1} << 24;
-    if (r == nullptr || storage == nullptr || reinterpret_cast<std::uintptr_t>(storage) % alignof(Slot) != 0 ||
-        bytes < sizeof(Slot))
+    if (r == nullptr || size < kFirstReassemblySize || storage == nullptr ||
+        reinterpret_cast<std::uintptr_t>(storage) % alignof(Slot) != 0 || bytes < sizeof(Slot))
         return VELMORA_E_ARGUMENT;
-    r->size = sizeof *r;
-    r->storage = storage;
-    r->capacity = static_cast<std::uint32_t>(std::min(bytes / sizeof(Slot), kMaxSlots));
+    const velmora_reassembly value{0, static_cast<std::uint32_t>(std::min(bytes / sizeof(Slot), kMaxSlots)), storage};
+    init_struct(r, size, value);
     for (std::uint32_t i = 0; i < r->capacity; ++i) {
         Slot &slot = slots(*r)[i];
         slot.used = 0;
@@ -277,9 +286,9 @@ extern "C" std::int32_t velmora_reassembly_slot(const velmora_reassembly *r, con
 
 extern "C" velmora_status velmora_reassembly_text(const velmora_reassembly *r, const velmora_group *g, char *text,
                                                   std::size_t capacity, std::size_t *length) {
-    const Slot *first = live_slot(r, g);
-    if (first == nullptr)
-        return VELMORA_E_STALE_GROUP;
+    const Slot *first = nullptr;
+    if (const velmora_status status = find_group(r, g, first); status != VELMORA_OK)
+        return status;
     if ((text == nullptr && capacity != 0) || length == nullptr)
         return VELMORA_E_ARGUMENT;
     const PartSlots held = parts_in_order(*r, *first);
@@ -300,9 +309,9 @@ extern "C" velmora_status velmora_reassembly_text(const velmora_reassembly *r, c
 
 extern "C" velmora_status velmora_reassembly_data(const velmora_reassembly *r, const velmora_group *g,
                                                   std::uint8_t *data, std::size_t capacity, std::size_t *length) {
-    const Slot *first = live_slot(r, g);
-    if (first == nullptr)
-        return VELMORA_E_STALE_GROUP;
+    const Slot *first = nullptr;
+    if (const velmora_status status = find_group(r, g, first); status != VELMORA_OK)
+        return status;
     if ((data == nullptr && capacity != 0) || length == nullptr)
         return VELMORA_E_ARGUMENT;
     const PartSlots held = parts_in_order(*r, *first);
@@ -316,9 +325,9 @@ extern "C" velmora_status velmora_reassembly_data(const velmora_reassembly *r, c
 
 extern "C" velmora_status velmora_reassembly_fields(const velmora_reassembly *r, const velmora_group *g,
                                                     velmora_message *message) {
-    const Slot *first = live_slot(r, g);
-    if (first == nullptr)
-        return VELMORA_E_STALE_GROUP;
+    const Slot *first = nullptr;
+    if (const velmora_status status = find_group(r, g, first); status != VELMORA_OK)
+        return status;
     if (!sized(message, kFirstMessageSize))
         return VELMORA_E_ARGUMENT;
     const Slot &lowest = *parts_in_order(*r, *first).slots[0];
@@ -333,9 +342,9 @@ extern "C" velmora_status velmora_reassembly_fields(const velmora_reassembly *r,
 }
 
 extern "C" velmora_status velmora_reassembly_release(velmora_reassembly *r, const velmora_group *g) {
-    const Slot *first = live_slot(r, g);
-    if (first == nullptr)
-        return VELMORA_E_STALE_GROUP;
+    const Slot *first = nullptr;
+    if (const velmora_status status = find_group(r, g, first); status != VELMORA_OK)
+        return status;
     for_each_part(*r, key_of(*first), [&](std::uint32_t i) {
         Slot &slot = slots(*r)[i];
         slot.used = 0;

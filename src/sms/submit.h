@@ -20,7 +20,9 @@ namespace velmora::sms {
 inline bool fail(velmora_error &error, velmora_status status, const char *field, std::size_t offset = 0,
                  char32_t code_point = 0) {
     if (error.status == VELMORA_OK)
-        error = {error.size, status, static_cast<std::uint32_t>(offset), field, static_cast<std::uint32_t>(code_point)};
+        // Member by member: the caller's record may be smaller than this release's.
+        error.status = status, error.offset = static_cast<std::uint32_t>(offset), error.field = field,
+        error.code_point = static_cast<std::uint32_t>(code_point);
     return false;
 }
 

@@ -14,7 +14,8 @@
  * older header keeps working when later releases append members; a `size` smaller than
  * the first release's struct fails as VELMORA_E_ARGUMENT naming the struct. Arrays of such
  * structs (velmora_pdu, velmora_group) are stepped through by the `size` of their first
- * element.
+ * element. The init functions are macros passing sizeof the caller's struct to the library's
+ * function of the same name, which writes nothing past it.
  */
 #ifndef VELMORA_SMS_H
 #define VELMORA_SMS_H
@@ -48,7 +49,9 @@ typedef enum velmora_status {
     VELMORA_E_UNENCODABLE = 10,      /* a character the chosen alphabet cannot carry */
     VELMORA_E_TOO_MANY_PARTS = 11,   /* more than 255 parts */
     VELMORA_E_NO_ROOM = 12,          /* more parts than the caller's buffers hold */
-    VELMORA_E_STALE_GROUP = 13       /* the group's message is no longer held: released already */
+    VELMORA_E_STALE_GROUP = 13,      /* the group's message is no longer held: released already */
+    VELMORA_E_LENGTH_MISMATCH = 14,  /* the PDU is not as long as the <length> of its modem line says */
+    VELMORA_E_TEXT_MODE = 15         /* a text-mode listing (AT+CMGF=1): AT+CMGF=0 lists PDUs */
 } velmora_status;
 
 /* Where a call stopped. Decoding: the octet offset in the PDU (service-centre address
@@ -64,12 +67,13 @@ typedef struct velmora_error {
 } velmora_error;
 
 #define VELMORA_ERROR_INIT {sizeof(velmora_error), VELMORA_OK, 0, "", 0}
-VELMORA_SMS_API void velmora_error_init(velmora_error *error);
+VELMORA_SMS_API void velmora_error_init(velmora_error *error, size_t size);
+#define velmora_error_init(error) velmora_error_init((error), sizeof *(error))
 
 /* A short English message for a status: "PDU ends early", ... */
 VELMORA_SMS_API const char *velmora_status_message(velmora_status status);
 
-/* The library's version, "major.minor.patch". */
+/* VELMORA_VERSION_STRING of the library built (velmora/version.h): "2.1.0" */
 VELMORA_SMS_API const char *velmora_version(void);
 
 /* ---- What a message is ------------------------------------------------------- */
@@ -272,10 +276,40 @@ typedef struct velmora_message {
     velmora_element elements[VELMORA_ELEMENT_CAPACITY];
     char text[VELMORA_TEXT_CAPACITY];
     uint8_t data[VELMORA_DATA_CAPACITY];
+
 } velmora_message;
 
+/* Bits of velmora_message.warnings: a field that breaks the rules of TS 23.040 or 23.038
+ * but leaves the message readable. The message is decoded as the comment says; with
+ * VELMORA_STRICT each fails instead with the status named at its end. */
+#define VELMORA_WARNING_HEADER_ELEMENT 0x0001u   /* an information element runs past the header: the
+                                                    header is ignored (its octets kept in udh, no element
+                                                    taken), the text after it read; BAD_ELEMENT */
+#define VELMORA_WARNING_HEADER_ROOM 0x0002u      /* TP-UDHI set, but TP-UDL 0 or UDHL beyond TP-UDL: read
+                                                    as user data without a header; HEADER_TOO_LONG */
+#define VELMORA_WARNING_TIME 0x0004u             /* TP-SCTS, TP-DT or an absolute TP-VP whose digits are
+                                                    not BCD or not a date and time (month 13, 30 February):
+                                                    its VELMORA_HAS_ bit clear, its octets kept in the _raw
+                                                    member; INVALID_FIELD */
+#define VELMORA_WARNING_ADDRESS_DIGITS 0x0008u   /* an F filler before an address's last semi-octet: left
+                                                    out of the digits; INVALID_FIELD */
+#define VELMORA_WARNING_RESERVED_CODING 0x0010u  /* a reserved TP-DCS coding group or alphabet: read as
+                                                    the GSM 7-bit default alphabet; INVALID_FIELD */
+#define VELMORA_WARNING_TRAILING_DATA 0x0020u    /* octets after the user data: ignored; TRAILING_DATA */
+#define VELMORA_WARNING_ODD_UCS2 0x0040u         /* UCS-2 user data of an odd octet count: the last octet
+                                                    shows as U+FFFD, kept in data; INVALID_FIELD */
+#define VELMORA_WARNING_LENGTH 0x0080u           /* modem output: the <length> on the line matches the PDU
+                                                    neither with nor without its SMSC: decoded as the flags
+                                                    say; LENGTH_MISMATCH */
+
+/* "header-element", "header-room", "time", "address-digits", "reserved-coding",
+ * "trailing-data", "odd-ucs2", "length" for one VELMORA_WARNING_ bit; NULL for any other
+ * value. */
+VELMORA_SMS_API const char *velmora_warning_name(uint32_t warning);
+
 /* Sets `size` and clears the rest (message_class -1). */
-VELMORA_SMS_API void velmora_message_init(velmora_message *message);
+VELMORA_SMS_API void velmora_message_init(velmora_message *message, size_t size);
+#define velmora_message_init(message) velmora_message_init((message), sizeof *(message))
 
 /* The message waiting indication in force: the special SMS message indication element
  * when the header has one, else that of the TP-DCS group; NULL when there is none. */
@@ -299,6 +333,8 @@ VELMORA_SMS_API const velmora_waiting *velmora_message_waiting(const velmora_mes
  * those are refused as VELMORA_E_UNSUPPORTED_TYPE. */
 #define VELMORA_FROM_NETWORK 0x04u
 #define VELMORA_TO_NETWORK 0x08u
+/* Every VELMORA_WARNING_ fails as the status it names, for test equipment and validators. */
+#define VELMORA_STRICT 0x10u
 
 /* Decodes one PDU of `length` octets (velmora_decode) or `length` hex characters of either
  * case (velmora_decode_hex) into *message (its `size` set), reading nothing past `length`.
@@ -308,6 +344,47 @@ VELMORA_SMS_API velmora_status velmora_decode(const uint8_t *pdu, size_t length,
                                               velmora_message *message, velmora_error *error);
 VELMORA_SMS_API velmora_status velmora_decode_hex(const char *hex, size_t length, unsigned flags,
                                                   velmora_message *message, velmora_error *error);
+
+/* ---- The field map --------------------------------------------------------------- */
+
+typedef enum velmora_field_kind {
+    VELMORA_FIELD_READ = 0,   /* a field as read */
+    VELMORA_FIELD_ERROR = 1   /* where reading stopped: the octets from there to the end */
+} velmora_field_kind;
+
+#define VELMORA_MEANING_CAPACITY 96
+
+/* One field of a PDU, in the order the PDU holds them. A field of level 1 is a part of the
+ * level-0 field before it: a flag of the first octet, UDHL, an information element, the
+ * fill bits, the text behind the header. */
+typedef struct velmora_field {
+    uint32_t size;        /* set by velmora_field_init */
+    uint8_t kind;         /* velmora_field_kind */
+    uint8_t level;
+    uint8_t first_bit;    /* bits of the octet at `offset`: the lowest, 0-7 */
+    uint8_t bit_count;    /* 0: whole octets */
+    uint32_t offset;      /* octet offset in the PDU, service-centre address included */
+    uint32_t length;      /* octets */
+    const char *name;     /* "TP-OA", "TP-MTI", "UDHL", "concatenation, 8-bit reference", ... */
+    char meaning[VELMORA_MEANING_CAPACITY]; /* UTF-8: "international, ISDN: +4912345",
+                                               "GSM 7-bit, class 0", "part 2 of 3, reference 0x12" */
+} velmora_field;
+
+/* Sets `size` in each of `count` fields. */
+VELMORA_SMS_API void velmora_field_init(velmora_field *fields, size_t count, size_t size);
+#define velmora_field_init(fields, count) velmora_field_init((fields), (count), sizeof *(fields))
+
+/* Decodes as velmora_decode and velmora_decode_hex do (message may be NULL) and describes
+ * every field read, then, on failure, the field where reading stopped (VELMORA_FIELD_ERROR).
+ * *count gets the number of entries the PDU has; the first min(capacity, *count) are
+ * written to fields (stepped through by the `size` of the first). Returns the decoding's
+ * status. */
+VELMORA_SMS_API velmora_status velmora_explain(const uint8_t *pdu, size_t length, unsigned flags,
+                                               velmora_message *message, velmora_field *fields,
+                                               size_t capacity, size_t *count, velmora_error *error);
+VELMORA_SMS_API velmora_status velmora_explain_hex(const char *hex, size_t length, unsigned flags,
+                                                   velmora_message *message, velmora_field *fields,
+                                                   size_t capacity, size_t *count, velmora_error *error);
 
 /* ---- Encoding ------------------------------------------------------------------ */
 
@@ -356,7 +433,8 @@ typedef struct velmora_submit_options {
 
 /* `size` and the defaults: AUTO alphabet, no national languages, 8-bit reference from the
  * counter, no class, DEFAULT validity; `to` must still be set. */
-VELMORA_SMS_API void velmora_submit_options_init(velmora_submit_options *options);
+VELMORA_SMS_API void velmora_submit_options_init(velmora_submit_options *options, size_t size);
+#define velmora_submit_options_init(options) velmora_submit_options_init((options), sizeof *(options))
 
 #define VELMORA_PDU_CAPACITY 400   /* hex characters of the longest PDU, and a NUL */
 #define VELMORA_MAX_PARTS 255
@@ -370,7 +448,8 @@ typedef struct velmora_pdu {
 } velmora_pdu;
 
 /* Sets `size` in each of `count` PDUs. */
-VELMORA_SMS_API void velmora_pdu_init(velmora_pdu *pdus, size_t count);
+VELMORA_SMS_API void velmora_pdu_init(velmora_pdu *pdus, size_t count, size_t size);
+#define velmora_pdu_init(pdus, count) velmora_pdu_init((pdus), (count), sizeof *(pdus))
 
 /* UTF-8 text (velmora_encode) or 8-bit data (velmora_encode_data) to as many PDUs as it
  * needs, into pdus[0 .. capacity). *count gets the number of PDUs; nothing is written to
@@ -400,7 +479,8 @@ typedef struct velmora_count_result {
 } velmora_count_result;
 
 #define VELMORA_COUNT_RESULT_INIT {sizeof(velmora_count_result), 0, 0, 0, 0, 0, 0, 0}
-VELMORA_SMS_API void velmora_count_result_init(velmora_count_result *result);
+VELMORA_SMS_API void velmora_count_result_init(velmora_count_result *result, size_t size);
+#define velmora_count_result_init(result) velmora_count_result_init((result), sizeof *(result))
 
 /* The alphabet and the cut velmora_encode would take, for any text length up to 2^31 - 1
  * bytes. `options` may be NULL for the defaults; the numbers in it are not read. */
@@ -431,7 +511,9 @@ VELMORA_SMS_API size_t velmora_reassembly_storage_size(uint32_t slots);
 /* Sets `size` and takes `bytes` of storage as empty slots (at most 2^24 of them).
  * VELMORA_E_ARGUMENT for a null pointer, storage not aligned to 8 or too small for one slot. */
 VELMORA_SMS_API velmora_status velmora_reassembly_init(velmora_reassembly *reassembly, void *storage,
-                                                       size_t bytes);
+                                                       size_t bytes, size_t size);
+#define velmora_reassembly_init(reassembly, storage, bytes) \
+    velmora_reassembly_init((reassembly), (storage), (bytes), sizeof *(reassembly))
 
 /* One message being put together, as it stood when it was described. A group names its
  * message: once the message is released, the group is stale, and the calls below do
@@ -451,7 +533,8 @@ typedef struct velmora_group {
 #define VELMORA_GROUP_HAS(group, part) (((group)->have[(part) / 8] >> ((part) % 8)) & 1u)
 
 /* Sets `size` in each of `count` groups. */
-VELMORA_SMS_API void velmora_group_init(velmora_group *groups, size_t count);
+VELMORA_SMS_API void velmora_group_init(velmora_group *groups, size_t count, size_t size);
+#define velmora_group_init(groups, count) velmora_group_init((groups), (count), sizeof *(groups))
 
 typedef enum velmora_add_result {
     VELMORA_ADD_SINGLE = 0,     /* not a part of a concatenated message: nothing stored */
@@ -496,6 +579,104 @@ VELMORA_SMS_API velmora_status velmora_reassembly_fields(const velmora_reassembl
 /* Frees the slots of a message; a stale group frees nothing. */
 VELMORA_SMS_API velmora_status velmora_reassembly_release(velmora_reassembly *reassembly,
                                                           const velmora_group *group);
+
+/* ---- Modem output ---------------------------------------------------------------- */
+
+/* Reads what a modem printed in PDU mode (AT+CMGF=0), as a terminal or a log shows it,
+ * line by line, with no heap and no I/O: the caller feeds each line and takes what it
+ * holds until velmora_modem_next says VELMORA_MODEM_NONE.
+ *
+ * Responses of 3GPP TS 27.005 are recognised wherever they start on a line, behind
+ * timestamps, `<`/`>` direction marks or a ModemManager log's quoted `<CR><LF>` text (which
+ * is split there into lines): `+CMGL: <index>,<stat>,[<alpha>],<length>`, `+CMGR:
+ * <stat>,[<alpha>],<length>`, `+CMT: [<alpha>],<length>` and `+CDS: <length>` announce a PDU
+ * on the next line; `+CMGS: <mr>`, `+CMSS: <mr>` and `+CMS ERROR: <err>` are entries of
+ * their own. <length> counts the TPDU's octets, so it says whether the PDU begins with a
+ * service-centre address; when it matches neither reading, the PDU is decoded as the
+ * reader's flags say, with VELMORA_WARNING_LENGTH. <stat> 0-1 reads the PDU as coming from
+ * the network, 2-3 as going to it; +CMT and +CDS come from it.
+ *
+ * A line of hex digits alone (at least two, or any 16 letters and digits) with no response
+ * before it is a PDU too, read as the flags say. Every other line is skipped: echoes,
+ * prompts, OK, unsolicited results. A response line whose next line holds no PDU gives a
+ * VELMORA_MODEM_FAILED entry (VELMORA_E_ENDS_EARLY, field "PDU"); a text-mode listing gives
+ * one VELMORA_MODEM_FAILED entry with VELMORA_E_TEXT_MODE, its texts skipped. */
+
+typedef enum velmora_modem_kind {
+    VELMORA_MODEM_NONE = 0,     /* nothing more in the line fed */
+    VELMORA_MODEM_MESSAGE = 1,  /* a PDU decoded into the message (warnings in it) */
+    VELMORA_MODEM_FAILED = 2,   /* a PDU that could not be read, or a text-mode listing: see the error */
+    VELMORA_MODEM_SENT = 3,     /* +CMGS or +CMSS: message_reference */
+    VELMORA_MODEM_ERROR = 4     /* +CMS ERROR: cms_error, velmora_cms_error_text */
+} velmora_modem_kind;
+
+/* The response a PDU came with. */
+typedef enum velmora_modem_response {
+    VELMORA_RESPONSE_NONE = 0,  /* a bare PDU line */
+    VELMORA_RESPONSE_CMGL = 1,
+    VELMORA_RESPONSE_CMGR = 2,
+    VELMORA_RESPONSE_CMT = 3,
+    VELMORA_RESPONSE_CDS = 4,
+    VELMORA_RESPONSE_CMGS = 5,
+    VELMORA_RESPONSE_CMSS = 6,
+    VELMORA_RESPONSE_CMS_ERROR = 7
+} velmora_modem_response;
+
+/* The reader's state between lines: set by velmora_modem_reader_init, then the library's. */
+typedef struct velmora_modem_reader {
+    uint32_t size;            /* set by velmora_modem_reader_init */
+    uint32_t flags;           /* decoding flags for every PDU: VELMORA_STRICT, VELMORA_CDMA, ... */
+    const char *line;         /* the line fed, and how far it is read */
+    size_t line_length;
+    size_t at;
+    int32_t index;            /* of the response waiting for its PDU, -1: none */
+    int32_t length;
+    int32_t read_index;       /* <index> of the last AT+CMGR=<index> echoed, -1: none */
+    int8_t stat;
+    uint8_t response;         /* velmora_modem_response waiting for its PDU; NONE: no PDU due */
+    uint8_t in_text_listing;  /* skipping the texts of a text-mode listing */
+    uint8_t text_mode_told;   /* the text-mode failure was given for this listing */
+} velmora_modem_reader;
+
+/* Sets `size`, `flags` (the decoding flags) and an empty state. VELMORA_E_ARGUMENT for a
+ * null reader or flags velmora_decode refuses. */
+VELMORA_SMS_API velmora_status velmora_modem_reader_init(velmora_modem_reader *reader, unsigned flags,
+                                                         size_t size);
+#define velmora_modem_reader_init(reader, flags) velmora_modem_reader_init((reader), (flags), sizeof *(reader))
+
+/* What one entry is, besides the message and the error. */
+typedef struct velmora_modem_entry {
+    uint32_t size;             /* set by velmora_modem_entry_init */
+    uint8_t kind;              /* velmora_modem_kind */
+    uint8_t response;          /* velmora_modem_response */
+    int8_t storage;            /* <stat> of +CMGL, +CMGR: 0 "REC UNREAD", 1 "REC READ", 2 "STO UNSENT",
+                                  3 "STO SENT" (velmora_storage_name); -1: none */
+    int32_t index;             /* <index> of +CMGL, or of the AT+CMGR=<index> echoed before +CMGR; -1: none */
+    int32_t length;            /* <length> on the response line; -1: none */
+    int32_t message_reference; /* SENT: <mr>; -1 otherwise */
+    int32_t cms_error;         /* ERROR: <err>; -1 otherwise or when the modem gave words */
+} velmora_modem_entry;
+
+VELMORA_SMS_API void velmora_modem_entry_init(velmora_modem_entry *entry, size_t size);
+#define velmora_modem_entry_init(entry) velmora_modem_entry_init((entry), sizeof *(entry))
+
+/* Hands the reader a line (with or without its line break). The line stays the caller's
+ * and must stay as it is until velmora_modem_next returns VELMORA_MODEM_NONE. */
+VELMORA_SMS_API velmora_status velmora_modem_feed(velmora_modem_reader *reader, const char *line, size_t length);
+
+/* The next entry of the line fed: a PDU decoded into *message (as velmora_decode_hex does,
+ * `error` telling why when it failed), or another entry; VELMORA_MODEM_NONE when the line
+ * holds nothing more. `error` may be NULL; a null reader, entry or message, or one too
+ * small, gives VELMORA_MODEM_FAILED with VELMORA_E_ARGUMENT. */
+VELMORA_SMS_API velmora_modem_kind velmora_modem_next(velmora_modem_reader *reader, velmora_modem_entry *entry,
+                                                      velmora_message *message, velmora_error *error);
+
+/* "REC UNREAD", "REC READ", "STO UNSENT", "STO SENT" for <stat> 0-3; NULL otherwise. */
+VELMORA_SMS_API const char *velmora_storage_name(int stat);
+
+/* The meaning of a +CMS ERROR code (TS 27.005 3.2.5): "memory full" for 322, ...;
+ * "unknown error" for codes without one. */
+VELMORA_SMS_API const char *velmora_cms_error_text(int code);
 
 #ifdef __cplusplus
 }

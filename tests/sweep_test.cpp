@@ -1,0 +1,355 @@
+// SPDX-License-Identifier: Apache-2.0
+// Small domains swept whole through both libraries' public calls: every TP-DCS value, every
+// 7-bit user data header length with its fill bits, every output capacity up to what a call
+// needs and one more. What libvelmora.so.2 does is kept in golden files (its behaviour is
+// frozen); libvelmora-sms is held to its header's promises.
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+#include "support.h"
+
+namespace {
+
+const std::string kHello = "hello";
+
+std::string ucs2(const std::string &ascii) {
+    std::string out;
+    for (char c : ascii)
+        out += std::string(1, '\0') + c;
+    return out;
+}
+
+// An SMS-DELIVER from +12345678901 behind an empty service-centre address: TP-DCS, TP-UDL, TP-UD, and
+// TP-UDHI when `header`.
+std::string deliver(int dcs, std::size_t udl, const std::string &user_data, bool header = false) {
+    return vt::bytes(header ? "00440B912143658709F100" : "00040B912143658709F100") + static_cast<char>(dcs) +
+           vt::bytes("12204131605080") + static_cast<char>(udl) + user_data;
+}
+
+// libvelmora-sms's record of a PDU's octets.
+struct Decoded {
+    velmora_status status;
+    std::unique_ptr<velmora_message> m = vt::message();
+    explicit Decoded(const std::string &pdu) {
+        status = velmora_decode(reinterpret_cast<const std::uint8_t *>(pdu.data()), pdu.size(), 0, m.get(), nullptr);
+    }
+    std::string text() const { return std::string(m->text, m->text_length); }
+    std::string data() const { return std::string(reinterpret_cast<const char *>(m->data), m->data_length); }
+};
+
+// libvelmora.so.2's record of the same PDU.
+struct CompatDecoded {
+    int status;
+    sms_message record{};
+    explicit CompatDecoded(const std::string &pdu) {
+        const std::string hex = vt::hex(pdu);
+        status = sms_decode_pdu(hex.c_str(), static_cast<std::uint32_t>(hex.size()), &record, 0);
+    }
+};
+
+// Sending options to 12345, the rest as velmora_submit_options_init leaves them.
+velmora_submit_options to_12345() {
+    velmora_submit_options o;
+    velmora_submit_options_init(&o);
+    o.to = "12345";
+    return o;
+}
+
+// libvelmora.so.2's record of "hello" to 12345, 3GPP2 callback number 678.
+sms_message compat_hello() {
+    sms_message sms{};
+    std::memcpy(sms.dst_telnum, "12345", sms.dst_telnum_len = 5);
+    std::memcpy(sms.telnum, "678", sms.telnum_len = 3);
+    std::memcpy(sms.text, kHello.data(), sms.text_len = 5);
+    sms.dst_telnum_type = sms.telnum_type = 0x81;
+    return sms;
+}
+
+// The user data "hello" in an alphabet, with its TP-UDL.
+std::pair<std::size_t, std::string> hello_in(int alphabet) {
+    if (alphabet == VELMORA_ALPHABET_GSM7)
+        return {kHello.size(), vt::pack_septets(kHello, 0)};
+    const std::string octets = alphabet == VELMORA_ALPHABET_UCS2 ? ucs2(kHello) : kHello;
+    return {octets.size(), octets};
+}
+
+// Every TP-DCS value: what libvelmora-sms reads from it (its content read back in the
+// alphabet it names), whether libvelmora.so.2 reads it, and which encoder writes it.
+TEST(SweepTest, EveryDataCodingScheme) {
+    std::vector<std::string> lines(256);
+    for (int dcs = 0; dcs < 256; ++dcs) {
+        SCOPED_TRACE(dcs);
+        const auto [udl, user_data] = hello_in(Decoded(deliver(dcs, 0, "")).m->alphabet);
+        const Decoded d(deliver(dcs, udl, user_data));
+        const CompatDecoded compat(deliver(dcs, udl, user_data));
+        const velmora_message &m = *d.m;
+        ASSERT_EQ(d.status, VELMORA_OK);
+        const bool text = !m.compressed && m.alphabet != VELMORA_ALPHABET_8BIT;
+        EXPECT_EQ(m.dcs, dcs);
+        EXPECT_EQ((m.present & VELMORA_HAS_TEXT) != 0, text);
+        EXPECT_EQ(text ? d.text() : d.data(), text ? kHello : user_data);
+        if (compat.status == 0) {
+            const std::string compat_text(compat.record.text, compat.record.text_len * (dcs == 8 ? 2 : 1));
+            EXPECT_EQ(compat_text, dcs ? user_data : kHello);
+        }
+        char line[200];
+        std::snprintf(line, sizeof line,
+                      "0x%02X alphabet=%s class=%d compressed=%u auto_delete=%u waiting=%s active=%u store=%u "
+                      "libvelmora.so.2=%s",
+                      dcs, velmora_alphabet_name(m.alphabet), m.message_class, m.compressed, m.auto_delete,
+                      velmora_waiting_kind_name(m.dcs_waiting.kind), m.dcs_waiting.active, m.dcs_waiting.store,
+                      compat.status == 0 ? "reads" : "refuses");
+        lines[dcs] = line;
+
+        // sms_encode_pdu writes the value it is given, with the text as septets.
+        sms_message sms = compat_hello();
+        sms.data_coding = static_cast<std::uint32_t>(dcs);
+        char pdu[SMS_PDU_CAPACITY];
+        ASSERT_GT(sms_encode_pdu(&sms, pdu, sizeof pdu, 0, 0, 0, 0), 0);
+        auto submit = vt::message();
+        ASSERT_EQ(velmora_decode_hex(pdu, std::strlen(pdu), 0, submit.get(), nullptr), VELMORA_OK);
+        EXPECT_EQ(submit->dcs, dcs);
+        if (m.alphabet == VELMORA_ALPHABET_GSM7 && text) {
+            EXPECT_EQ(std::string(submit->text), kHello);
+        }
+    }
+    // velmora_encode writes the general group: each alphabet, without and with each class.
+    for (int alphabet : {VELMORA_ALPHABET_GSM7, VELMORA_ALPHABET_8BIT, VELMORA_ALPHABET_UCS2})
+        for (int message_class = -1; message_class <= 3; ++message_class) {
+            velmora_submit_options o = to_12345();
+            o.alphabet = static_cast<std::uint8_t>(alphabet);
+            o.message_class = static_cast<std::int8_t>(message_class);
+            velmora_pdu pdu;
+            velmora_pdu_init(&pdu, 1);
+            std::size_t count = 0;
+            ASSERT_EQ(velmora_encode(kHello.data(), kHello.size(), &o, &pdu, 1, &count, nullptr), VELMORA_OK);
+            auto m = vt::message();
+            ASSERT_EQ(velmora_decode_hex(pdu.hex, pdu.hex_length, 0, m.get(), nullptr), VELMORA_OK);
+            EXPECT_EQ(m->alphabet, alphabet);
+            EXPECT_EQ(m->message_class, message_class);
+            EXPECT_EQ(alphabet == VELMORA_ALPHABET_8BIT ? std::string(m->data, m->data + m->data_length) : m->text,
+                      kHello);
+            lines[m->dcs] += " velmora_encode";
+        }
+    std::string output;
+    for (const std::string &line : lines)
+        output += line + "\n";
+    vt::expect_golden("dcs_sweep.txt", output);
+}
+
+// Every 7-bit header length: a single element of UDHL - 2 octets (none for UDHL 0), then
+// text filling the 160 septets from the first septet boundary after the header.
+TEST(SweepTest, EveryHeaderLengthWithItsFillBits) {
+    const std::string words = "The quick brown fox jumps over the lazy dog 0123456789 ";
+    std::string output;
+    for (std::size_t udhl = 0; udhl <= 139; ++udhl) {
+        SCOPED_TRACE(udhl);
+        const std::size_t header_septets = ((udhl + 1) * 8 + 6) / 7, fill = 7 * header_septets - 8 * (udhl + 1);
+        std::string header(1, static_cast<char>(udhl)), text;
+        if (udhl >= 2)
+            header += std::string{'\x80', static_cast<char>(udhl - 2)};
+        for (std::size_t i = header.size(); i <= udhl; ++i)
+            header += static_cast<char>(i);
+        for (std::size_t i = 0; i < 160 - header_septets; ++i)
+            text += words[i % words.size()];
+        const std::string pdu = deliver(0, 160, header + vt::pack_septets(text, static_cast<unsigned>(fill)), true);
+        const Decoded d(pdu);
+        const CompatDecoded compat(pdu);
+        // A header of one octet holds no whole element: ignored, with a warning, the text read.
+        EXPECT_EQ(d.status, VELMORA_OK);
+        EXPECT_EQ(d.m->warnings, udhl == 1 ? VELMORA_WARNING_HEADER_ELEMENT : 0u);
+        EXPECT_EQ(d.m->udh_length, udhl);
+        EXPECT_EQ(d.m->element_count, udhl > 1 ? 1 : 0);
+        EXPECT_EQ(d.text(), text);
+        const std::string compat_text(compat.record.text, compat.record.text_len);
+        output += "udhl=" + std::to_string(udhl) + " fill=" + std::to_string(fill) + " septets=" +
+                  std::to_string(text.size()) + " libvelmora.so.2=" +
+                  (compat.status != 0 ? "refuses" : compat_text == text ? "reads" : "misreads") + "\n";
+    }
+    // The headers velmora_encode writes: application ports, the concatenation reference,
+    // national language shifts, alone and together; every part but the last full.
+    // Turkish has a locking shift table, Spanish a single shift table only.
+    const std::string both = "Şu ığdır canción", long_both = std::string(30, 'x') + both + std::string(170, 'y');
+    for (int port_bits : {0, 8, 16})
+        for (int reference_bits : {8, 16})
+            for (const std::string &payload : {kHello, std::string("ığdır"), std::string("canción"), both,
+                                               std::string(200, 'a'), long_both}) {
+                velmora_submit_options o = to_12345();
+                o.port_bits = static_cast<std::uint8_t>(port_bits);
+                o.reference_bits = static_cast<std::uint8_t>(reference_bits);
+                o.languages = VELMORA_LANGUAGE_BIT(VELMORA_LANG_TURKISH) | VELMORA_LANGUAGE_BIT(VELMORA_LANG_SPANISH);
+                std::vector<velmora_pdu> pdus(4);
+                velmora_pdu_init(pdus.data(), pdus.size());
+                std::size_t count = 0;
+                ASSERT_EQ(velmora_encode(payload.data(), payload.size(), &o, pdus.data(), pdus.size(), &count, nullptr),
+                          VELMORA_OK);
+                std::string joined, line = "ports=" + std::to_string(port_bits) + " reference_bits=" +
+                                           std::to_string(reference_bits) + " parts=" + std::to_string(count) + ":";
+                for (std::size_t i = 0; i < count; ++i) {
+                    const Decoded d(vt::bytes(pdus[i].hex));
+                    const velmora_message &m = *d.m;
+                    ASSERT_EQ(d.status, VELMORA_OK);
+                    const std::size_t element_sizes = (port_bits ? 2 + port_bits / 4 : 0) +
+                                                      (count > 1 ? 2 + 2 + reference_bits / 8 : 0) +
+                                                      (m.locking_shift ? 3 : 0) + (m.single_shift ? 3 : 0);
+                    EXPECT_EQ(m.udh_length, element_sizes);
+                    EXPECT_TRUE(i + 1 == count || m.user_data_length >= 159) << "part " << i + 1 << " not full";
+                    joined += d.text();
+                    const std::size_t fill = m.udh_length ? (7 - (m.udh_length + 1) * 8 % 7) % 7 : 0;
+                    line += " udhl=" + std::to_string(m.udh_length) + " fill=" + std::to_string(fill) +
+                            " udl=" + std::to_string(m.user_data_length) + " shifts=" + std::to_string(m.locking_shift) +
+                            "/" + std::to_string(m.single_shift);
+                }
+                EXPECT_EQ(joined, payload);
+                output += line + "\n";
+            }
+    vt::expect_golden("udhl_sweep.txt", output);
+}
+
+// A call writing at most `capacity` bytes to `out`; its result.
+using Writer = std::function<long long(char *out, std::size_t capacity)>;
+
+struct Outcome {
+    long long result;
+    std::size_t matching;  // leading bytes as the whole output has them
+};
+
+// The call at every capacity from 0 to the one its whole output needs and one more, into a
+// buffer followed by guard bytes that must not change.
+std::vector<Outcome> capacities(const Writer &call, std::string &whole) {
+    constexpr std::size_t kLarge = 2048;
+    vt::Guarded large(kLarge);
+    const long long result = call(large.c(), kLarge);
+    whole = large.bytes.substr(0, large.bytes.find_last_not_of(std::string{vt::Guarded::kFill, '\0'}) + 1);
+    std::vector<Outcome> outcomes;
+    for (std::size_t capacity = 0, need = kLarge; capacity <= need + 1; ++capacity) {
+        vt::Guarded out(capacity);
+        const Outcome o{call(out.c(), capacity), static_cast<std::size_t>(std::mismatch(whole.begin(), whole.end(),
+                                                                                        out.bytes.begin()).first -
+                                                                          whole.begin())};
+        EXPECT_TRUE(out.guard_kept()) << "capacity " << capacity;
+        if (need == kLarge && o.result == result && o.matching == whole.size() && capacity >= whole.size())
+            need = capacity;
+        outcomes.push_back(o);
+    }
+    return outcomes;
+}
+
+// "capacity 0-9: -1 0" for each run of capacities with the same result and matching bytes.
+std::string runs(const std::string &name, const std::vector<Outcome> &outcomes) {
+    std::string line = name;
+    for (std::size_t from = 0, to; from < outcomes.size(); from = to) {
+        for (to = from; to < outcomes.size() && outcomes[to].result == outcomes[from].result &&
+                        outcomes[to].matching == outcomes[from].matching;)
+            ++to;
+        line += " | capacity " + std::to_string(from) + (to - from > 1 ? "-" + std::to_string(to - 1) : "") +
+                ": result " + std::to_string(outcomes[from].result) + ", " + std::to_string(outcomes[from].matching) +
+                " bytes";
+    }
+    return line + "\n";
+}
+
+// libvelmora.so.2's calls that take a capacity, each at every capacity.
+TEST(SweepTest, EveryCompatibilityCapacity) {
+    const sms_message sms = compat_hello();
+    const std::string septets = vt::pack_septets(kHello + "!!", 0), codes = vt::bytes("611B3C621B3E63");
+    const auto u = [](const std::string &s) { return reinterpret_cast<const unsigned char *>(s.data()); };
+    const auto out_u = [](char *out) { return reinterpret_cast<unsigned char *>(out); };
+    const std::pair<const char *, Writer> calls[] = {
+        {"convert_hexarray_to_bytestr", [&](char *out, std::size_t cap) {
+             return convert_hexarray_to_bytestr(u(codes), 7, out, static_cast<std::uint32_t>(cap)); }},
+        {"convert_bytestr_to_hexarray", [&](char *out, std::size_t cap) {
+             return convert_bytestr_to_hexarray("611B3C621B3E63", 14, out_u(out), static_cast<std::uint32_t>(cap), 0); }},
+        {"encode_ascii_to_gsm0338", [&](char *out, std::size_t cap) {
+             return encode_ascii_to_gsm0338("a[b]c", 5, out_u(out), static_cast<std::uint32_t>(cap), 0); }},
+        {"decode_gsm0338_to_ascii", [&](char *out, std::size_t cap) {
+             return decode_gsm0338_to_ascii(u(codes), 7, out, static_cast<std::uint32_t>(cap)); }},
+        {"decode7", [&](char *out, std::size_t cap) {
+             return decode7(u(septets), 7, out_u(out), static_cast<std::uint32_t>(cap), 0); }},
+        {"sms_encode_pdu", [&](char *out, std::size_t cap) {
+             return sms_encode_pdu(&sms, out, static_cast<std::uint32_t>(cap), 0, 0, 0, 0); }},
+        {"sms_encode_3gpp2_pdu", [&](char *out, std::size_t cap) {
+             return sms_encode_3gpp2_pdu(&sms, out, static_cast<std::uint32_t>(cap), 0, 0, 0, 0); }},
+        {"sms_encode_pdu part 2 of 2", [&](char *out, std::size_t cap) {
+             return sms_encode_pdu(&sms, out, static_cast<std::uint32_t>(cap), 2, 2, 0x17, 0); }},
+        {"sms_encode_3gpp2_pdu part 2 of 2", [&](char *out, std::size_t cap) {
+             return sms_encode_3gpp2_pdu(&sms, out, static_cast<std::uint32_t>(cap), 2, 2, 0x17, 0); }},
+    };
+    std::string output, whole;
+    for (const auto &[name, call] : calls) {
+        SCOPED_TRACE(name);
+        const std::vector<Outcome> outcomes = capacities(call, whole);
+        const bool printable = std::all_of(whole.begin(), whole.end(), [](char c) { return c >= ' ' && c <= '~'; });
+        output += runs(std::string(name) + " " + (printable ? "\"" + whole + "\"" : vt::hex(whole)), outcomes);
+    }
+    vt::expect_golden("capacity_sweep.txt", output);
+}
+
+// libvelmora-sms: velmora_encode at every capacity of PDUs, the joined text and data at
+// every capacity of bytes; what does not fit is not written.
+TEST(SweepTest, EveryReassemblyAndEncodeCapacity) {
+    const velmora_submit_options o = to_12345();
+    const std::string text = "Grüße 👋 " + std::string(140, 'x') + " Привет 👋 мир", data(300, '\x5A');
+    std::vector<double> storage(velmora_reassembly_storage_size(8) / sizeof(double) + 1);
+    velmora_reassembly r;
+    ASSERT_EQ(velmora_reassembly_init(&r, storage.data(), storage.size() * sizeof(double)), VELMORA_OK);
+    std::vector<velmora_group> groups(2);
+    velmora_group_init(groups.data(), 2);
+    for (int k = 0; k < 2; ++k) {
+        const auto encode = [&](velmora_pdu *pdus, std::size_t capacity, std::size_t *made) {
+            return k ? velmora_encode_data(reinterpret_cast<const std::uint8_t *>(data.data()), data.size(), &o, pdus,
+                                           capacity, made, nullptr)
+                     : velmora_encode(text.data(), text.size(), &o, pdus, capacity, made, nullptr);
+        };
+        std::size_t count = 0;
+        ASSERT_EQ(encode(nullptr, 0, &count), VELMORA_E_NO_ROOM);
+        ASSERT_EQ(count, 3u);
+        for (std::size_t capacity = 0; capacity <= count + 1; ++capacity) {
+            SCOPED_TRACE(capacity);
+            vt::Guarded bytes(capacity * sizeof(velmora_pdu));
+            auto *pdus = reinterpret_cast<velmora_pdu *>(bytes.c());
+            velmora_pdu_init(pdus, capacity);
+            const std::string initialised = bytes.bytes;
+            std::size_t made = 0;
+            const velmora_status status = encode(pdus, capacity, &made);
+            EXPECT_EQ(status, capacity < count ? VELMORA_E_NO_ROOM : VELMORA_OK);
+            EXPECT_EQ(made, count);
+            const std::size_t written = status == VELMORA_OK ? count * sizeof(velmora_pdu) : 0;
+            EXPECT_EQ(bytes.bytes.substr(written), initialised.substr(written)) << "written past the PDUs made";
+            for (std::size_t i = 0; i < made && status == VELMORA_OK; ++i) {
+                auto m = vt::message();
+                ASSERT_EQ(velmora_decode_hex(pdus[i].hex, pdus[i].hex_length, 0, m.get(), nullptr), VELMORA_OK);
+                if (capacity == count)
+                    velmora_reassembly_add(&r, m.get(), static_cast<std::uint64_t>(k), &groups[k]);
+            }
+        }
+        ASSERT_EQ(groups[k].present, 3);
+    }
+    // The whole text or data, then at every capacity its first bytes, the text's NUL when
+    // there is room for it, its whole length, and nothing written past the capacity.
+    const std::pair<std::string, Writer> joins[] = {
+        {text, [&](char *out, std::size_t cap) {
+             std::size_t length = 0;
+             EXPECT_EQ(velmora_reassembly_text(&r, &groups[0], out, cap, &length), VELMORA_OK);
+             EXPECT_TRUE(length >= cap || out[length] == '\0') << "no NUL with room for it";
+             return static_cast<long long>(length); }},
+        {data, [&](char *out, std::size_t cap) {
+             std::size_t length = 0;
+             EXPECT_EQ(velmora_reassembly_data(&r, &groups[1], reinterpret_cast<std::uint8_t *>(out), cap, &length),
+                       VELMORA_OK);
+             return static_cast<long long>(length); }},
+    };
+    for (const auto &[whole_payload, call] : joins) {
+        std::string whole;
+        const std::vector<Outcome> outcomes = capacities(call, whole);
+        EXPECT_EQ(whole, whole_payload);
+        ASSERT_EQ(outcomes.size(), whole.size() + 2);
+        for (std::size_t capacity = 0; capacity < outcomes.size(); ++capacity) {
+            EXPECT_EQ(outcomes[capacity].result, static_cast<long long>(whole.size()));
+            EXPECT_EQ(outcomes[capacity].matching, std::min(capacity, whole.size())) << capacity;
+        }
+    }
+}
+
+}  // namespace
