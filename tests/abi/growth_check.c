@@ -8,7 +8,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "first_release/velmora/sms.h"
+#include "../golden/abi/first_release/velmora/sms.h"
 
 enum { GUARD = 64, FILL = 0xA5, MAX_BLOCKS = 16 };
 
