@@ -67,6 +67,18 @@ inline std::size_t put_utf8_bmp(char32_t cp, char *out) {
     return one ? 1 : two ? 2 : 3;
 }
 
+// Octets that utf8_to_utf16be may store beyond the units it counts.
+inline constexpr std::size_t kUtf16Slack = 16;
+
+// UTF-8 to UTF-16, high octet first, one whole character after the other while the next
+// fits within `max_units` code units; stops early at a byte that is not UTF-8. `out` holds
+// 2 * max_units + kUtf16Slack octets; `units` is set to the code units written. Returns
+// the bytes read.
+std::size_t utf8_to_utf16be(std::string_view text, std::size_t max_units, std::uint8_t *out, std::size_t &units);
+// The same with the vector forms of `vectors` or narrower (for tests to compare).
+std::size_t utf8_to_utf16be(std::string_view text, std::size_t max_units, std::uint8_t *out, std::size_t &units,
+                            Vectors vectors);
+
 // UTF-16 code units, high octet first, as UTF-8: surrogate pairs joined, a lone surrogate
 // and an odd last octet each shown as U+FFFD. `out` holds 3 bytes per octet pair and 3
 // for an odd octet. Returns the bytes written.

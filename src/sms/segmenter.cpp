@@ -1,5 +1,6 @@
 // The alphabet of a message and where its parts end (3GPP TS 23.040 9.2.3.24.1,
 // TS 23.038 6.2.1.2.4).
+#include <bit>
 #include <cstring>
 
 #include "codec/user_data_header.h"
@@ -78,24 +79,6 @@ private:
     std::uint32_t total_ = 0, parts_ = 1, used_ = 0;
 };
 
-// Visits each character (each octet of data) up to the scan limit: fn(offset, bytes,
-// code point) returns false to stop. Fails on a byte that is not UTF-8.
-template <class Visit>
-bool each_character(Payload payload, std::size_t limit, velmora_error &error, Visit &&visit) {
-    const std::string_view bytes = payload.bytes;
-    const std::size_t end = std::min(bytes.size(), limit);
-    for (std::size_t at = 0; at < end;) {
-        char32_t cp = static_cast<unsigned char>(bytes[at]);
-        std::size_t length = 1;
-        if (payload.is_text && cp >= 0x80 && (length = next_utf8(bytes, at, cp)) == 0)
-            return fail(error, VELMORA_E_INVALID_UTF8, "text", at);
-        if (!visit(at, static_cast<std::uint32_t>(length), cp))
-            return true;
-        at += length;
-    }
-    return true;
-}
-
 // One pass for the choices without national tables: the default alphabet (while every
 // character is in it), UCS-2 and octets.
 struct Census {
@@ -154,56 +137,118 @@ bool take_census(Payload payload, std::size_t limit, Census &census, velmora_err
     return true;
 }
 
+// The national tables' choice in one walk over the text. A character takes one septet
+// where locking table l holds it, else two (behind ESC) where the single shift table
+// holds it, so the cut depends on l alone; the shift table only decides whether the pair
+// holds every character and, by the header's size, the room per part. Each allowed l is
+// cut twice: beside a header without a single shift element and beside one with.
+class NationalWalk {
+public:
+    NationalWalk(const SubmitFields &fields) {
+        std::uint16_t shift_allowed = 1;
+        for (std::uint32_t language = 1; language < VELMORA_LANGUAGE_COUNT; ++language)
+            if (fields.languages & VELMORA_LANGUAGE_BIT(language))
+                shift_allowed |= static_cast<std::uint16_t>(VELMORA_LANGUAGE_BIT(language));
+        const auto any_shift = static_cast<std::uint8_t>(std::countr_zero(shift_allowed & ~1u));
+        for (std::uint32_t l = 0; l < VELMORA_LANGUAGE_COUNT; ++l) {
+            if (!(shift_allowed >> l & 1) || !has_locking_table(l))
+                continue;
+            active_ |= static_cast<std::uint16_t>(1u << l);
+            feasible_[l] = shift_allowed;
+            const auto locking = static_cast<std::uint8_t>(l);
+            cut_[l][0].emplace(VELMORA_ALPHABET_GSM7, Gsm7Language{locking, 0}, fields);
+            if (shift_allowed != 1)
+                cut_[l][1].emplace(VELMORA_ALPHABET_GSM7, Gsm7Language{locking, any_shift}, fields);
+        }
+    }
+
+    // `count` ASCII characters from `offset` on that every remaining locking table holds.
+    void add_ones(std::uint32_t count, std::size_t offset) {
+        for_each_active([&](std::uint32_t l) {
+            for (auto &cut : cut_[l])
+                if (cut)
+                    cut->add_ones(count, offset);
+        });
+    }
+
+    // Adds a character; false when no pair of tables holds every character so far.
+    bool add(const Gsm7Presence &presence, std::size_t offset) {
+        for_each_active([&](std::uint32_t l) {
+            std::uint32_t width = 1;
+            if (!(presence.locking >> l & 1)) {
+                width = 2;
+                if ((feasible_[l] &= presence.shift) == 0)
+                    active_ &= static_cast<std::uint16_t>(~(1u << l));
+            }
+            for (auto &cut : cut_[l])
+                if (cut)
+                    cut->add(width, offset);
+        });
+        return active_ != 0;
+    }
+
+    std::uint16_t active() const { return active_; }
+
+    // The pair giving the fewest parts, then the most room left in the last part, then the
+    // lowest identifiers.
+    Plan best() const {
+        std::optional<Plan> best;
+        const auto room = [](const Plan &p) { return p.units_per_part - p.last_part_units; };
+        for_each_active([&](std::uint32_t l) {
+            for (std::uint32_t s = 0; s < VELMORA_LANGUAGE_COUNT; ++s) {
+                if (!(feasible_[l] >> s & 1))
+                    continue;
+                Plan plan = cut_[l][s != 0]->plan();
+                plan.language.shift = static_cast<std::uint8_t>(s);
+                if (!best || plan.parts < best->parts || (plan.parts == best->parts && room(plan) > room(*best)))
+                    best = plan;
+            }
+        });
+        return *best;
+    }
+
+private:
+    template <class Fn>
+    void for_each_active(Fn &&fn) const {
+        for (std::uint32_t left = active_; left != 0; left &= left - 1)
+            fn(static_cast<std::uint32_t>(std::countr_zero(left)));
+    }
+
+    std::uint16_t active_ = 0;
+    std::array<std::uint16_t, VELMORA_LANGUAGE_COUNT> feasible_{};  // shift tables that go with l
+    std::array<std::array<std::optional<Cutter>, 2>, VELMORA_LANGUAGE_COUNT> cut_;
+};
+
 // Among the pairs of locking and single shift tables of the allowed languages (the
-// default ones included) that hold every character, the pair giving the fewest parts, then
-// the most room left in the last part, then the lowest identifiers.
+// default ones included) that hold every character, the best (NationalWalk::best).
 std::optional<Plan> national_plan(Payload payload, const SubmitFields &fields, std::size_t limit,
                                   std::size_t &unencodable_at, char32_t &unencodable, velmora_error &error) {
-    std::uint16_t locking_allowed = 1, shift_allowed = 1;
-    for (std::uint32_t language = 1; language < VELMORA_LANGUAGE_COUNT; ++language)
-        if (fields.languages & VELMORA_LANGUAGE_BIT(language)) {
-            shift_allowed |= static_cast<std::uint16_t>(VELMORA_LANGUAGE_BIT(language));
-            if (has_locking_table(language))
-                locking_allowed |= static_cast<std::uint16_t>(VELMORA_LANGUAGE_BIT(language));
+    NationalWalk walk(fields);
+    const std::string_view bytes = payload.bytes;
+    const std::size_t end = std::min(bytes.size(), limit);
+    for (std::size_t at = 0; at < end;) {
+        std::size_t run = at;
+        while (run < end && static_cast<unsigned char>(bytes[run]) < 0x80 &&
+               (gsm7_presence(static_cast<unsigned char>(bytes[run])).locking & walk.active()) == walk.active())
+            ++run;
+        if (run != at) {
+            walk.add_ones(static_cast<std::uint32_t>(run - at), at);
+            at = run;
+            continue;
         }
-    // feasible[l]: the single shift tables that can go with locking table l.
-    std::array<std::uint16_t, VELMORA_LANGUAGE_COUNT> feasible{};
-    for (std::uint32_t l = 0; l < VELMORA_LANGUAGE_COUNT; ++l)
-        if (locking_allowed >> l & 1)
-            feasible[l] = shift_allowed;
-    bool any = true;
-    each_character(payload, limit, error, [&](std::size_t at, std::uint32_t, char32_t cp) {
-        const Gsm7Presence presence = gsm7_presence(cp);
-        std::uint16_t left = 0;
-        for (std::uint32_t l = 0; l < VELMORA_LANGUAGE_COUNT; ++l) {
-            if (!(presence.locking >> l & 1))
-                feasible[l] &= presence.shift;
-            left |= feasible[l];
+        char32_t cp = static_cast<unsigned char>(bytes[at]);
+        std::size_t length = 1;
+        if (cp >= 0x80 && (length = next_utf8(bytes, at, cp)) == 0) {
+            fail(error, VELMORA_E_INVALID_UTF8, "text", at);
+            return std::nullopt;
         }
-        if (left == 0)
-            unencodable_at = at, unencodable = cp, any = false;
-        return any;
-    });
-    if (!any)
-        return std::nullopt;
-
-    std::optional<Plan> best;
-    for (std::uint32_t l = 0; l < VELMORA_LANGUAGE_COUNT; ++l)
-        for (std::uint32_t s = 0; s < VELMORA_LANGUAGE_COUNT; ++s) {
-            if (!(feasible[l] >> s & 1))
-                continue;
-            const Gsm7Language language{static_cast<std::uint8_t>(l), static_cast<std::uint8_t>(s)};
-            Cutter cutter(VELMORA_ALPHABET_GSM7, language, fields);
-            each_character(payload, limit, error, [&](std::size_t at, std::uint32_t, char32_t cp) {
-                cutter.add(gsm7_code(cp, language).septets, at);
-                return true;
-            });
-            const Plan plan = cutter.plan();
-            const auto room = [](const Plan &p) { return p.units_per_part - p.last_part_units; };
-            if (!best || plan.parts < best->parts || (plan.parts == best->parts && room(plan) > room(*best)))
-                best = plan;
+        if (!walk.add(gsm7_presence(cp), at)) {
+            unencodable_at = at, unencodable = cp;
+            return std::nullopt;
         }
-    return best;
+        at += length;
+    }
+    return walk.best();
 }
 
 }  // namespace
@@ -243,6 +288,14 @@ bool plan_message(Payload payload, const SubmitFields &fields, std::size_t scan_
 void PartReader::next(PartUnits &units) {
     units.length = units.units = 0;
     const std::string_view bytes = payload_.bytes;
+    if (plan_.alphabet == VELMORA_ALPHABET_UCS2) {
+        static_assert(std::tuple_size_v<decltype(units.octets)> >= 2 * 70 + kUtf16Slack);
+        std::size_t written = 0;
+        at_ += utf8_to_utf16be(bytes.substr(at_), plan_.units_per_part, units.octets.data(), written);
+        units.units = static_cast<std::uint32_t>(written);
+        units.length = 2 * units.units;
+        return;
+    }
     while (at_ < bytes.size()) {
         if (plan_.alphabet == VELMORA_ALPHABET_GSM7) {  // ASCII characters of the locking table, one code each
             const std::uint32_t run = ascii_run(bytes, at_, plan_.units_per_part - units.units,
@@ -270,12 +323,6 @@ void PartReader::next(PartUnits &units) {
             units.length += width;
             break;
         }
-        case VELMORA_ALPHABET_UCS2:
-            width = utf16_units(cp);
-            if (units.units + width > plan_.units_per_part)
-                return;
-            units.length += static_cast<std::uint32_t>(put_utf16be(cp, out));
-            break;
         default:
             width = static_cast<std::uint32_t>(length);
             if (units.units + width > plan_.units_per_part)
