@@ -55,7 +55,35 @@ constexpr std::size_t put_utf16be(char32_t cp, std::uint8_t *out) {
 // The code point at text[at]: its length in bytes, or 0 when the bytes there are not
 // UTF-8 (a stray continuation byte, an overlong form, a surrogate, beyond U+10FFFF, or
 // a sequence the text ends inside).
-std::size_t next_utf8(std::string_view text, std::size_t at, char32_t &cp);
+inline std::size_t next_utf8(std::string_view text, std::size_t at, char32_t &cp) {
+    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[at + i]); };
+    const std::uint8_t lead = byte(0);
+    if (lead < 0x80) {
+        cp = lead;
+        return 1;
+    }
+    std::size_t length;
+    char32_t min;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, min = 0x80, cp = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, min = 0x800, cp = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, min = 0x10000, cp = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (text.size() - at < length)
+        return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80)
+            return 0;
+        cp = cp << 6 | (byte(i) & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return length;
+}
 
 // put_utf8 for the BMP without a branch on the length: three bytes are always stored.
 inline std::size_t put_utf8_bmp(char32_t cp, char *out) {

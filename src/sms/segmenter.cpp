@@ -39,8 +39,6 @@ public:
         multi_ = capacity(alphabet, write_header(fields, shape, 1, 0, header));
     }
 
-    bool fits_one_part(std::uint32_t units) const { return units <= single_; }
-
     void add(std::uint32_t width, std::size_t offset) {
         total_ += width;
         if (used_ + width > multi_)
@@ -81,10 +79,11 @@ private:
     std::uint32_t total_ = 0, parts_ = 1, used_ = 0;
 };
 
-// The units of the text in each choice without national tables: septets of the default
-// alphabet (while every character is in it), UTF-16 code units and bytes.
+// One pass for the choices without national tables: the default alphabet (while every
+// character is in it), UCS-2 and octets.
 struct Census {
-    std::uint32_t septets = 0, utf16_units = 0, bytes = 0;
+    Cutter gsm7, ucs2, octets;
+    bool octets_wanted;  // text is cut into octets only when 8-bit is asked for
     bool gsm7_fits = true;
     std::size_t unencodable_at = 0;
     char32_t unencodable = 0;
@@ -103,67 +102,43 @@ std::uint32_t ascii_run(std::string_view bytes, std::size_t at, std::size_t max,
     return static_cast<std::uint32_t>(i);
 }
 
-// Visits the characters of a text up to `end`: runs of ASCII characters of the default
-// alphabet (one unit in every choice) as run(offset, count), the others as
-// other(offset, bytes, code point). Fails on a byte that is not UTF-8.
-template <class Run, class Other>
-bool walk_text(std::string_view bytes, std::size_t end, velmora_error &error, Run &&run, Other &&other) {
+bool take_census(Payload payload, std::size_t limit, Census &census, velmora_error &error) {
+    const std::string_view bytes = payload.bytes;
+    const std::size_t end = std::min(bytes.size(), limit);
+    if (!payload.is_text) {
+        census.octets.add_ones(static_cast<std::uint32_t>(end), 0);
+        return true;
+    }
     for (std::size_t at = 0; at < end;) {
-        if (const std::uint32_t ascii = ascii_run(bytes, at, end - at, kGsm7LockingAscii[0], nullptr); ascii != 0) {
-            run(at, ascii);
-            at += ascii;
+        // Most text is a run of ASCII characters that take one unit in every alphabet.
+        if (const std::uint32_t run = ascii_run(bytes, at, end - at, kGsm7LockingAscii[0], nullptr); run != 0) {
+            if (census.gsm7_fits)
+                census.gsm7.add_ones(run, at);
+            census.ucs2.add_ones(run, at);
+            if (census.octets_wanted)
+                census.octets.add_ones(run, at);
+            at += run;
             continue;
         }
         char32_t cp = static_cast<unsigned char>(bytes[at]);
         std::size_t length = 1;
         if (cp >= 0x80 && (length = next_utf8(bytes, at, cp)) == 0)
             return fail(error, VELMORA_E_INVALID_UTF8, "text", at);
-        other(at, static_cast<std::uint32_t>(length), cp);
+        if (census.gsm7_fits) {
+            const Gsm7Code code = gsm7_code(cp, {});
+            if (code.septets != 0) {
+                census.gsm7.add(code.septets, at);
+            } else {
+                census.gsm7_fits = false;
+                census.unencodable_at = at, census.unencodable = cp;
+            }
+        }
+        census.ucs2.add(utf16_units(cp), at);
+        if (census.octets_wanted)
+            census.octets.add(static_cast<std::uint32_t>(length), at);
         at += length;
     }
     return true;
-}
-
-bool take_census(Payload payload, std::size_t limit, Census &census, velmora_error &error) {
-    const std::size_t end = std::min(payload.bytes.size(), limit);
-    census.bytes = static_cast<std::uint32_t>(end);
-    if (!payload.is_text)
-        return true;
-    return walk_text(
-        payload.bytes, end, error,
-        [&](std::size_t, std::uint32_t count) { census.septets += count, census.utf16_units += count; },
-        [&](std::size_t at, std::uint32_t, char32_t cp) {
-            if (census.gsm7_fits) {
-                const Gsm7Code code = gsm7_code(cp, {});
-                census.septets += code.septets;
-                if (code.septets == 0)
-                    census.gsm7_fits = false, census.unencodable_at = at, census.unencodable = cp;
-            }
-            census.utf16_units += utf16_units(cp);
-        });
-}
-
-// The cut in an alphabet without national tables of a text taking `total` units: no walk
-// when one part holds them, or for data (an octet a unit); else part by part, each
-// character whole.
-Plan cut_plan(Payload payload, std::size_t limit, std::uint8_t alphabet, std::uint32_t total,
-              const SubmitFields &fields) {
-    Cutter cutter(alphabet, {}, fields);
-    if (cutter.fits_one_part(total) || !payload.is_text) {
-        cutter.add_ones(total, 0);
-        return cutter.plan();
-    }
-    velmora_error ignored{};  // the census read the same bytes
-    walk_text(
-        payload.bytes, std::min(payload.bytes.size(), limit), ignored,
-        [&](std::size_t at, std::uint32_t count) { cutter.add_ones(count, at); },
-        [&](std::size_t at, std::uint32_t length, char32_t cp) {
-            cutter.add(alphabet == VELMORA_ALPHABET_GSM7   ? gsm7_code(cp, {}).septets
-                       : alphabet == VELMORA_ALPHABET_UCS2 ? utf16_units(cp)
-                                                           : length,
-                       at);
-        });
-    return cutter.plan();
 }
 
 // The national tables' choice in one walk over the text. A character takes one septet
@@ -284,19 +259,20 @@ std::optional<Plan> national_plan(Payload payload, const SubmitFields &fields, s
 
 bool plan_message(Payload payload, const SubmitFields &fields, std::size_t scan_limit, Plan &plan,
                   velmora_error &error) {
-    Census census;
+    Census census{Cutter(VELMORA_ALPHABET_GSM7, {}, fields), Cutter(VELMORA_ALPHABET_UCS2, {}, fields),
+                  Cutter(VELMORA_ALPHABET_8BIT, {}, fields), fields.alphabet == VELMORA_ALPHABET_8BIT};
     if (!take_census(payload, scan_limit, census, error))
         return false;
     if (!payload.is_text || fields.alphabet == VELMORA_ALPHABET_8BIT) {
-        plan = cut_plan(payload, scan_limit, VELMORA_ALPHABET_8BIT, census.bytes, fields);
+        plan = census.octets.plan();
         return true;
     }
     if (fields.alphabet == VELMORA_ALPHABET_UCS2) {
-        plan = cut_plan(payload, scan_limit, VELMORA_ALPHABET_UCS2, census.utf16_units, fields);
+        plan = census.ucs2.plan();
         return true;
     }
     if (census.gsm7_fits) {
-        plan = cut_plan(payload, scan_limit, VELMORA_ALPHABET_GSM7, census.septets, fields);
+        plan = census.gsm7.plan();
         return true;
     }
     if (fields.languages != 0 && fields.format == VELMORA_FORMAT_GSM) {
@@ -307,7 +283,7 @@ bool plan_message(Payload payload, const SubmitFields &fields, std::size_t scan_
         }
     }
     if (fields.alphabet == VELMORA_ALPHABET_AUTO) {
-        plan = cut_plan(payload, scan_limit, VELMORA_ALPHABET_UCS2, census.utf16_units, fields);
+        plan = census.ucs2.plan();
         return true;
     }
     return fail(error, VELMORA_E_UNENCODABLE, "text", census.unencodable_at, census.unencodable);
