@@ -156,6 +156,13 @@ inline ShortCharacters short_characters(const std::uint8_t *text) {
     unsigned take = longer != 0 ? static_cast<unsigned>(__builtin_ctz(longer)) : 16;
     if (take != 0 && (lead >> (take - 1) & 1))
         --take;
+    // Each continuation byte must follow a lead byte, and no lead may be overlong (C0, C1):
+    // anything else is left to the loop that stops at it.
+    const unsigned overlong = mask(_mm_cmpeq_epi8(_mm_and_si128(bytes, _mm_set1_epi8(static_cast<char>(0xFE))),
+                                                  _mm_set1_epi8(static_cast<char>(0xC0))));
+    const unsigned within = (1u << take) - 1;
+    if ((continuation & within) != (lead & within) << 1 || (overlong & within) != 0)
+        take = 0;
     return {bytes, ~continuation & ((1u << take) - 1), take, longer != 0};
 }
 
