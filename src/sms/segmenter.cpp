@@ -39,6 +39,10 @@ public:
         multi_ = capacity(alphabet, write_header(fields, shape, 1, 0, header));
     }
 
+    // Units of a lone part, and of each part of a concatenated message.
+    std::uint32_t single_part_units() const { return single_; }
+    std::uint32_t multi_part_units() const { return multi_; }
+
     void add(std::uint32_t width, std::size_t offset) {
         total_ += width;
         if (used_ + width > multi_)
@@ -79,10 +83,11 @@ private:
     std::uint32_t total_ = 0, parts_ = 1, used_ = 0;
 };
 
-// One pass for the choices without national tables: the default alphabet (while every
-// character is in it), UCS-2 and octets.
+// The choices without national tables: the default alphabet (while every character is
+// in it), UCS-2 and octets, each worked out only where the choice may fall on it.
 struct Census {
-    Cutter gsm7, ucs2, octets;
+    Cutter gsm7, octets;
+    Plan ucs2;
     bool octets_wanted;  // text is cut into octets only when 8-bit is asked for
     bool gsm7_fits = true;
     std::size_t unencodable_at = 0;
@@ -102,19 +107,50 @@ std::uint32_t ascii_run(std::string_view bytes, std::size_t at, std::size_t max,
     return static_cast<std::uint32_t>(i);
 }
 
-bool take_census(Payload payload, std::size_t limit, Census &census, velmora_error &error) {
+// UCS-2 parts as the UTF-16 writer fills them, which checks the text's UTF-8 on the way.
+bool ucs2_plan(std::string_view bytes, std::size_t end, const SubmitFields &fields, Plan &plan,
+               velmora_error &error) {
+    const Cutter capacity(VELMORA_ALPHABET_UCS2, {}, fields);
+    std::array<std::uint8_t, 2 * 70 + kUtf16Slack> scratch;
+    const std::string_view text = bytes.substr(0, std::min(bytes.size(), end + 3));  // and a character
+    plan = {};
+    plan.alphabet = VELMORA_ALPHABET_UCS2;
+    plan.parts = 0;
+    std::size_t at = 0, units = 0;
+    bool lone = true;
+    for (std::uint32_t per_part = capacity.single_part_units(); at < end || plan.parts == 0;) {
+        if (++plan.parts == VELMORA_MAX_PARTS + 1)
+            plan.overflow_at = at;
+        at += utf8_to_utf16be(text.substr(at), per_part, scratch.data(), units);
+        char32_t cp;
+        if (at < end && next_utf8(text, at, cp) == 0)
+            return fail(error, VELMORA_E_INVALID_UTF8, "text", at);
+        plan.units_per_part = per_part;
+        plan.units_used += static_cast<std::uint32_t>(units);
+        plan.last_part_units = static_cast<std::uint32_t>(units);
+        if (lone && at < end) {  // more than a lone part holds: cut again beside a larger header
+            lone = false;
+            plan.parts = 0, plan.units_used = 0, at = 0;
+            per_part = capacity.multi_part_units();
+        }
+    }
+    return true;
+}
+
+bool take_census(Payload payload, const SubmitFields &fields, std::size_t limit, Census &census,
+                 velmora_error &error) {
     const std::string_view bytes = payload.bytes;
     const std::size_t end = std::min(bytes.size(), limit);
     if (!payload.is_text) {
         census.octets.add_ones(static_cast<std::uint32_t>(end), 0);
         return true;
     }
-    for (std::size_t at = 0; at < end;) {
+    census.gsm7_fits = fields.alphabet != VELMORA_ALPHABET_UCS2;
+    for (std::size_t at = 0; at < end && (census.gsm7_fits || census.octets_wanted);) {
         // Most text is a run of ASCII characters that take one unit in every alphabet.
         if (const std::uint32_t run = ascii_run(bytes, at, end - at, kGsm7LockingAscii[0], nullptr); run != 0) {
             if (census.gsm7_fits)
                 census.gsm7.add_ones(run, at);
-            census.ucs2.add_ones(run, at);
             if (census.octets_wanted)
                 census.octets.add_ones(run, at);
             at += run;
@@ -133,11 +169,12 @@ bool take_census(Payload payload, std::size_t limit, Census &census, velmora_err
                 census.unencodable_at = at, census.unencodable = cp;
             }
         }
-        census.ucs2.add(utf16_units(cp), at);
         if (census.octets_wanted)
             census.octets.add(static_cast<std::uint32_t>(length), at);
         at += length;
     }
+    if (!census.gsm7_fits && !census.octets_wanted)
+        return ucs2_plan(bytes, end, fields, census.ucs2, error);
     return true;
 }
 
@@ -259,16 +296,16 @@ std::optional<Plan> national_plan(Payload payload, const SubmitFields &fields, s
 
 bool plan_message(Payload payload, const SubmitFields &fields, std::size_t scan_limit, Plan &plan,
                   velmora_error &error) {
-    Census census{Cutter(VELMORA_ALPHABET_GSM7, {}, fields), Cutter(VELMORA_ALPHABET_UCS2, {}, fields),
-                  Cutter(VELMORA_ALPHABET_8BIT, {}, fields), fields.alphabet == VELMORA_ALPHABET_8BIT};
-    if (!take_census(payload, scan_limit, census, error))
+    Census census{Cutter(VELMORA_ALPHABET_GSM7, {}, fields), Cutter(VELMORA_ALPHABET_8BIT, {}, fields), {},
+                  fields.alphabet == VELMORA_ALPHABET_8BIT};
+    if (!take_census(payload, fields, scan_limit, census, error))
         return false;
     if (!payload.is_text || fields.alphabet == VELMORA_ALPHABET_8BIT) {
         plan = census.octets.plan();
         return true;
     }
     if (fields.alphabet == VELMORA_ALPHABET_UCS2) {
-        plan = census.ucs2.plan();
+        plan = census.ucs2;
         return true;
     }
     if (census.gsm7_fits) {
@@ -283,7 +320,7 @@ bool plan_message(Payload payload, const SubmitFields &fields, std::size_t scan_
         }
     }
     if (fields.alphabet == VELMORA_ALPHABET_AUTO) {
-        plan = census.ucs2.plan();
+        plan = census.ucs2;
         return true;
     }
     return fail(error, VELMORA_E_UNENCODABLE, "text", census.unencodable_at, census.unencodable);
