@@ -75,6 +75,27 @@ TEST(VectorFormsTest, Utf8ToUtf16AgreesWithThePortableForm) {
     }
 }
 
+TEST(VectorFormsTest, Gsm7AsciiRunAgreesWithThePortableForm) {
+    std::mt19937 random(17);
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<std::uint8_t> text(random() % 80);
+        for (auto &c : text)  // mostly characters every table holds, now and then one it may not
+            c = static_cast<std::uint8_t>(random() % 6 == 0 ? random() % 256 : 0x20 + random() % 0x5B);
+        const auto language = static_cast<std::uint8_t>(random() % velmora::kLanguages);
+        std::vector<std::uint8_t> want(text.size() + 1, 0xEE), got(want);
+        const std::size_t want_n =
+            velmora::gsm7_ascii_run(text.data(), text.size(), language, want.data(), Vectors::Portable);
+        for (Vectors v : forms_here()) {
+            std::fill(got.begin(), got.end(), 0xEE);
+            ASSERT_EQ(velmora::gsm7_ascii_run(text.data(), text.size(), language, got.data(), v), want_n) << round;
+            ASSERT_EQ(velmora::gsm7_ascii_run(text.data(), text.size(), language, nullptr, v), want_n) << round;
+            ASSERT_TRUE(std::equal(want.begin(), want.begin() + static_cast<std::ptrdiff_t>(want_n), got.begin()))
+                << "form " << static_cast<int>(v) << ", round " << round;
+            ASSERT_EQ(got[text.size()], 0xEE) << "written past the text, round " << round;
+        }
+    }
+}
+
 // Every code point of the BMP in every table: the code the index gives is the lowest one
 // the generated table lists for it, and the presence bits say the same.
 TEST(VectorFormsTest, Gsm7IndexAgreesWithTheTables) {

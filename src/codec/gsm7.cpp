@@ -6,6 +6,9 @@
 
 #include "codec/gsm7_tables.h"
 #include "codec/utf8.h"
+#if defined(VELMORA_X86_DISPATCH)
+#include <immintrin.h>
+#endif
 
 namespace velmora {
 namespace {
@@ -142,6 +145,87 @@ constexpr Gsm7AsciiCodes kGsm7LockingAscii = [] {
             codes[language][c] = kGsm7Characters[kGsm7Blocks[kGsm7BlockOf[0]][c]].locking[language];
     return codes;
 }();
+
+namespace {
+
+std::size_t ascii_run_portable(const std::uint8_t *text, std::size_t n, const std::array<std::uint8_t, 128> &table,
+                               std::uint8_t *codes) {
+    std::size_t i = 0;
+    if (codes == nullptr) {
+        while (i < n && text[i] < 0x80 && table[text[i]] != kGsm7NoCode)
+            ++i;
+        return i;
+    }
+    for (; i < n && text[i] < 0x80 && table[text[i]] != kGsm7NoCode; ++i)
+        codes[i] = table[text[i]];
+    return i;
+}
+
+#if defined(VELMORA_X86_DISPATCH)
+// Per language, a bit for each ASCII character, byte c / 8 bit c % 8: which the locking
+// table holds, and which of those are their own code.
+struct AsciiBits {
+    std::array<std::uint8_t, 16> held{};
+    std::array<std::uint8_t, 16> own_code{};
+};
+constexpr std::array<AsciiBits, kLanguages> kAsciiBits = [] {
+    std::array<AsciiBits, kLanguages> bits{};
+    for (std::uint32_t language = 0; language < kLanguages; ++language)
+        for (std::uint32_t c = 0; c < 128; ++c)
+            if (const std::uint8_t code = kGsm7LockingAscii[language][c]; code != kGsm7NoCode) {
+                bits[language].held[c / 8] |= static_cast<std::uint8_t>(1u << c % 8);
+                if (code == c)
+                    bits[language].own_code[c / 8] |= static_cast<std::uint8_t>(1u << c % 8);
+            }
+    return bits;
+}();
+
+// Sixteen characters at a time: each looks up its bit (pshufb of byte c / 8, a byte of
+// 0x80 or more finding none); the codes are the bytes themselves but for the few that
+// differ, written after. `codes` has room for `n`.
+__attribute__((target("ssse3"))) std::size_t ascii_run_ssse3(const std::uint8_t *text, std::size_t n,
+                                                               std::uint8_t language, std::uint8_t *codes) {
+    const AsciiBits &bits = kAsciiBits[language];
+    const __m128i held = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bits.held.data()));
+    const __m128i own_code = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bits.own_code.data()));
+    const __m128i bit_of = _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+    const __m128i zero = _mm_setzero_si128();
+    std::size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + i));
+        const __m128i byte = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(c, 3), _mm_set1_epi8(0x0F)),
+                                          _mm_and_si128(c, _mm_set1_epi8(static_cast<char>(0x80))));
+        const __m128i bit = _mm_shuffle_epi8(bit_of, _mm_and_si128(c, _mm_set1_epi8(7)));
+        const auto missing = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(_mm_shuffle_epi8(held, byte), bit), zero)));
+        const unsigned taken = missing != 0 ? static_cast<unsigned>(__builtin_ctz(missing)) : 16;
+        if (codes != nullptr) {  // all sixteen stored, those past the run written over later
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(codes + i), c);
+            auto other = static_cast<unsigned>(_mm_movemask_epi8(
+                             _mm_cmpeq_epi8(_mm_and_si128(_mm_shuffle_epi8(own_code, byte), bit), zero))) &
+                         ((1u << taken) - 1);
+            for (; other != 0; other &= other - 1) {
+                const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(other));
+                codes[at] = kGsm7LockingAscii[language][text[at]];
+            }
+        }
+        if (missing != 0)
+            return i + taken;
+    }
+    return i + ascii_run_portable(text + i, n - i, kGsm7LockingAscii[language], codes == nullptr ? nullptr : codes + i);
+}
+#endif
+
+}  // namespace
+
+std::size_t gsm7_ascii_run(const std::uint8_t *text, std::size_t n, std::uint8_t language, std::uint8_t *codes,
+                           [[maybe_unused]] Vectors vectors) {
+#if defined(VELMORA_X86_DISPATCH)
+    if (vectors >= Vectors::Ssse3)
+        return ascii_run_ssse3(text, n, language, codes);
+#endif
+    return ascii_run_portable(text, n, kGsm7LockingAscii[language], codes);
+}
 
 bool has_locking_table(std::uint32_t id) { return id < kLanguages && kHasLockingTable[id]; }
 

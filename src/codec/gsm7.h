@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <span>
 
+#include "codec/cpu.h"
+
 namespace velmora {
 
 // The tables a message uses: national language identifiers 1-13, or 0 for the default
@@ -45,6 +47,30 @@ struct Gsm7Code {
 using Gsm7AsciiCodes = std::array<std::array<std::uint8_t, 128>, 14>;
 extern const Gsm7AsciiCodes kGsm7LockingAscii;
 inline constexpr std::uint8_t kGsm7NoCode = 0xFF;
+
+// The ASCII characters at the start of `text` (at most `n`) that the locking table of
+// `language` holds; their codes are written to `codes` unless it is null. With the vector
+// forms of `vectors` or narrower (for tests to compare).
+std::size_t gsm7_ascii_run(const std::uint8_t *text, std::size_t n, std::uint8_t language, std::uint8_t *codes,
+                           Vectors vectors);
+
+// The same, the first few characters here (runs between accented letters are short),
+// the rest with the widest vector form.
+inline std::size_t gsm7_ascii_run(const std::uint8_t *text, std::size_t n, std::uint8_t language,
+                                  std::uint8_t *codes) {
+    const auto &table = kGsm7LockingAscii[language];
+    constexpr std::size_t kShortRun = 8;
+    std::size_t i = 0;
+    for (; i < n && i < kShortRun; ++i) {
+        if (text[i] >= 0x80 || table[text[i]] == kGsm7NoCode)
+            return i;
+        if (codes != nullptr)
+            codes[i] = table[text[i]];
+    }
+    return i == n ? i : i + gsm7_ascii_run(text + i, n - i, language, codes != nullptr ? codes + i : nullptr,
+                                           best_vectors());
+}
+
 
 // Which tables hold a character: bit n of `locking` (`shift`) for the locking (single
 // shift) table of national language n, bit 0 for the default alphabet (extension table).

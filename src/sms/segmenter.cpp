@@ -94,17 +94,12 @@ struct Census {
     char32_t unencodable = 0;
 };
 
-// The ASCII characters from `at` on (at most `max` of them) that the locking table holds,
-// their codes written to `codes` when given.
-std::uint32_t ascii_run(std::string_view bytes, std::size_t at, std::size_t max,
-                        const Gsm7AsciiCodes::value_type &table, std::uint8_t *codes) {
-    const std::size_t n = std::min(bytes.size() - at, max);
+// The ASCII characters from `at` on (at most `max` of them) that the locking table of
+// `language` holds, their codes written to `codes` when given.
+std::uint32_t ascii_run(std::string_view bytes, std::size_t at, std::size_t max, std::uint8_t language,
+                        std::uint8_t *codes) {
     const auto *in = reinterpret_cast<const std::uint8_t *>(bytes.data()) + at;
-    std::size_t i = 0;
-    for (; i < n && in[i] < 0x80 && table[in[i]] != kGsm7NoCode; ++i)
-        if (codes != nullptr)
-            codes[i] = table[in[i]];
-    return static_cast<std::uint32_t>(i);
+    return static_cast<std::uint32_t>(gsm7_ascii_run(in, std::min(bytes.size() - at, max), language, codes));
 }
 
 // UCS-2 parts as the UTF-16 writer fills them, which checks the text's UTF-8 on the way.
@@ -148,7 +143,7 @@ bool take_census(Payload payload, const SubmitFields &fields, std::size_t limit,
     census.gsm7_fits = fields.alphabet != VELMORA_ALPHABET_UCS2;
     for (std::size_t at = 0; at < end && (census.gsm7_fits || census.octets_wanted);) {
         // Most text is a run of ASCII characters that take one unit in every alphabet.
-        if (const std::uint32_t run = ascii_run(bytes, at, end - at, kGsm7LockingAscii[0], nullptr); run != 0) {
+        if (const std::uint32_t run = ascii_run(bytes, at, end - at, 0, nullptr); run != 0) {
             if (census.gsm7_fits)
                 census.gsm7.add_ones(run, at);
             if (census.octets_wanted)
@@ -340,7 +335,7 @@ void PartReader::next(PartUnits &units) {
     while (at_ < bytes.size()) {
         if (plan_.alphabet == VELMORA_ALPHABET_GSM7) {  // ASCII characters of the locking table, one code each
             const std::uint32_t run = ascii_run(bytes, at_, plan_.units_per_part - units.units,
-                                                kGsm7LockingAscii[plan_.language.locking],
+                                                plan_.language.locking,
                                                 units.octets.data() + units.length);
             at_ += run, units.units += run, units.length += run;
             if (at_ == bytes.size())
