@@ -185,16 +185,25 @@ inline void short_units(__m128i bytes, __m128i &low, __m128i &high) {
 // fit: `store(block, out)` writes the kept units high octet first and returns their
 // count. Returns the bytes read.
 template <class Store>
-inline std::size_t short_character_runs(const std::uint8_t *text, std::size_t n, std::size_t max_units,
+__attribute__((always_inline)) inline std::size_t short_character_runs(const std::uint8_t *text, std::size_t n, std::size_t max_units,
                                         std::uint8_t *out, std::size_t &units, Store store) {
     std::size_t i = 0;
     while (i + 16 <= n) {
-        const ShortCharacters block = short_characters(text + i);
-        if (block.take == 0 || units + static_cast<unsigned>(__builtin_popcount(block.keep)) > max_units)
+        ShortCharacters block = short_characters(text + i);
+        bool last = block.longer;
+        if (const std::size_t room = max_units - units; static_cast<std::size_t>(__builtin_popcount(block.keep)) > room) {
+            unsigned rest = block.keep;  // the characters past the room: its lowest bit is the first
+            for (std::size_t k = 0; k < room; ++k)
+                rest &= rest - 1;
+            block.take = static_cast<unsigned>(__builtin_ctz(rest));
+            block.keep &= (1u << block.take) - 1;
+            last = true;
+        }
+        if (block.take == 0)
             break;
         units += store(block, out + 2 * units);
         i += block.take;
-        if (block.longer)
+        if (last)
             break;
     }
     return i;

@@ -112,8 +112,10 @@ bool ucs2_plan(std::string_view bytes, std::size_t end, const SubmitFields &fiel
     plan.alphabet = VELMORA_ALPHABET_UCS2;
     plan.parts = 0;
     std::size_t at = 0, units = 0;
-    bool lone = true;
-    for (std::uint32_t per_part = capacity.single_part_units(); at < end || plan.parts == 0;) {
+    // A code unit takes at most three bytes: a longer text cannot be a lone part.
+    bool lone = end <= 3 * std::size_t{capacity.single_part_units()};
+    for (std::uint32_t per_part = lone ? capacity.single_part_units() : capacity.multi_part_units();
+         at < end || plan.parts == 0;) {
         if (++plan.parts == VELMORA_MAX_PARTS + 1)
             plan.overflow_at = at;
         at += utf8_to_utf16be(text.substr(at), per_part, scratch.data(), units);
