@@ -54,11 +54,11 @@ std::optional<std::uint8_t> relative_validity_octet(std::uint32_t minutes) {
         return std::nullopt;
     std::uint32_t low = 0, high = 0xFF;
     while (low < high) {
-        const std::uint32_t mid = (low + high) / 2;
-        if (relative_validity_minutes(static_cast<std::uint8_t>(mid)) >= minutes)
-            high = mid;
+        const std::uint32_t vp = (low + high) / 2;
+        if (relative_validity_minutes(static_cast<std::uint8_t>(vp)) >= minutes)
+            high = vp;
         else
-            low = mid + 1;
+            low = vp + 1;
     }
     return static_cast<std::uint8_t>(low);
 }
