@@ -62,11 +62,15 @@ inline std::size_t next_utf8(std::string_view text, std::size_t at, char32_t &cp
         cp = lead;
         return 1;
     }
+    if (lead >= 0xC2 && lead <= 0xDF) {  // two bytes: nothing to check past the second
+        if (text.size() - at < 2 || (byte(1) & 0xC0) != 0x80)
+            return 0;
+        cp = static_cast<char32_t>((lead & 0x1F) << 6 | (byte(1) & 0x3F));
+        return 2;
+    }
     std::size_t length;
     char32_t min;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, min = 0x80, cp = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
+    if (lead >= 0xE0 && lead <= 0xEF) {
         length = 3, min = 0x800, cp = lead & 0x0F;
     } else if (lead >= 0xF0 && lead <= 0xF4) {
         length = 4, min = 0x10000, cp = lead & 0x07;

@@ -334,44 +334,48 @@ void PartReader::next(PartUnits &units) {
         units.length = 2 * units.units;
         return;
     }
-    while (at_ < bytes.size()) {
-        if (plan_.alphabet == VELMORA_ALPHABET_GSM7) {  // ASCII characters of the locking table, one code each
-            const std::uint32_t run = ascii_run(bytes, at_, plan_.units_per_part - units.units,
-                                                plan_.language.locking,
-                                                units.octets.data() + units.length);
-            at_ += run, units.units += run, units.length += run;
-            if (at_ == bytes.size())
-                return;
+    // Locals rather than members: every octet stored could otherwise alias them.
+    const auto *in = reinterpret_cast<const std::uint8_t *>(bytes.data());
+    const bool gsm7 = plan_.alphabet == VELMORA_ALPHABET_GSM7;
+    const Gsm7Language language = plan_.language;
+    const std::uint32_t room = plan_.units_per_part;
+    std::uint8_t *out = units.octets.data();
+    std::size_t at = at_;
+    std::uint32_t length = 0, used = 0;
+    while (at < bytes.size()) {
+        if (gsm7) {  // ASCII characters of the locking table, one code each
+            const auto run = static_cast<std::uint32_t>(
+                gsm7_ascii_run(in + at, std::min<std::size_t>(bytes.size() - at, room - used), language.locking,
+                               out + length));
+            at += run, used += run, length += run;
+            if (at == bytes.size())
+                break;
         }
-        char32_t cp = static_cast<unsigned char>(bytes[at_]);
-        std::size_t length = 1;
-        if (payload_.is_text && cp >= 0x80)
-            length = next_utf8(bytes, at_, cp);
-        std::uint8_t *out = units.octets.data() + units.length;
+        char32_t cp = in[at];
+        std::size_t bytes_read = 1;
+        if (payload_.is_text && cp >= 0x80 && (bytes_read = next_utf8(bytes, at, cp)) == 0)
+            break;  // not reached: the plan has read the text
         std::uint32_t width;
-        switch (plan_.alphabet) {
-        case VELMORA_ALPHABET_GSM7: {
-            const Gsm7Code code = gsm7_code(cp, plan_.language);
+        if (gsm7) {
+            const Gsm7Code code = gsm7_code(cp, language);
             width = code.septets;
-            if (units.units + width > plan_.units_per_part)
-                return;
+            if (used + width > room)
+                break;
             if (width == 2)
-                *out++ = kGsm7Escape;
-            *out = code.code;
-            units.length += width;
-            break;
+                out[length] = kGsm7Escape;
+            out[length + (width == 2)] = code.code;
+        } else {
+            width = static_cast<std::uint32_t>(bytes_read);
+            if (used + width > room)
+                break;
+            std::memcpy(out + length, in + at, bytes_read);
         }
-        default:
-            width = static_cast<std::uint32_t>(length);
-            if (units.units + width > plan_.units_per_part)
-                return;
-            std::memcpy(out, bytes.data() + at_, length);
-            units.length += width;
-            break;
-        }
-        units.units += width;
-        at_ += length;
+        length += width, used += width;
+        at += bytes_read;
     }
+    at_ = at;
+    units.length = length;
+    units.units = used;
 }
 
 }  // namespace velmora::sms
