@@ -58,10 +58,9 @@ constexpr std::size_t put_utf16be(char32_t cp, std::uint8_t *out) {
 inline std::size_t next_utf8(std::string_view text, std::size_t at, char32_t &cp) {
     const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[at + i]); };
     const std::uint8_t lead = byte(0);
-    if (lead < 0x80) {
-        cp = lead;
+    cp = lead;
+    if (lead < 0x80)
         return 1;
-    }
     if (lead >= 0xC2 && lead <= 0xDF) {  // two bytes: nothing to check past the second
         if (text.size() - at < 2 || (byte(1) & 0xC0) != 0x80)
             return 0;
