@@ -36,6 +36,7 @@ velmora_status encode(Payload payload, const char *payload_field, const velmora_
         *count = 0;
     SubmitFields fields;
     Plan plan;
+    Gsm7Codes codes;
     if (count == nullptr)
         fail(e, VELMORA_E_ARGUMENT, "count");
     else if (payload.bytes.data() == nullptr && !payload.bytes.empty())
@@ -45,7 +46,8 @@ velmora_status encode(Payload payload, const char *payload_field, const velmora_
     else if (options == nullptr)
         fail(e, VELMORA_E_ARGUMENT, "options");
     else if (check_options(*options, payload.is_text, true, fields, e) &&
-             plan_message(payload, fields, kMaxSendableBytes, plan, e) && plan.parts > VELMORA_MAX_PARTS)
+             plan_message(payload, fields, kMaxSendableBytes, plan, e, &codes) &&
+             plan.parts > VELMORA_MAX_PARTS)
         fail(e, VELMORA_E_TOO_MANY_PARTS, payload_field, plan.overflow_at);
     if (e.status != VELMORA_OK)
         return e.status;
@@ -58,7 +60,7 @@ velmora_status encode(Payload payload, const char *payload_field, const velmora_
     std::uint16_t reference = 0;
     if (plan.parts > 1)
         reference = fields.reference >= 0 ? static_cast<std::uint16_t>(fields.reference) : next_reference();
-    PartReader reader(payload, plan);
+    PartReader reader(payload, plan, &codes);
     PartUnits units;
     for (std::uint32_t part = 1; part <= plan.parts; ++part) {
         reader.next(units);

@@ -89,6 +89,7 @@ struct Census {
     Cutter gsm7, octets;
     Plan ucs2;
     bool octets_wanted;  // text is cut into octets only when 8-bit is asked for
+    Gsm7Codes *codes;    // the default alphabet's codes, kept when given
     bool gsm7_fits = true;
     std::size_t unencodable_at = 0;
     char32_t unencodable = 0;
@@ -143,11 +144,16 @@ bool take_census(Payload payload, const SubmitFields &fields, std::size_t limit,
         return true;
     }
     census.gsm7_fits = fields.alphabet != VELMORA_ALPHABET_UCS2;
+    // Every character takes a byte or more and two septets at most: a short text's codes fit.
+    Gsm7Codes *const codes = census.codes != nullptr && 2 * end <= census.codes->codes.size() ? census.codes : nullptr;
     for (std::size_t at = 0; at < end && (census.gsm7_fits || census.octets_wanted);) {
         // Most text is a run of ASCII characters that take one unit in every alphabet.
-        if (const std::uint32_t run = ascii_run(bytes, at, end - at, 0, nullptr); run != 0) {
+        std::uint8_t *const out = codes != nullptr ? codes->codes.data() + codes->length : nullptr;
+        if (const std::uint32_t run = ascii_run(bytes, at, end - at, 0, out); run != 0) {
             if (census.gsm7_fits)
                 census.gsm7.add_ones(run, at);
+            if (codes != nullptr)
+                codes->length += run;
             if (census.octets_wanted)
                 census.octets.add_ones(run, at);
             at += run;
@@ -161,6 +167,11 @@ bool take_census(Payload payload, const SubmitFields &fields, std::size_t limit,
             const Gsm7Code code = gsm7_code(cp, {});
             if (code.septets != 0) {
                 census.gsm7.add(code.septets, at);
+                if (codes != nullptr) {
+                    if (code.septets == 2)
+                        codes->codes[codes->length++] = kGsm7Escape;
+                    codes->codes[codes->length++] = code.code;
+                }
             } else {
                 census.gsm7_fits = false;
                 census.unencodable_at = at, census.unencodable = cp;
@@ -172,6 +183,7 @@ bool take_census(Payload payload, const SubmitFields &fields, std::size_t limit,
     }
     if (!census.gsm7_fits && !census.octets_wanted)
         return ucs2_plan(bytes, end, fields, census.ucs2, error);
+    census.codes = codes;
     return true;
 }
 
@@ -292,9 +304,11 @@ std::optional<Plan> national_plan(Payload payload, const SubmitFields &fields, s
 }  // namespace
 
 bool plan_message(Payload payload, const SubmitFields &fields, std::size_t scan_limit, Plan &plan,
-                  velmora_error &error) {
+                  velmora_error &error, Gsm7Codes *codes) {
+    if (codes != nullptr)
+        codes->length = 0, codes->whole = false;
     Census census{Cutter(VELMORA_ALPHABET_GSM7, {}, fields), Cutter(VELMORA_ALPHABET_8BIT, {}, fields), {},
-                  fields.alphabet == VELMORA_ALPHABET_8BIT};
+                  fields.alphabet == VELMORA_ALPHABET_8BIT, codes};
     if (!take_census(payload, fields, scan_limit, census, error))
         return false;
     if (!payload.is_text || fields.alphabet == VELMORA_ALPHABET_8BIT) {
@@ -307,6 +321,8 @@ bool plan_message(Payload payload, const SubmitFields &fields, std::size_t scan_
     }
     if (census.gsm7_fits) {
         plan = census.gsm7.plan();
+        if (census.codes != nullptr)
+            census.codes->whole = true;
         return true;
     }
     if (fields.languages != 0 && fields.format == VELMORA_FORMAT_GSM) {
@@ -323,7 +339,19 @@ bool plan_message(Payload payload, const SubmitFields &fields, std::size_t scan_
     return fail(error, VELMORA_E_UNENCODABLE, "text", census.unencodable_at, census.unencodable);
 }
 
+// The codes of the next part, ESC and its code kept together.
+void PartReader::next_from_codes(PartUnits &units) {
+    std::uint32_t length = std::min(codes_->length - static_cast<std::uint32_t>(at_), plan_.units_per_part);
+    if (at_ + length < codes_->length && codes_->codes[at_ + length - 1] == kGsm7Escape)
+        --length;
+    std::memcpy(units.octets.data(), codes_->codes.data() + at_, length);
+    at_ += length;
+    units.length = units.units = length;
+}
+
 void PartReader::next(PartUnits &units) {
+    if (codes_ != nullptr)
+        return next_from_codes(units);
     units.length = units.units = 0;
     const std::string_view bytes = payload_.bytes;
     if (plan_.alphabet == VELMORA_ALPHABET_UCS2) {
