@@ -87,7 +87,6 @@ private:
 // in it), UCS-2 and octets, each worked out only where the choice may fall on it.
 struct Census {
     Cutter gsm7, octets;
-    Plan ucs2;
     bool octets_wanted;  // text is cut into octets only when 8-bit is asked for
     Gsm7Codes *codes;    // the default alphabet's codes, kept when given
     bool gsm7_fits = true;
@@ -181,8 +180,6 @@ bool take_census(Payload payload, const SubmitFields &fields, std::size_t limit,
             census.octets.add(static_cast<std::uint32_t>(length), at);
         at += length;
     }
-    if (!census.gsm7_fits && !census.octets_wanted)
-        return ucs2_plan(bytes, end, fields, census.ucs2, error);
     census.codes = codes;
     return true;
 }
@@ -307,7 +304,7 @@ bool plan_message(Payload payload, const SubmitFields &fields, std::size_t scan_
                   velmora_error &error, Gsm7Codes *codes) {
     if (codes != nullptr)
         codes->length = 0, codes->whole = false;
-    Census census{Cutter(VELMORA_ALPHABET_GSM7, {}, fields), Cutter(VELMORA_ALPHABET_8BIT, {}, fields), {},
+    Census census{Cutter(VELMORA_ALPHABET_GSM7, {}, fields), Cutter(VELMORA_ALPHABET_8BIT, {}, fields),
                   fields.alphabet == VELMORA_ALPHABET_8BIT, codes};
     if (!take_census(payload, fields, scan_limit, census, error))
         return false;
@@ -315,10 +312,9 @@ bool plan_message(Payload payload, const SubmitFields &fields, std::size_t scan_
         plan = census.octets.plan();
         return true;
     }
-    if (fields.alphabet == VELMORA_ALPHABET_UCS2) {
-        plan = census.ucs2;
-        return true;
-    }
+    const std::size_t end = std::min(payload.bytes.size(), scan_limit);
+    if (fields.alphabet == VELMORA_ALPHABET_UCS2)
+        return ucs2_plan(payload.bytes, end, fields, plan, error);
     if (census.gsm7_fits) {
         plan = census.gsm7.plan();
         if (census.codes != nullptr)
@@ -332,14 +328,14 @@ bool plan_message(Payload payload, const SubmitFields &fields, std::size_t scan_
             return true;
         }
     }
-    if (fields.alphabet == VELMORA_ALPHABET_AUTO) {
-        plan = census.ucs2;
+    // UCS-2, or the failure: either way after the text's UTF-8 is checked to its end.
+    if (!ucs2_plan(payload.bytes, end, fields, plan, error))
+        return false;
+    if (fields.alphabet == VELMORA_ALPHABET_AUTO)
         return true;
-    }
     return fail(error, VELMORA_E_UNENCODABLE, "text", census.unencodable_at, census.unencodable);
 }
 
-// The codes of the next part, ESC and its code kept together.
 void PartReader::next_from_codes(PartUnits &units) {
     std::uint32_t length = std::min(codes_->length - static_cast<std::uint32_t>(at_), plan_.units_per_part);
     if (at_ + length < codes_->length && codes_->codes[at_ + length - 1] == kGsm7Escape)
