@@ -28,6 +28,29 @@ inline std::string text(std::size_t length) {
     return out;
 }
 
+// `prose` repeated and cut to `length` characters (code points) of UTF-8.
+inline std::string characters(std::string_view prose, std::size_t length) {
+    std::string out;
+    for (std::size_t n = 0, at = 0; n < length; ++n) {
+        do
+            out += prose[at], at = (at + 1) % prose.size();
+        while ((static_cast<unsigned char>(prose[at]) & 0xC0) == 0x80);
+    }
+    return out;
+}
+
+// Prose in the default alphabet with many of its accented letters and extension characters.
+inline constexpr std::string_view kAccented =
+    "Señor Müller traf Åse und Øystein in Malmö: Café für 5€ [Ärger] {müde}, déjà vu à Zürich; "
+    "Ñoño über Ålesund, ¿qué? ¡Olé! Æbleskiver ß Ça ò ì ù É Ö Ü ä ñ ø æ £¥§ ";
+// Portuguese prose that needs the Portuguese tables.
+inline constexpr std::string_view kPortuguese =
+    "Não há ações sem coração: João e Conceição viajarão à Amazônia, você também? Preço: 5€. "
+    "Informações no próximo ônibus, às três horas. ";
+// English with an emoji every few words (each a surrogate pair in UCS-2).
+inline constexpr std::string_view kEmoji =
+    "Hi 👋 the party is at 8 🎉 bring snacks 🍕 and drinks 🥤 see you there 😀 ";
+
 // UCS-2 text: `length` characters, high octet first, as raw octets.
 inline std::string ucs2_octets(std::size_t length) {
     std::string out;

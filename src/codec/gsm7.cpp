@@ -6,6 +6,9 @@
 
 #include "codec/gsm7_tables.h"
 #include "codec/utf8.h"
+#if defined(VELMORA_X86_DISPATCH)
+#include <immintrin.h>
+#endif
 
 namespace velmora {
 namespace {
@@ -52,120 +55,179 @@ constexpr std::array<Utf8Table, kLanguages> kShiftUtf8 = [] {
     return tables;
 }();
 
-// Reverse lookups, derived from the tables: ASCII by index, the rest sorted by character
-// (then code, so that a repeated character finds its lower code first).
-struct Gsm7Entry {
-    char16_t character;
-    std::uint8_t code;
-    constexpr bool operator<(const Gsm7Entry &other) const {
-        return character != other.character ? character < other.character : code < other.code;
-    }
-};
-
-struct ReverseTable {
-    std::array<Gsm7Entry, 128> beyond_ascii{};
-    std::uint32_t count = 0;
-};
-
 static_assert(std::tuple_size_v<Gsm7AsciiCodes> == kLanguages);
 
-constexpr Gsm7AsciiCodes ascii_codes(const auto &table_of) {
-    Gsm7AsciiCodes codes{};
-    for (std::uint32_t language = 0; language < kLanguages; ++language) {
-        codes[language].fill(kGsm7NoCode);
-        for (std::uint32_t code = 128; code-- > 0;)  // downwards: the lower code is kept
-            if (const char16_t c = table_of(language)[code]; c != 0 && c < 0x80)
-                codes[language][c] = static_cast<std::uint8_t>(code);
-    }
-    return codes;
-}
+constexpr const Gsm7Table &shift_table(std::uint32_t language) { return kShiftTables[language]; }
 
-constexpr std::array<ReverseTable, kLanguages> reverse_tables(const auto &table_of) {
-    std::array<ReverseTable, kLanguages> tables{};
-    for (std::uint32_t language = 0; language < kLanguages; ++language) {
-        ReverseTable &reverse = tables[language];
-        for (std::uint32_t code = 0; code < 128; ++code)
-            if (const char16_t c = table_of(language)[code]; c >= 0x80)
-                reverse.beyond_ascii[reverse.count++] = {c, static_cast<std::uint8_t>(code)};
-        std::sort(reverse.beyond_ascii.begin(), reverse.beyond_ascii.begin() + reverse.count);
-    }
-    return tables;
-}
-
-constexpr auto kLockingOf = [](std::uint32_t language) -> const Gsm7Table & { return locking_table(language); };
-constexpr auto kShiftOf = [](std::uint32_t language) -> const Gsm7Table & { return kShiftTables[language]; };
-constexpr std::array<ReverseTable, kLanguages> kLockingReverse = reverse_tables(kLockingOf);
-constexpr std::array<ReverseTable, kLanguages> kShiftReverse = reverse_tables(kShiftOf);
-
-std::uint8_t find_code(const ReverseTable &table, char32_t cp) {
-    const auto end = table.beyond_ascii.begin() + table.count;
-    const auto at = std::lower_bound(table.beyond_ascii.begin(), end, Gsm7Entry{static_cast<char16_t>(cp), 0});
-    return at != end && at->character == cp ? at->code : kGsm7NoCode;
-}
-
-// Every character of any table with the tables that hold it, sorted by character.
-struct PresenceEntry {
-    char16_t character;
-    Gsm7Presence presence;
-};
-struct PresenceIndex {
-    std::array<PresenceEntry, 2 * kLanguages * 128> entries{};
-    std::uint32_t count = 0;
+// Every character of any table, once, in order of code point; the first entry stands for
+// no character.
+struct CharacterList {
+    std::array<char16_t, 2 * kLanguages * 128 + 1> characters{};
+    std::uint32_t count = 1;
 };
 
-constexpr PresenceIndex kPresenceOfAll = [] {
-    PresenceIndex index;
-    std::array<Gsm7Entry, 2 * kLanguages * 128> all{};  // code: language, bit 7 for a shift table
-    std::uint32_t n = 0;
+constexpr CharacterList kCharacterList = [] {
+    CharacterList list;
     for (std::uint32_t language = 0; language < kLanguages; ++language)
-        for (std::uint32_t code = 0; code < 128; ++code) {
-            if (kHasLockingTable[language] && kLockingTables[language][code] != 0)
-                all[n++] = {kLockingTables[language][code], static_cast<std::uint8_t>(language)};
-            if (kShiftTables[language][code] != 0)
-                all[n++] = {kShiftTables[language][code], static_cast<std::uint8_t>(0x80 | language)};
-        }
-    std::sort(all.begin(), all.begin() + n);
-    for (std::uint32_t i = 0; i < n; ++i) {
-        if (index.count == 0 || index.entries[index.count - 1].character != all[i].character)
-            index.entries[index.count++].character = all[i].character;
-        Gsm7Presence &presence = index.entries[index.count - 1].presence;
-        const auto bit = static_cast<std::uint16_t>(1u << (all[i].code & 0x7F));
-        (all[i].code & 0x80 ? presence.shift : presence.locking) |= bit;
+        for (std::uint32_t code = 0; code < 128; ++code)
+            for (const char16_t c : {locking_table(language)[code], shift_table(language)[code]})
+                if (c != 0)
+                    list.characters[list.count++] = c;
+    std::sort(list.characters.begin() + 1, list.characters.begin() + list.count);
+    list.count = static_cast<std::uint32_t>(
+        std::unique(list.characters.begin() + 1, list.characters.begin() + list.count) - list.characters.begin());
+    return list;
+}();
+static_assert(kCharacterList.count == kGsm7CharacterCount, "kGsm7CharacterCount follows the tables");
+
+constexpr std::uint16_t index_in_list(char16_t c) {
+    const auto end = kCharacterList.characters.begin() + kCharacterList.count;
+    return static_cast<std::uint16_t>(std::lower_bound(kCharacterList.characters.begin() + 1, end, c) -
+                                      kCharacterList.characters.begin());
+}
+
+// The blocks of 128 code points holding a character, block 0 holding none.
+struct BlockIndex {
+    std::array<std::uint8_t, 0x10000 / 128> block_of{};
+    std::array<std::array<std::uint16_t, 128>, 64> blocks{};
+    std::uint32_t count = 1;
+};
+
+constexpr BlockIndex kBlockIndex = [] {
+    BlockIndex index;
+    for (std::uint32_t i = 1; i < kCharacterList.count; ++i) {
+        const char16_t c = kCharacterList.characters[i];
+        std::uint8_t &block = index.block_of[c >> 7];
+        if (block == 0)
+            block = static_cast<std::uint8_t>(index.count++);
+        index.blocks[block][c & 0x7F] = static_cast<std::uint16_t>(i);
     }
     return index;
 }();
-
-constexpr auto kPresence = [] {
-    std::array<PresenceEntry, kPresenceOfAll.count> entries{};
-    std::copy_n(kPresenceOfAll.entries.begin(), entries.size(), entries.begin());
-    return entries;
-}();
+static_assert(kBlockIndex.count == kGsm7BlockCount, "kGsm7BlockCount follows the tables");
 
 }  // namespace
 
-constexpr Gsm7AsciiCodes kGsm7LockingAscii = ascii_codes(kLockingOf);
-constexpr Gsm7AsciiCodes kGsm7ShiftAscii = ascii_codes(kShiftOf);
+constexpr std::array<std::uint8_t, 0x10000 / 128> kGsm7BlockOf = kBlockIndex.block_of;
+
+constexpr std::array<std::array<std::uint16_t, 128>, kGsm7BlockCount> kGsm7Blocks = [] {
+    std::array<std::array<std::uint16_t, 128>, kGsm7BlockCount> blocks{};
+    std::copy_n(kBlockIndex.blocks.begin(), kGsm7BlockCount, blocks.begin());
+    return blocks;
+}();
+
+constexpr std::array<Gsm7Character, kGsm7CharacterCount> kGsm7Characters = [] {
+    std::array<Gsm7Character, kGsm7CharacterCount> characters{};
+    for (Gsm7Character &character : characters)
+        character.locking.fill(kGsm7NoCode), character.shift.fill(kGsm7NoCode);
+    for (std::uint32_t language = 0; language < kLanguages; ++language)
+        for (std::uint32_t code = 128; code-- > 0;) {  // downwards: the lower code is kept
+            const auto bit = static_cast<std::uint16_t>(1u << language);
+            if (const char16_t c = locking_table(language)[code]; c != 0) {
+                Gsm7Character &character = characters[index_in_list(c)];
+                character.locking[language] = static_cast<std::uint8_t>(code);
+                if (kHasLockingTable[language])
+                    character.presence.locking |= bit;
+            }
+            if (const char16_t c = shift_table(language)[code]; c != 0) {
+                Gsm7Character &character = characters[index_in_list(c)];
+                character.shift[language] = static_cast<std::uint8_t>(code);
+                character.presence.shift |= bit;
+            }
+        }
+    return characters;
+}();
+
+constexpr Gsm7AsciiCodes kGsm7LockingAscii = [] {
+    Gsm7AsciiCodes codes{};
+    for (std::uint32_t language = 0; language < kLanguages; ++language)
+        for (char32_t c = 0; c < 128; ++c)
+            codes[language][c] = kGsm7Characters[kGsm7Blocks[kGsm7BlockOf[0]][c]].locking[language];
+    return codes;
+}();
+
+namespace {
+
+std::size_t ascii_run_portable(const std::uint8_t *text, std::size_t n, const std::array<std::uint8_t, 128> &table,
+                               std::uint8_t *codes) {
+    std::size_t i = 0;
+    if (codes == nullptr) {
+        while (i < n && text[i] < 0x80 && table[text[i]] != kGsm7NoCode)
+            ++i;
+        return i;
+    }
+    for (; i < n && text[i] < 0x80 && table[text[i]] != kGsm7NoCode; ++i)
+        codes[i] = table[text[i]];
+    return i;
+}
+
+#if defined(VELMORA_X86_DISPATCH)
+// Per language, a bit for each ASCII character, byte c / 8 bit c % 8: which the locking
+// table holds, and which of those are their own code.
+struct AsciiBits {
+    std::array<std::uint8_t, 16> held{};
+    std::array<std::uint8_t, 16> own_code{};
+};
+constexpr std::array<AsciiBits, kLanguages> kAsciiBits = [] {
+    std::array<AsciiBits, kLanguages> bits{};
+    for (std::uint32_t language = 0; language < kLanguages; ++language)
+        for (std::uint32_t c = 0; c < 128; ++c)
+            if (const std::uint8_t code = kGsm7LockingAscii[language][c]; code != kGsm7NoCode) {
+                bits[language].held[c / 8] |= static_cast<std::uint8_t>(1u << c % 8);
+                if (code == c)
+                    bits[language].own_code[c / 8] |= static_cast<std::uint8_t>(1u << c % 8);
+            }
+    return bits;
+}();
+
+// Sixteen characters at a time: each looks up its bit (pshufb of byte c / 8, a byte of
+// 0x80 or more finding none); the codes are the bytes themselves but for the few that
+// differ, written after. `codes` has room for `n`.
+__attribute__((target("ssse3"))) std::size_t ascii_run_ssse3(const std::uint8_t *text, std::size_t n,
+                                                               std::uint8_t language, std::uint8_t *codes) {
+    const AsciiBits &bits = kAsciiBits[language];
+    const __m128i held = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bits.held.data()));
+    const __m128i own_code = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bits.own_code.data()));
+    const __m128i bit_of = _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+    const __m128i zero = _mm_setzero_si128();
+    std::size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + i));
+        const __m128i byte = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(c, 3), _mm_set1_epi8(0x0F)),
+                                          _mm_and_si128(c, _mm_set1_epi8(static_cast<char>(0x80))));
+        const __m128i bit = _mm_shuffle_epi8(bit_of, _mm_and_si128(c, _mm_set1_epi8(7)));
+        const auto missing = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(_mm_shuffle_epi8(held, byte), bit), zero)));
+        const unsigned taken = missing != 0 ? static_cast<unsigned>(__builtin_ctz(missing)) : 16;
+        if (codes != nullptr) {  // all sixteen stored, those past the run written over later
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(codes + i), c);
+            auto other = static_cast<unsigned>(_mm_movemask_epi8(
+                             _mm_cmpeq_epi8(_mm_and_si128(_mm_shuffle_epi8(own_code, byte), bit), zero))) &
+                         ((1u << taken) - 1);
+            for (; other != 0; other &= other - 1) {
+                const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(other));
+                codes[at] = kGsm7LockingAscii[language][text[at]];
+            }
+        }
+        if (missing != 0)
+            return i + taken;
+    }
+    return i + ascii_run_portable(text + i, n - i, kGsm7LockingAscii[language], codes == nullptr ? nullptr : codes + i);
+}
+#endif
+
+}  // namespace
+
+std::size_t gsm7_ascii_run(const std::uint8_t *text, std::size_t n, std::uint8_t language, std::uint8_t *codes,
+                           [[maybe_unused]] Vectors vectors) {
+#if defined(VELMORA_X86_DISPATCH)
+    if (vectors >= Vectors::Ssse3)
+        return ascii_run_ssse3(text, n, language, codes);
+#endif
+    return ascii_run_portable(text, n, kGsm7LockingAscii[language], codes);
+}
 
 bool has_locking_table(std::uint32_t id) { return id < kLanguages && kHasLockingTable[id]; }
-
-Gsm7Code gsm7_code_slow(char32_t cp, Gsm7Language language) {
-    if (cp < 0x80)
-        return gsm7_code(cp, language);
-    if (cp > 0xFFFF)
-        return {};
-    if (const std::uint8_t code = find_code(kLockingReverse[language.locking], cp); code != kGsm7NoCode)
-        return {code, 1};
-    if (const std::uint8_t code = find_code(kShiftReverse[language.shift], cp); code != kGsm7NoCode)
-        return {code, 2};
-    return {};
-}
-
-Gsm7Presence gsm7_presence(char32_t cp) {
-    const auto end = kPresence.end();
-    const auto at = std::lower_bound(kPresence.begin(), end, cp,
-                                     [](const PresenceEntry &e, char32_t c) { return e.character < c; });
-    return at != end && at->character == cp ? at->presence : Gsm7Presence{};
-}
 
 std::size_t gsm7_to_utf8(std::span<const std::uint8_t> codes, Gsm7Language language, char *out) {
     const Utf8Table &locking = kLockingUtf8[known_language(language.locking) ? language.locking : 0];

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <span>
 
+#include "codec/cpu.h"
+
 namespace velmora {
 
 // The tables a message uses: national language identifiers 1-13, or 0 for the default
@@ -44,22 +46,31 @@ struct Gsm7Code {
 // derived from the generated tables; indexed [language][character].
 using Gsm7AsciiCodes = std::array<std::array<std::uint8_t, 128>, 14>;
 extern const Gsm7AsciiCodes kGsm7LockingAscii;
-extern const Gsm7AsciiCodes kGsm7ShiftAscii;
 inline constexpr std::uint8_t kGsm7NoCode = 0xFF;
 
-// The code of a character beyond ASCII (and of any character, more slowly).
-Gsm7Code gsm7_code_slow(char32_t cp, Gsm7Language language);
+// The ASCII characters at the start of `text` (at most `n`) that the locking table of
+// `language` holds; their codes are written to `codes` unless it is null. With the vector
+// forms of `vectors` or narrower (for tests to compare).
+std::size_t gsm7_ascii_run(const std::uint8_t *text, std::size_t n, std::uint8_t language, std::uint8_t *codes,
+                           Vectors vectors);
 
-// The locking table is preferred; where a table lists a character twice, the lower code.
-inline Gsm7Code gsm7_code(char32_t cp, Gsm7Language language) {
-    if (cp >= 0x80)
-        return gsm7_code_slow(cp, language);
-    if (const std::uint8_t code = kGsm7LockingAscii[language.locking][cp]; code != kGsm7NoCode)
-        return {code, 1};
-    if (const std::uint8_t code = kGsm7ShiftAscii[language.shift][cp]; code != kGsm7NoCode)
-        return {code, 2};
-    return {};
+// The same, the first few characters here (runs between accented letters are short),
+// the rest with the widest vector form.
+inline std::size_t gsm7_ascii_run(const std::uint8_t *text, std::size_t n, std::uint8_t language,
+                                  std::uint8_t *codes) {
+    const auto &table = kGsm7LockingAscii[language];
+    constexpr std::size_t kShortRun = 8;
+    std::size_t i = 0;
+    for (; i < n && i < kShortRun; ++i) {
+        if (text[i] >= 0x80 || table[text[i]] == kGsm7NoCode)
+            return i;
+        if (codes != nullptr)
+            codes[i] = table[text[i]];
+    }
+    return i == n ? i : i + gsm7_ascii_run(text + i, n - i, language, codes != nullptr ? codes + i : nullptr,
+                                           best_vectors());
 }
+
 
 // Which tables hold a character: bit n of `locking` (`shift`) for the locking (single
 // shift) table of national language n, bit 0 for the default alphabet (extension table).
@@ -67,6 +78,40 @@ struct Gsm7Presence {
     std::uint16_t locking = 0;
     std::uint16_t shift = 0;
 };
-Gsm7Presence gsm7_presence(char32_t cp);
+
+// What the tables hold of one character: its code in the locking table of each language
+// (Spanish's being the default one) and in each single shift table, kGsm7NoCode where
+// there is none; the lower code where a table lists it twice.
+struct Gsm7Character {
+    std::array<std::uint8_t, 14> locking;
+    std::array<std::uint8_t, 14> shift;
+    Gsm7Presence presence;
+};
+
+// Every character of the tables, found in two steps from its code point, both derived
+// from the generated tables: kGsm7Blocks[kGsm7BlockOf[cp >> 7]][cp & 0x7F] is its index in
+// kGsm7Characters, 0 (an entry that no table holds) for a character of none.
+inline constexpr std::size_t kGsm7BlockCount = 18;
+inline constexpr std::size_t kGsm7CharacterCount = 1073;
+extern const std::array<std::uint8_t, 0x10000 / 128> kGsm7BlockOf;
+extern const std::array<std::array<std::uint16_t, 128>, kGsm7BlockCount> kGsm7Blocks;
+extern const std::array<Gsm7Character, kGsm7CharacterCount> kGsm7Characters;
+
+inline const Gsm7Character &gsm7_character(char32_t cp) {
+    const std::uint16_t index = cp <= 0xFFFF ? kGsm7Blocks[kGsm7BlockOf[cp >> 7]][cp & 0x7F] : 0;
+    return kGsm7Characters[index];
+}
+
+inline Gsm7Presence gsm7_presence(char32_t cp) { return gsm7_character(cp).presence; }
+
+// The locking table is preferred, then the single shift table.
+inline Gsm7Code gsm7_code(char32_t cp, Gsm7Language language) {
+    const Gsm7Character &character = gsm7_character(cp);
+    if (const std::uint8_t code = character.locking[language.locking]; code != kGsm7NoCode)
+        return {code, 1};
+    if (const std::uint8_t code = character.shift[language.shift]; code != kGsm7NoCode)
+        return {code, 2};
+    return {};
+}
 
 }  // namespace velmora

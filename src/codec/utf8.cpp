@@ -14,36 +14,6 @@
 
 namespace velmora {
 
-std::size_t next_utf8(std::string_view text, std::size_t at, char32_t &cp) {
-    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[at + i]); };
-    const std::uint8_t lead = byte(0);
-    if (lead < 0x80) {
-        cp = lead;
-        return 1;
-    }
-    std::size_t length;
-    char32_t min;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, min = 0x80, cp = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, min = 0x800, cp = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, min = 0x10000, cp = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (text.size() - at < length)
-        return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80)
-            return 0;
-        cp = cp << 6 | (byte(i) & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return length;
-}
-
 namespace {
 
 constexpr bool surrogate(char32_t unit) { return unit - 0xD800 < 0x800; }
@@ -164,6 +134,165 @@ __attribute__((target("avx2"))) std::size_t short_unit_runs_avx2(const std::uint
 #endif
 #endif
 
+#if defined(__SSE2__)
+// Sixteen bytes of UTF-8 as far as they hold characters of one or two bytes: `take`
+// bytes of whole characters (stopping before a longer one, or before a lead byte whose
+// second byte lies beyond), `keep` marking those that start a character.
+struct ShortCharacters {
+    __m128i bytes;
+    unsigned keep;
+    unsigned take;
+    bool longer;  // a character of three or four bytes stops the block
+};
+
+inline ShortCharacters short_characters(const std::uint8_t *text) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text));
+    const auto mask = [](__m128i m) { return static_cast<unsigned>(_mm_movemask_epi8(m)); };
+    const __m128i top3 = _mm_and_si128(bytes, _mm_set1_epi8(static_cast<char>(0xE0)));
+    const unsigned longer = mask(_mm_cmpeq_epi8(_mm_max_epu8(bytes, _mm_set1_epi8(static_cast<char>(0xE0))), bytes));
+    const unsigned lead = mask(_mm_cmpeq_epi8(top3, _mm_set1_epi8(static_cast<char>(0xC0))));
+    const unsigned continuation =
+        mask(_mm_cmpeq_epi8(_mm_and_si128(bytes, _mm_set1_epi8(static_cast<char>(0xC0))), _mm_set1_epi8(static_cast<char>(0x80))));
+    unsigned take = longer != 0 ? static_cast<unsigned>(__builtin_ctz(longer)) : 16;
+    if (take != 0 && (lead >> (take - 1) & 1))
+        --take;
+    // Each continuation byte must follow a lead byte, and no lead may be overlong (C0, C1):
+    // anything else is left to the loop that stops at it.
+    const unsigned overlong = mask(_mm_cmpeq_epi8(_mm_and_si128(bytes, _mm_set1_epi8(static_cast<char>(0xFE))),
+                                                  _mm_set1_epi8(static_cast<char>(0xC0))));
+    const unsigned within = (1u << take) - 1;
+    if ((continuation & within) != (lead & within) << 1 || (overlong & within) != 0)
+        take = 0;
+    return {bytes, ~continuation & ((1u << take) - 1), take, longer != 0};
+}
+
+// Code units of the characters starting at bytes 0-7 (`low`) and 8-15 (`high`), one per
+// 16-bit lane: an ASCII byte as it is, a lead byte's five bits and the next byte's six.
+inline void short_units(__m128i bytes, __m128i &low, __m128i &high) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i next = _mm_srli_si128(bytes, 1);
+    const auto units = [](__m128i b, __m128i n) {
+        const __m128i ascii = _mm_cmplt_epi16(b, _mm_set1_epi16(0x80));
+        const __m128i two = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(b, _mm_set1_epi16(0x1F)), 6),
+                                         _mm_and_si128(n, _mm_set1_epi16(0x3F)));
+        return _mm_or_si128(_mm_and_si128(ascii, b), _mm_andnot_si128(ascii, two));
+    };
+    low = units(_mm_unpacklo_epi8(bytes, zero), _mm_unpacklo_epi8(next, zero));
+    high = units(_mm_unpackhi_epi8(bytes, zero), _mm_unpackhi_epi8(next, zero));
+}
+
+// Blocks of sixteen bytes while they hold characters of one or two bytes and their units
+// fit: `store(block, out)` writes the kept units high octet first and returns their
+// count. Returns the bytes read.
+template <class Store>
+__attribute__((always_inline)) inline std::size_t short_character_runs(const std::uint8_t *text, std::size_t n, std::size_t max_units,
+                                        std::uint8_t *out, std::size_t &units, Store store) {
+    std::size_t i = 0;
+    while (i + 16 <= n) {
+        ShortCharacters block = short_characters(text + i);
+        bool last = block.longer;
+        if (const std::size_t room = max_units - units; static_cast<std::size_t>(__builtin_popcount(block.keep)) > room) {
+            unsigned rest = block.keep;  // the characters past the room: its lowest bit is the first
+            for (std::size_t k = 0; k < room; ++k)
+                rest &= rest - 1;
+            block.take = static_cast<unsigned>(__builtin_ctz(rest));
+            block.keep &= (1u << block.take) - 1;
+            last = true;
+        }
+        if (block.take == 0)
+            break;
+        units += store(block, out + 2 * units);
+        i += block.take;
+        if (last)
+            break;
+    }
+    return i;
+}
+
+std::size_t short_character_runs_sse2(const std::uint8_t *text, std::size_t n, std::size_t max_units,
+                                      std::uint8_t *out, std::size_t &units) {
+    return short_character_runs(text, n, max_units, out, units, [](const ShortCharacters &block, std::uint8_t *to) {
+        alignas(16) std::uint16_t lanes[16];
+        __m128i low, high;
+        short_units(block.bytes, low, high);
+        _mm_store_si128(reinterpret_cast<__m128i *>(lanes), low);
+        _mm_store_si128(reinterpret_cast<__m128i *>(lanes + 8), high);
+        std::size_t kept = 0;
+        for (unsigned k = 0; k < 16; ++k)
+            if (block.keep >> k & 1) {
+                to[2 * kept] = static_cast<std::uint8_t>(lanes[k] >> 8);
+                to[2 * kept + 1] = static_cast<std::uint8_t>(lanes[k]);
+                ++kept;
+            }
+        return kept;
+    });
+}
+
+#if defined(VELMORA_X86_DISPATCH)
+// For each mask of kept 16-bit lanes among eight, the shuffle that gathers them in order,
+// high octet first.
+constexpr std::array<std::array<std::uint8_t, 16>, 256> kKeptUnits = [] {
+    std::array<std::array<std::uint8_t, 16>, 256> table{};
+    for (unsigned mask = 0; mask < 256; ++mask) {
+        std::size_t at = 0;
+        for (std::uint8_t k = 0; k < 8; ++k)
+            if (mask >> k & 1) {
+                table[mask][at++] = static_cast<std::uint8_t>(2 * k + 1);
+                table[mask][at++] = static_cast<std::uint8_t>(2 * k);
+            }
+        for (; at < 16; ++at)
+            table[mask][at] = 0x80;
+    }
+    return table;
+}();
+
+__attribute__((target("ssse3"))) std::size_t short_character_runs_ssse3(const std::uint8_t *text, std::size_t n,
+                                                                          std::size_t max_units, std::uint8_t *out,
+                                                                          std::size_t &units) {
+    return short_character_runs(
+        text, n, max_units, out, units,
+        [](const ShortCharacters &block, std::uint8_t *to) __attribute__((target("ssse3"))) {
+            __m128i low, high;
+            short_units(block.bytes, low, high);
+            const unsigned low_keep = block.keep & 0xFF, high_keep = block.keep >> 8;
+            const auto shuffle = [](unsigned keep) {
+                return _mm_loadu_si128(reinterpret_cast<const __m128i *>(kKeptUnits[keep].data()));
+            };
+            const auto low_count = static_cast<std::size_t>(__builtin_popcount(low_keep));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(to), _mm_shuffle_epi8(low, shuffle(low_keep)));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(to + 2 * low_count),
+                             _mm_shuffle_epi8(high, shuffle(high_keep)));
+            return low_count + static_cast<std::size_t>(__builtin_popcount(high_keep));
+        });
+}
+
+// The same with the sixteen units in one register, each 128-bit half gathered by its shuffle.
+__attribute__((target("avx2"))) std::size_t short_character_runs_avx2(const std::uint8_t *text, std::size_t n,
+                                                                        std::size_t max_units, std::uint8_t *out,
+                                                                        std::size_t &units) {
+    return short_character_runs(
+        text, n, max_units, out, units,
+        [](const ShortCharacters &block, std::uint8_t *to) __attribute__((target("avx2"))) {
+            const __m256i b = _mm256_cvtepu8_epi16(block.bytes);
+            const __m256i next = _mm256_cvtepu8_epi16(_mm_srli_si128(block.bytes, 1));
+            const __m256i ascii = _mm256_cmpgt_epi16(_mm256_set1_epi16(0x80), b);
+            const __m256i two = _mm256_or_si256(_mm256_slli_epi16(_mm256_and_si256(b, _mm256_set1_epi16(0x1F)), 6),
+                                                _mm256_and_si256(next, _mm256_set1_epi16(0x3F)));
+            const __m256i unit = _mm256_or_si256(_mm256_and_si256(ascii, b), _mm256_andnot_si256(ascii, two));
+            const unsigned low_keep = block.keep & 0xFF, high_keep = block.keep >> 8;
+            const __m256i shuffle = _mm256_inserti128_si256(
+                _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(kKeptUnits[low_keep].data()))),
+                _mm_loadu_si128(reinterpret_cast<const __m128i *>(kKeptUnits[high_keep].data())), 1);
+            const __m256i kept = _mm256_shuffle_epi8(unit, shuffle);
+            const auto low_count = static_cast<std::size_t>(__builtin_popcount(low_keep));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(to), _mm256_castsi256_si128(kept));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(to + 2 * low_count), _mm256_extracti128_si256(kept, 1));
+            return low_count + static_cast<std::size_t>(__builtin_popcount(high_keep));
+        });
+}
+#endif
+#endif
+
 }  // namespace
 
 std::size_t utf16be_to_utf8(std::span<const std::uint8_t> octets, char *out) {
@@ -210,6 +339,44 @@ std::size_t utf16be_open_tail(std::span<const std::uint8_t> octets) {
         return odd;
     const std::size_t last = 2 * (units - 1);
     return high_surrogate(static_cast<char32_t>(octets[last] << 8 | octets[last + 1])) ? 2 + odd : odd;
+}
+
+}  // namespace velmora
+
+namespace velmora {
+
+std::size_t utf8_to_utf16be(std::string_view text, std::size_t max_units, std::uint8_t *out, std::size_t &units) {
+    return utf8_to_utf16be(text, max_units, out, units, best_vectors());
+}
+
+std::size_t utf8_to_utf16be(std::string_view text, std::size_t max_units, std::uint8_t *out, std::size_t &units,
+                            [[maybe_unused]] Vectors vectors) {
+    const auto *bytes = reinterpret_cast<const std::uint8_t *>(text.data());
+    const std::size_t n = text.size();
+    units = 0;
+    std::size_t at = 0;
+    while (at < n) {
+#if defined(VELMORA_X86_DISPATCH)
+        if (vectors == Vectors::Avx2)
+            at += short_character_runs_avx2(bytes + at, n - at, max_units, out, units);
+        else if (vectors == Vectors::Ssse3)
+            at += short_character_runs_ssse3(bytes + at, n - at, max_units, out, units);
+#endif
+#if defined(__SSE2__)
+        if (vectors == Vectors::Sse2)
+            at += short_character_runs_sse2(bytes + at, n - at, max_units, out, units);
+#endif
+        // Then characters one at a time, up to the next that is shorter than three bytes.
+        do {
+            char32_t cp = 0;
+            const std::size_t length = at < n ? next_utf8(text, at, cp) : 0;
+            if (length == 0 || units + utf16_units(cp) > max_units)
+                return at;
+            units += put_utf16be(cp, out + 2 * units) / 2;
+            at += length;
+        } while (at < n && bytes[at] >= 0xE0);
+    }
+    return at;
 }
 
 }  // namespace velmora

@@ -55,7 +55,38 @@ constexpr std::size_t put_utf16be(char32_t cp, std::uint8_t *out) {
 // The code point at text[at]: its length in bytes, or 0 when the bytes there are not
 // UTF-8 (a stray continuation byte, an overlong form, a surrogate, beyond U+10FFFF, or
 // a sequence the text ends inside).
-std::size_t next_utf8(std::string_view text, std::size_t at, char32_t &cp);
+inline std::size_t next_utf8(std::string_view text, std::size_t at, char32_t &cp) {
+    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[at + i]); };
+    const std::uint8_t lead = byte(0);
+    cp = lead;
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) {  // two bytes: nothing to check past the second
+        if (text.size() - at < 2 || (byte(1) & 0xC0) != 0x80)
+            return 0;
+        cp = static_cast<char32_t>((lead & 0x1F) << 6 | (byte(1) & 0x3F));
+        return 2;
+    }
+    std::size_t length;
+    char32_t min;
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, min = 0x800, cp = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, min = 0x10000, cp = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (text.size() - at < length)
+        return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80)
+            return 0;
+        cp = cp << 6 | (byte(i) & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return length;
+}
 
 // put_utf8 for the BMP without a branch on the length: three bytes are always stored.
 inline std::size_t put_utf8_bmp(char32_t cp, char *out) {
@@ -66,6 +97,18 @@ inline std::size_t put_utf8_bmp(char32_t cp, char *out) {
     out[2] = byte(0x80 | (cp & 0x3F));
     return one ? 1 : two ? 2 : 3;
 }
+
+// Octets that utf8_to_utf16be may store beyond the units it counts.
+inline constexpr std::size_t kUtf16Slack = 16;
+
+// UTF-8 to UTF-16, high octet first, one whole character after the other while the next
+// fits within `max_units` code units; stops early at a byte that is not UTF-8. `out` holds
+// 2 * max_units + kUtf16Slack octets; `units` is set to the code units written. Returns
+// the bytes read.
+std::size_t utf8_to_utf16be(std::string_view text, std::size_t max_units, std::uint8_t *out, std::size_t &units);
+// The same with the vector forms of `vectors` or narrower (for tests to compare).
+std::size_t utf8_to_utf16be(std::string_view text, std::size_t max_units, std::uint8_t *out, std::size_t &units,
+                            Vectors vectors);
 
 // UTF-16 code units, high octet first, as UTF-8: surrogate pairs joined, a lone surrogate
 // and an odd last octet each shown as U+FFFD. `out` holds 3 bytes per octet pair and 3

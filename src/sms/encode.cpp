@@ -51,6 +51,7 @@ velmora_status encode(Payload payload, const char *payload_field, const velmora_
     SubmitFields fields;
     Plan plan;
     const auto options = caller_options != nullptr ? options_of(*caller_options) : std::nullopt;
+    Gsm7Codes codes;
     if (count == nullptr)
         fail(*e, VELMORA_E_ARGUMENT, "count");
     else if (payload.bytes.data() == nullptr && !payload.bytes.empty())
@@ -60,7 +61,7 @@ velmora_status encode(Payload payload, const char *payload_field, const velmora_
     else if (!options)
         fail(*e, VELMORA_E_ARGUMENT, "options");
     else if (check_options(*options, payload.is_text, true, fields, *e) &&
-             plan_message(payload, fields, kMaxSendableBytes, plan, *e) && plan.parts > VELMORA_MAX_PARTS)
+             plan_message(payload, fields, kMaxSendableBytes, plan, *e, &codes) && plan.parts > VELMORA_MAX_PARTS)
         fail(*e, VELMORA_E_TOO_MANY_PARTS, payload_field, plan.overflow_at);
     if (e->status != VELMORA_OK)
         return e->status;
@@ -73,7 +74,7 @@ velmora_status encode(Payload payload, const char *payload_field, const velmora_
     std::uint16_t reference = 0;
     if (plan.parts > 1)
         reference = fields.reference >= 0 ? static_cast<std::uint16_t>(fields.reference) : next_reference();
-    PartReader reader(payload, plan);
+    PartReader reader(payload, plan, &codes);
     PartUnits units;
     const std::uint32_t stride = pdus[0].size;
     for (std::uint32_t part = 1; part <= plan.parts; ++part) {

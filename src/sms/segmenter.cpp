@@ -1,5 +1,6 @@
 // The alphabet of a message and where its parts end (3GPP TS 23.040 9.2.3.24.1,
 // TS 23.038 6.2.1.2.4).
+#include <bit>
 #include <cstring>
 
 #include "codec/user_data_header.h"
@@ -36,6 +37,10 @@ public:
         shape.parts = 2;
         multi_ = capacity(alphabet, header_octets(header_content(fields, shape, 1, 0)));
     }
+
+    // Units of a lone part, and of each part of a concatenated message.
+    std::uint32_t single_part_units() const { return single_; }
+    std::uint32_t multi_part_units() const { return multi_; }
 
     void add(std::uint32_t width, std::size_t offset) {
         total_ += width;
@@ -77,59 +82,78 @@ private:
     std::uint32_t total_ = 0, parts_ = 1, used_ = 0;
 };
 
-// Visits each character (each octet of data) up to the scan limit: fn(offset, bytes,
-// code point) returns false to stop. Fails on a byte that is not UTF-8.
-template <class Visit>
-bool each_character(Payload payload, std::size_t limit, velmora_error &error, Visit &&visit) {
-    const std::string_view bytes = payload.bytes;
-    const std::size_t end = std::min(bytes.size(), limit);
-    for (std::size_t at = 0; at < end;) {
-        char32_t cp = static_cast<unsigned char>(bytes[at]);
-        std::size_t length = 1;
-        if (payload.is_text && cp >= 0x80 && (length = next_utf8(bytes, at, cp)) == 0)
-            return fail(error, VELMORA_E_INVALID_UTF8, "text", at);
-        if (!visit(at, static_cast<std::uint32_t>(length), cp))
-            return true;
-        at += length;
-    }
-    return true;
-}
-
-// One pass for the choices without national tables: the default alphabet (while every
-// character is in it), UCS-2 and octets.
+// The choices without national tables: the default alphabet (while every character is
+// in it), UCS-2 and octets, each worked out only where the choice may fall on it.
 struct Census {
-    Cutter gsm7, ucs2, octets;
+    Cutter gsm7, octets;
+    bool octets_wanted;  // text is cut into octets only when 8-bit is asked for
+    Gsm7Codes *codes;    // the default alphabet's codes, kept when given
     bool gsm7_fits = true;
     std::size_t unencodable_at = 0;
     char32_t unencodable = 0;
 };
 
-// The ASCII characters from `at` on (at most `max` of them) that the locking table holds,
-// their codes written to `codes` when given.
-std::uint32_t ascii_run(std::string_view bytes, std::size_t at, std::size_t max,
-                        const Gsm7AsciiCodes::value_type &table, std::uint8_t *codes) {
-    const std::size_t n = std::min(bytes.size() - at, max);
+// The ASCII characters from `at` on (at most `max` of them) that the locking table of
+// `language` holds, their codes written to `codes` when given.
+std::uint32_t ascii_run(std::string_view bytes, std::size_t at, std::size_t max, std::uint8_t language,
+                        std::uint8_t *codes) {
     const auto *in = reinterpret_cast<const std::uint8_t *>(bytes.data()) + at;
-    std::size_t i = 0;
-    for (; i < n && in[i] < 0x80 && table[in[i]] != kGsm7NoCode; ++i)
-        if (codes != nullptr)
-            codes[i] = table[in[i]];
-    return static_cast<std::uint32_t>(i);
+    return static_cast<std::uint32_t>(gsm7_ascii_run(in, std::min(bytes.size() - at, max), language, codes));
 }
 
-bool take_census(Payload payload, std::size_t limit, Census &census, velmora_error &error) {
+// UCS-2 parts as the UTF-16 writer fills them, which checks the text's UTF-8 on the way.
+bool ucs2_plan(std::string_view bytes, std::size_t end, const SubmitFields &fields, Plan &plan,
+               velmora_error &error) {
+    const Cutter capacity(VELMORA_ALPHABET_UCS2, {}, fields);
+    std::array<std::uint8_t, 2 * 70 + kUtf16Slack> scratch;
+    const std::string_view text = bytes.substr(0, std::min(bytes.size(), end + 3));  // and a character
+    plan = {};
+    plan.alphabet = VELMORA_ALPHABET_UCS2;
+    plan.parts = 0;
+    std::size_t at = 0, units = 0;
+    // A code unit takes at most three bytes: a longer text cannot be a lone part.
+    bool lone = end <= 3 * std::size_t{capacity.single_part_units()};
+    for (std::uint32_t per_part = lone ? capacity.single_part_units() : capacity.multi_part_units();
+         at < end || plan.parts == 0;) {
+        if (++plan.parts == VELMORA_MAX_PARTS + 1)
+            plan.overflow_at = at;
+        at += utf8_to_utf16be(text.substr(at), per_part, scratch.data(), units);
+        char32_t cp;
+        if (at < end && next_utf8(text, at, cp) == 0)
+            return fail(error, VELMORA_E_INVALID_UTF8, "text", at);
+        plan.units_per_part = per_part;
+        plan.units_used += static_cast<std::uint32_t>(units);
+        plan.last_part_units = static_cast<std::uint32_t>(units);
+        if (lone && at < end) {  // more than a lone part holds: cut again beside a larger header
+            lone = false;
+            plan.parts = 0, plan.units_used = 0, at = 0;
+            per_part = capacity.multi_part_units();
+        }
+    }
+    return true;
+}
+
+bool take_census(Payload payload, const SubmitFields &fields, std::size_t limit, Census &census,
+                 velmora_error &error) {
     const std::string_view bytes = payload.bytes;
     const std::size_t end = std::min(bytes.size(), limit);
     if (!payload.is_text) {
         census.octets.add_ones(static_cast<std::uint32_t>(end), 0);
         return true;
     }
-    for (std::size_t at = 0; at < end;) {
+    census.gsm7_fits = fields.alphabet != VELMORA_ALPHABET_UCS2;
+    // Every character takes a byte or more and two septets at most: a short text's codes fit.
+    Gsm7Codes *const codes = census.codes != nullptr && 2 * end <= census.codes->codes.size() ? census.codes : nullptr;
+    for (std::size_t at = 0; at < end && (census.gsm7_fits || census.octets_wanted);) {
         // Most text is a run of ASCII characters that take one unit in every alphabet.
-        if (const std::uint32_t run = ascii_run(bytes, at, end - at, kGsm7LockingAscii[0], nullptr); run != 0) {
+        std::uint8_t *const out = codes != nullptr ? codes->codes.data() + codes->length : nullptr;
+        if (const std::uint32_t run = ascii_run(bytes, at, end - at, 0, out); run != 0) {
             if (census.gsm7_fits)
                 census.gsm7.add_ones(run, at);
-            census.ucs2.add_ones(run, at), census.octets.add_ones(run, at);
+            if (codes != nullptr)
+                codes->length += run;
+            if (census.octets_wanted)
+                census.octets.add_ones(run, at);
             at += run;
             continue;
         }
@@ -141,88 +165,159 @@ bool take_census(Payload payload, std::size_t limit, Census &census, velmora_err
             const Gsm7Code code = gsm7_code(cp, {});
             if (code.septets != 0) {
                 census.gsm7.add(code.septets, at);
+                if (codes != nullptr) {
+                    if (code.septets == 2)
+                        codes->codes[codes->length++] = kGsm7Escape;
+                    codes->codes[codes->length++] = code.code;
+                }
             } else {
                 census.gsm7_fits = false;
                 census.unencodable_at = at, census.unencodable = cp;
             }
         }
-        census.ucs2.add(utf16_units(cp), at);
-        census.octets.add(static_cast<std::uint32_t>(length), at);
+        if (census.octets_wanted)
+            census.octets.add(static_cast<std::uint32_t>(length), at);
         at += length;
     }
+    census.codes = codes;
     return true;
 }
 
+// The national tables' choice in one walk over the text. A character takes one septet
+// where locking table l holds it, else two (behind ESC) where the single shift table
+// holds it, so the cut depends on l alone; the shift table only decides whether the pair
+// holds every character and, by the header's size, the room per part. Each allowed l is
+// cut twice: beside a header without a single shift element and beside one with.
+class NationalWalk {
+public:
+    NationalWalk(const SubmitFields &fields) {
+        std::uint16_t shift_allowed = 1;
+        for (std::uint32_t language = 1; language < VELMORA_LANGUAGE_COUNT; ++language)
+            if (fields.languages & VELMORA_LANGUAGE_BIT(language))
+                shift_allowed |= static_cast<std::uint16_t>(VELMORA_LANGUAGE_BIT(language));
+        const auto any_shift = static_cast<std::uint8_t>(std::countr_zero(shift_allowed & ~1u));
+        for (std::uint32_t l = 0; l < VELMORA_LANGUAGE_COUNT; ++l) {
+            if (!(shift_allowed >> l & 1) || !has_locking_table(l))
+                continue;
+            active_ |= static_cast<std::uint16_t>(1u << l);
+            feasible_[l] = shift_allowed;
+            const auto locking = static_cast<std::uint8_t>(l);
+            cut_[l][0].emplace(VELMORA_ALPHABET_GSM7, Gsm7Language{locking, 0}, fields);
+            if (shift_allowed != 1)
+                cut_[l][1].emplace(VELMORA_ALPHABET_GSM7, Gsm7Language{locking, any_shift}, fields);
+        }
+    }
+
+    // `count` ASCII characters from `offset` on that every remaining locking table holds.
+    void add_ones(std::uint32_t count, std::size_t offset) {
+        for_each_active([&](std::uint32_t l) {
+            for (auto &cut : cut_[l])
+                if (cut)
+                    cut->add_ones(count, offset);
+        });
+    }
+
+    // Adds a character; false when no pair of tables holds every character so far.
+    bool add(const Gsm7Presence &presence, std::size_t offset) {
+        for_each_active([&](std::uint32_t l) {
+            std::uint32_t width = 1;
+            if (!(presence.locking >> l & 1)) {
+                width = 2;
+                if ((feasible_[l] &= presence.shift) == 0)
+                    active_ &= static_cast<std::uint16_t>(~(1u << l));
+            }
+            for (auto &cut : cut_[l])
+                if (cut)
+                    cut->add(width, offset);
+        });
+        return active_ != 0;
+    }
+
+    std::uint16_t active() const { return active_; }
+
+    // The pair giving the fewest parts, then the most room left in the last part, then the
+    // lowest identifiers.
+    Plan best() const {
+        std::optional<Plan> best;
+        const auto room = [](const Plan &p) { return p.units_per_part - p.last_part_units; };
+        for_each_active([&](std::uint32_t l) {
+            for (std::uint32_t s = 0; s < VELMORA_LANGUAGE_COUNT; ++s) {
+                if (!(feasible_[l] >> s & 1))
+                    continue;
+                Plan plan = cut_[l][s != 0]->plan();
+                plan.language.shift = static_cast<std::uint8_t>(s);
+                if (!best || plan.parts < best->parts || (plan.parts == best->parts && room(plan) > room(*best)))
+                    best = plan;
+            }
+        });
+        return *best;
+    }
+
+private:
+    template <class Fn>
+    void for_each_active(Fn &&fn) const {
+        for (std::uint32_t left = active_; left != 0; left &= left - 1)
+            fn(static_cast<std::uint32_t>(std::countr_zero(left)));
+    }
+
+    std::uint16_t active_ = 0;
+    std::array<std::uint16_t, VELMORA_LANGUAGE_COUNT> feasible_{};  // shift tables that go with l
+    std::array<std::array<std::optional<Cutter>, 2>, VELMORA_LANGUAGE_COUNT> cut_;
+};
+
 // Among the pairs of locking and single shift tables of the allowed languages (the
-// default ones included) that hold every character, the pair giving the fewest parts, then
-// the most room left in the last part, then the lowest identifiers.
+// default ones included) that hold every character, the best (NationalWalk::best).
 std::optional<Plan> national_plan(Payload payload, const SubmitFields &fields, std::size_t limit,
                                   std::size_t &unencodable_at, char32_t &unencodable, velmora_error &error) {
-    std::uint16_t locking_allowed = 1, shift_allowed = 1;
-    for (std::uint32_t language = 1; language < VELMORA_LANGUAGE_COUNT; ++language)
-        if (fields.languages & VELMORA_LANGUAGE_BIT(language)) {
-            shift_allowed |= static_cast<std::uint16_t>(VELMORA_LANGUAGE_BIT(language));
-            if (has_locking_table(language))
-                locking_allowed |= static_cast<std::uint16_t>(VELMORA_LANGUAGE_BIT(language));
+    NationalWalk walk(fields);
+    const std::string_view bytes = payload.bytes;
+    const std::size_t end = std::min(bytes.size(), limit);
+    for (std::size_t at = 0; at < end;) {
+        std::size_t run = at;
+        while (run < end && static_cast<unsigned char>(bytes[run]) < 0x80 &&
+               (gsm7_presence(static_cast<unsigned char>(bytes[run])).locking & walk.active()) == walk.active())
+            ++run;
+        if (run != at) {
+            walk.add_ones(static_cast<std::uint32_t>(run - at), at);
+            at = run;
+            continue;
         }
-    // feasible[l]: the single shift tables that can go with locking table l.
-    std::array<std::uint16_t, VELMORA_LANGUAGE_COUNT> feasible{};
-    for (std::uint32_t l = 0; l < VELMORA_LANGUAGE_COUNT; ++l)
-        if (locking_allowed >> l & 1)
-            feasible[l] = shift_allowed;
-    bool any = true;
-    each_character(payload, limit, error, [&](std::size_t at, std::uint32_t, char32_t cp) {
-        const Gsm7Presence presence = gsm7_presence(cp);
-        std::uint16_t left = 0;
-        for (std::uint32_t l = 0; l < VELMORA_LANGUAGE_COUNT; ++l) {
-            if (!(presence.locking >> l & 1))
-                feasible[l] &= presence.shift;
-            left |= feasible[l];
+        char32_t cp = static_cast<unsigned char>(bytes[at]);
+        std::size_t length = 1;
+        if (cp >= 0x80 && (length = next_utf8(bytes, at, cp)) == 0) {
+            fail(error, VELMORA_E_INVALID_UTF8, "text", at);
+            return std::nullopt;
         }
-        if (left == 0)
-            unencodable_at = at, unencodable = cp, any = false;
-        return any;
-    });
-    if (!any)
-        return std::nullopt;
-
-    std::optional<Plan> best;
-    for (std::uint32_t l = 0; l < VELMORA_LANGUAGE_COUNT; ++l)
-        for (std::uint32_t s = 0; s < VELMORA_LANGUAGE_COUNT; ++s) {
-            if (!(feasible[l] >> s & 1))
-                continue;
-            const Gsm7Language language{static_cast<std::uint8_t>(l), static_cast<std::uint8_t>(s)};
-            Cutter cutter(VELMORA_ALPHABET_GSM7, language, fields);
-            each_character(payload, limit, error, [&](std::size_t at, std::uint32_t, char32_t cp) {
-                cutter.add(gsm7_code(cp, language).septets, at);
-                return true;
-            });
-            const Plan plan = cutter.plan();
-            const auto room = [](const Plan &p) { return p.units_per_part - p.last_part_units; };
-            if (!best || plan.parts < best->parts || (plan.parts == best->parts && room(plan) > room(*best)))
-                best = plan;
+        if (!walk.add(gsm7_presence(cp), at)) {
+            unencodable_at = at, unencodable = cp;
+            return std::nullopt;
         }
-    return best;
+        at += length;
+    }
+    return walk.best();
 }
 
 }  // namespace
 
 bool plan_message(Payload payload, const SubmitFields &fields, std::size_t scan_limit, Plan &plan,
-                  velmora_error &error) {
-    Census census{Cutter(VELMORA_ALPHABET_GSM7, {}, fields), Cutter(VELMORA_ALPHABET_UCS2, {}, fields),
-                  Cutter(VELMORA_ALPHABET_8BIT, {}, fields)};
-    if (!take_census(payload, scan_limit, census, error))
+                  velmora_error &error, Gsm7Codes *codes) {
+    if (codes != nullptr)
+        codes->length = 0, codes->whole = false;
+    Census census{Cutter(VELMORA_ALPHABET_GSM7, {}, fields), Cutter(VELMORA_ALPHABET_8BIT, {}, fields),
+                  fields.alphabet == VELMORA_ALPHABET_8BIT, codes};
+    if (!take_census(payload, fields, scan_limit, census, error))
         return false;
     if (!payload.is_text || fields.alphabet == VELMORA_ALPHABET_8BIT) {
         plan = census.octets.plan();
         return true;
     }
-    if (fields.alphabet == VELMORA_ALPHABET_UCS2) {
-        plan = census.ucs2.plan();
-        return true;
-    }
+    const std::size_t end = std::min(payload.bytes.size(), scan_limit);
+    if (fields.alphabet == VELMORA_ALPHABET_UCS2)
+        return ucs2_plan(payload.bytes, end, fields, plan, error);
     if (census.gsm7_fits) {
         plan = census.gsm7.plan();
+        if (census.codes != nullptr)
+            census.codes->whole = true;
         return true;
     }
     if (fields.languages != 0 && fields.format == VELMORA_FORMAT_GSM) {
@@ -232,60 +327,78 @@ bool plan_message(Payload payload, const SubmitFields &fields, std::size_t scan_
             return true;
         }
     }
-    if (fields.alphabet == VELMORA_ALPHABET_AUTO) {
-        plan = census.ucs2.plan();
+    // UCS-2, or the failure: either way after the text's UTF-8 is checked to its end.
+    if (!ucs2_plan(payload.bytes, end, fields, plan, error))
+        return false;
+    if (fields.alphabet == VELMORA_ALPHABET_AUTO)
         return true;
-    }
     return fail(error, VELMORA_E_UNENCODABLE, "text", census.unencodable_at, census.unencodable);
 }
 
+void PartReader::next_from_codes(PartUnits &units) {
+    std::uint32_t length = std::min(codes_->length - static_cast<std::uint32_t>(at_), plan_.units_per_part);
+    if (at_ + length < codes_->length && codes_->codes[at_ + length - 1] == kGsm7Escape)
+        --length;
+    std::memcpy(units.octets.data(), codes_->codes.data() + at_, length);
+    at_ += length;
+    units.length = units.units = length;
+}
+
 void PartReader::next(PartUnits &units) {
+    if (codes_ != nullptr)
+        return next_from_codes(units);
     units.length = units.units = 0;
     const std::string_view bytes = payload_.bytes;
-    while (at_ < bytes.size()) {
-        if (plan_.alphabet == VELMORA_ALPHABET_GSM7) {  // ASCII characters of the locking table, one code each
-            const std::uint32_t run = ascii_run(bytes, at_, plan_.units_per_part - units.units,
-                                                kGsm7LockingAscii[plan_.language.locking],
-                                                units.octets.data() + units.length);
-            at_ += run, units.units += run, units.length += run;
-            if (at_ == bytes.size())
-                return;
-        }
-        char32_t cp = static_cast<unsigned char>(bytes[at_]);
-        std::size_t length = 1;
-        if (payload_.is_text && cp >= 0x80)
-            length = next_utf8(bytes, at_, cp);
-        std::uint8_t *out = units.octets.data() + units.length;
-        std::uint32_t width;
-        switch (plan_.alphabet) {
-        case VELMORA_ALPHABET_GSM7: {
-            const Gsm7Code code = gsm7_code(cp, plan_.language);
-            width = code.septets;
-            if (units.units + width > plan_.units_per_part)
-                return;
-            if (width == 2)
-                *out++ = kGsm7Escape;
-            *out = code.code;
-            units.length += width;
-            break;
-        }
-        case VELMORA_ALPHABET_UCS2:
-            width = utf16_units(cp);
-            if (units.units + width > plan_.units_per_part)
-                return;
-            units.length += static_cast<std::uint32_t>(put_utf16be(cp, out));
-            break;
-        default:
-            width = static_cast<std::uint32_t>(length);
-            if (units.units + width > plan_.units_per_part)
-                return;
-            std::memcpy(out, bytes.data() + at_, length);
-            units.length += width;
-            break;
-        }
-        units.units += width;
-        at_ += length;
+    if (plan_.alphabet == VELMORA_ALPHABET_UCS2) {
+        static_assert(std::tuple_size_v<decltype(units.octets)> >= 2 * 70 + kUtf16Slack);
+        std::size_t written = 0;
+        at_ += utf8_to_utf16be(bytes.substr(at_), plan_.units_per_part, units.octets.data(), written);
+        units.units = static_cast<std::uint32_t>(written);
+        units.length = 2 * units.units;
+        return;
     }
+    // Locals rather than members: every octet stored could otherwise alias them.
+    const auto *in = reinterpret_cast<const std::uint8_t *>(bytes.data());
+    const bool gsm7 = plan_.alphabet == VELMORA_ALPHABET_GSM7;
+    const Gsm7Language language = plan_.language;
+    const std::uint32_t room = plan_.units_per_part;
+    std::uint8_t *out = units.octets.data();
+    std::size_t at = at_;
+    std::uint32_t length = 0, used = 0;
+    while (at < bytes.size()) {
+        if (gsm7) {  // ASCII characters of the locking table, one code each
+            const auto run = static_cast<std::uint32_t>(
+                gsm7_ascii_run(in + at, std::min<std::size_t>(bytes.size() - at, room - used), language.locking,
+                               out + length));
+            at += run, used += run, length += run;
+            if (at == bytes.size())
+                break;
+        }
+        char32_t cp = in[at];
+        std::size_t bytes_read = 1;
+        if (payload_.is_text && cp >= 0x80 && (bytes_read = next_utf8(bytes, at, cp)) == 0)
+            break;  // not reached: the plan has read the text
+        std::uint32_t width;
+        if (gsm7) {
+            const Gsm7Code code = gsm7_code(cp, language);
+            width = code.septets;
+            if (used + width > room)
+                break;
+            if (width == 2)
+                out[length] = kGsm7Escape;
+            out[length + (width == 2)] = code.code;
+        } else {
+            width = static_cast<std::uint32_t>(bytes_read);
+            if (used + width > room)
+                break;
+            std::memcpy(out + length, in + at, bytes_read);
+        }
+        length += width, used += width;
+        at += bytes_read;
+    }
+    at_ = at;
+    units.length = length;
+    units.units = used;
 }
 
 }  // namespace velmora::sms

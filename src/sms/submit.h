@@ -68,11 +68,20 @@ struct Plan {
     std::size_t overflow_at = 0;       // byte offset of the first character past 255 parts
 };
 
+// The GSM codes of a text in the default alphabet (ESC before each shift code), kept while
+// planning for the parts to take, when they all fit here.
+struct Gsm7Codes {
+    std::array<std::uint8_t, 1024> codes;
+    std::uint32_t length = 0;
+    bool whole = false;
+};
+
 // Chooses the alphabet and tables and cuts the payload into parts, each filled as far as
 // the next character (escape pair, surrogate pair, UTF-8 sequence of 8-bit text) fits
 // whole. Reads at most `scan_limit` bytes and a character: more can never fit 255 parts.
+// Keeps the codes in `codes` when given and the plan is the default alphabet's.
 bool plan_message(Payload payload, const SubmitFields &fields, std::size_t scan_limit, Plan &plan,
-                  velmora_error &error);
+                  velmora_error &error, Gsm7Codes *codes = nullptr);
 
 // Bytes of text beyond which 255 parts cannot hold it: each septet, octet or UTF-16 code
 // unit takes at most three bytes of UTF-8.
@@ -88,13 +97,18 @@ struct PartUnits {
 // The parts of a planned payload, one after the other.
 class PartReader {
 public:
-    PartReader(Payload payload, const Plan &plan) : payload_(payload), plan_(plan) {}
+    // `codes`, when given and whole, holds the planned text's codes.
+    PartReader(Payload payload, const Plan &plan, const Gsm7Codes *codes = nullptr)
+        : payload_(payload), plan_(plan), codes_(codes != nullptr && codes->whole ? codes : nullptr) {}
     void next(PartUnits &units);
 
 private:
+    void next_from_codes(PartUnits &units);
+
     Payload payload_;
     const Plan &plan_;
-    std::size_t at_ = 0;
+    const Gsm7Codes *codes_;
+    std::size_t at_ = 0;  // bytes of the payload read, or codes taken
 };
 
 // The elements of a part's user data header. `part` counts from 1; a message of one part

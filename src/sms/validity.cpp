@@ -53,11 +53,18 @@ bool read_enhanced(std::span<const std::uint8_t> vp, Cursor &cursor, std::size_t
 }  // namespace
 
 std::optional<std::uint8_t> relative_validity_octet(std::uint32_t minutes) {
-    // The periods grow with the octet: the first that is long enough.
-    for (std::uint32_t vp = 0; vp <= 0xFF; ++vp)
+    // The periods grow with the octet: the first that is long enough, found by halving.
+    if (minutes > relative_validity_minutes(0xFF))
+        return std::nullopt;
+    std::uint32_t low = 0, high = 0xFF;
+    while (low < high) {
+        const std::uint32_t vp = (low + high) / 2;
         if (relative_validity_minutes(static_cast<std::uint8_t>(vp)) >= minutes)
-            return static_cast<std::uint8_t>(vp);
-    return std::nullopt;
+            high = vp;
+        else
+            low = vp + 1;
+    }
+    return static_cast<std::uint8_t>(low);
 }
 
 bool read_validity(Cursor &cursor, std::uint32_t format, velmora_message &message) {
