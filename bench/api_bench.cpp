@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The public API one message at a time: time per iteration is time per message,
 // bytes_per_second counts the PDU text produced or consumed.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Septet packing both ways, including the internal packer that the encoders use.
 #include <benchmark/benchmark.h>
 

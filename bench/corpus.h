@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Messages and PDUs shared by the benchmarks: the texts are plain GSM default-alphabet
 // characters (no escape pairs), the PDUs are built here from their GSM codes so that
 // each workload decodes back to a known text.

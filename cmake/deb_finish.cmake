@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # CPack post-build script for the .deb files: what CPack 3.25's DEB generator cannot
 # write, done with dpkg-deb. "Multi-Arch: same" for the packages named in
 # CPACK_VELMORA_MULTIARCH_SAME, and the ldconfig trigger in place of a postinst or

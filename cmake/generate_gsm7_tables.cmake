@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # cmake -DINPUT=data/gsm7-alphabets.tsv -DOUTPUT=.../gsm7_tables.inc -P generate_gsm7_tables.cmake
 # Writes the 3GPP TS 23.038 alphabets of the TSV as C++ arrays, one locking and one shift
 # table of 128 UTF-16 code units per language in identifier order (default first); 0 marks

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Installation: both shared libraries with their SONAME links, their headers, the tool
 # and its man page, a pkg-config file each and one CMake package exporting
 # velmora::velmora (its component compat) and velmora::sms (its component sms).

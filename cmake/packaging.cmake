@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Debian packages, one per install component: `cpack -G DEB` in a build configured with
 # the deb preset (prefix /usr, so GNUInstallDirs picks lib/<multiarch>) writes
 #   libvelmora2       libvelmora.so.2 and its SONAME link       (libs, Multi-Arch: same)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # cmake -P script: velmora(1) from the tool's --help and --version, gzip'd as Debian
 # installs man pages. -DTOOL=<velmora> -DSUMMARY=<NAME line> -DOUTPUT=<velmora.1.gz>
 # The usage lines become SYNOPSIS, "word  text" lines subsections, indented option

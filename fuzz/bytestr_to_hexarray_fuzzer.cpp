@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // convert_bytestr_to_hexarray: any text, any length up to the text's own, any capacity; the
 // values themselves are checked against libc's sscanf by tests/codecs_test.cpp.
 #include "fuzz.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // decode7 over any octets, counts up to 2^32 - 1, fill 0-6 and any capacity; the input holds
 // exactly the octets that the count and fill need. Code k is stream bits fill + 7k onwards.
 #include "codec/septets.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // sms_decode_3gpp2_pdu over any text, with its length, about half of it and far beyond it.
 #include "fuzz.h"
 

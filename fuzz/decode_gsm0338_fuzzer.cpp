@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // decode_gsm0338_to_ascii over any bytes as codes and any capacity: nothing below capacity
 // 161, else one character per code or ESC pair starting below position 161, none NUL,
 // zeros after them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // sms_decode_pdu over any text, with its length and with 0 (the length is not read).
 #include "fuzz.h"
 

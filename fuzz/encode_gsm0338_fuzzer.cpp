@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // encode_ascii_to_gsm0338 over any text (NULs included), lengths up to 2047, any capacity,
 // into an area of exactly that capacity: the codes of each character encoded on its own, at
 // most 1837 of them, cut at the capacity without a trailing ESC, then zeros.

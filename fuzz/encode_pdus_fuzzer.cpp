@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // sms_encode_pdus over any record: text, text_len, numbers, their lengths, the format and
 // leftovers anywhere. Each PDU must be hex and, turned into the received layout (SMS-SUBMIT
 // into SMS-DELIVER, 3GPP2 submit into deliver), decode to the number, the concatenation

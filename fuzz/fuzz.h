@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What the libFuzzer targets share: inputs placed in heap blocks of their exact size,
 // arguments read from the front of an input, and checks that abort (a finding) on failure.
 #pragma once

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Writes fuzz/corpus/<target>/ from tests/vectors, each case an input in its target's layout
 (the arguments first, little-endian, then the payload). Run again after changing either."""
 import hashlib

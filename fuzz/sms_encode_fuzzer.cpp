@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // velmora_encode and velmora_encode_data over random options and text: the input is a line
 // of options as tests/vectors/sms_encode.tsv writes them, then the text (or, with "data",
 // the octets). What succeeds reads back and agrees with velmora_count; a failure writes

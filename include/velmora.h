@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 /*
  * velmora: GSM SMS-SUBMIT / SMS-DELIVER and compact 3GPP2 PDUs as hexadecimal text.
  *

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """A PEP 517 build backend in the standard library alone: the velmora package as a
 pure-Python wheel (py3-none-any), an editable wheel, or a source archive."""
 import base64

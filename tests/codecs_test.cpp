@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The codec functions from tests/vectors/codecs.tsv, then what rows cannot hold: field
 // scans against libc and septets against a bit-by-bit reference.
 #include <algorithm>

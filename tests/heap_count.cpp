@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // vt::heap_use: the test binary is linked with --wrap for malloc, calloc, realloc and free, so
 // every block that the library's code allocates passes here, under the sanitizers and valgrind too.
 #include "support.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Both decoders from tests/vectors/decode.tsv and prefixes.tsv, both per-part encoders from
 // encode.tsv, sms_encode_pdus from driver.tsv; then all vectors on four threads at once. The
 // reference counter: tests/process.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // velmora_encode, velmora_encode_data and velmora_count against tests/vectors/sms_encode.tsv,
 // every PDU made read back (sms_encode_support.h); texts of the default alphabet against
 // the PDUs of sms_encode_pdus.

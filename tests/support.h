@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What the runners share: vector files and byte notation, records member by member,
 // inputs in exactly sized heap blocks, traces and whole outputs against golden files, output
 // buffers with guard bytes, heap counts, septets packed bit by bit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The vector forms of the hex and UTF-16 loops against their portable form, on inputs
 // that cross every vector boundary: each form the machine runs must agree byte for byte;
 // and the GSM 7-bit character index against a plain search of the tables.

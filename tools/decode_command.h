@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // velmora decode: PDUs from the arguments or standard input, printed one by one and
 // put together into their concatenated messages.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // velmora encode and velmora count: text (or data) to SMS-SUBMIT PDUs through libvelmora-sms.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Reading input: lines of standard input or a file, or one message text whole.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // velmora: SMS PDUs from the command line, on top of libvelmora-sms's C API.
 #include <cstdio>
 

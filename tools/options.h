@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Command line of the velmora tool: one table of options drives the parser, the usage
 // text and the naming of the option behind a value the library refuses.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Printing decoded messages and counts: labelled blocks for people, or one JSON object per line.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Text and octets as the terminal shows them; no I/O, so that other front ends can use it.
 #pragma once
 

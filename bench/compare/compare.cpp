@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // velmora side by side with Gammu (SMS-SUBMIT encoding, UTF-8 text to PDUs through
 // velmora_encode, SMS-DELIVER decoding, hex text in and out) and libosmocore (septet
 // packing and unpacking), in one process. Each round times a batch of one side, then an

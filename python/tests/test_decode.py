@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """velmora.decode and decode_lines against the PDUs of tests/vectors/decode.jsonl and the JSON the tool
 prints for them; times, errors and the bulk path."""
 import copy

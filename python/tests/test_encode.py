@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """velmora.encode and velmora.count against tests/vectors/sms_encode.tsv; what only Python has: its
 keyword types (timedelta, datetime, lists), its errors and positions, the PDUs read back."""
 import datetime

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """The package itself: its ctypes structs against the C header, finding the library, its typed API,
 installing with every Python it declares."""
 import ctypes

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """velmora.Reassembler: parts in any order, duplicates, expiry and full storage, no part lost."""
 import itertools
 import pickle

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """velmora: SMS PDUs decoded into messages and text encoded into PDUs, over libvelmora-sms.
 
     >>> import velmora

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """libvelmora-sms.so.1 through ctypes: its structs member for member, its functions typed.
 
 The structs follow include/velmora/sms.h in order and type (C enums are int, the

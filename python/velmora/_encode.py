@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Encoding: text or data to SMS-SUBMIT PDUs, and counting what that takes."""
 from __future__ import annotations
 

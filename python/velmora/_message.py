@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Decoding: a PDU into a Message that reads its fields from the library's record when asked."""
 from __future__ import annotations
 

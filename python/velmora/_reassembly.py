@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Concatenated messages put back together by the library's own reassembly."""
 from __future__ import annotations
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Instruction set extensions beyond the x86-64 baseline, asked once at run time, for the
 // few loops that have a faster form on them (functions marked target("...")).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // GSM 7-bit text with the national language tables of 3GPP TS 23.038: septet codes
 // (one per byte) to UTF-8, and characters back to codes.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The GSM 7-bit alphabets of 3GPP TS 23.038 with the national language tables (Annex A),
 // generated at build time from data/gsm7-alphabets.tsv.
 #pragma once

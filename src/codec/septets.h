@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Septet packing (3GPP TS 23.038 packing of 7-bit characters) after 0-6 fill bits.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // UTF-8 and UTF-16 at the edges of the text codecs.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Names and short English texts for the values of the API, and what a record's fields say together.
 #include <array>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The alphabet of a message and where its parts end (3GPP TS 23.040 9.2.3.24.1,
 // TS 23.038 6.2.1.2.4).
 #include <bit>

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: Apache-2.0 */
 /* The public header as a strict C99 client sees it, against the shared library: each
  * function once, sms_write's limits, and null arguments, which change nothing. */
 #include <stdio.h>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # cmake -P script behind the install_consumers test: install into a scratch prefix, check
 # what is there, then build and run the C API checks of both libraries against it by
 # find_package and by pkg-config. Every version the release states must be PROJECT_VERSION.

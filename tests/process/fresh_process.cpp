@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Checks that need a process of their own. The reference counter from its start: 240 two-part
 // messages on four threads get 1 to 240, one each; calls of every kind (single parts, failures,
 // a null record, either format) advance it too, so the 254th gets 254 and the 255th 1. Then a

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # A shared library's ABI surface: exactly the names of its list exported, the SONAME of its
 # major version, and the file with its two symlinks.
 #   check_exports.sh <libNAME.so.X.Y.Z> <file of the exported names, one per line>

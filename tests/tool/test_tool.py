@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """End-to-end tests of the velmora tool: python3 test_tool.py /path/to/velmora"""
 import json
 import os
