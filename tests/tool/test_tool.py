@@ -24,6 +24,15 @@ def encode(*args, stdin=""):
     return out.split()
 
 
+def vector_rows(*names):
+    """The JSON objects of tests/vectors/NAME..., comment lines left out."""
+    rows = []
+    for name in names:
+        with open(os.path.join(VECTORS, name), encoding="utf-8") as f:
+            rows += [json.loads(line) for line in f if line.strip() and not line.startswith("#")]
+    return rows
+
+
 def decode_json(*pdus, cdma=False):
     rc, out, err = run("decode", "--json", *(["--cdma"] if cdma else []), *pdus)
     return rc, [json.loads(line) for line in out.splitlines()], err
@@ -49,38 +58,18 @@ def gammu_texts(pdus):
 
 
 class EncodeTest(unittest.TestCase):
-    def test_pdus(self):
-        rows = [
-            (["--to", "12345", "hello"], ["00110005812143F50000AA05E8329BFD06"]),
-            (["--to", "+4912345", "hello"], ["0011000791942143F50000AA05E8329BFD06"]),
-            (["--to", "12345", "--to-type", "0xA1", "hello"], ["00110005A12143F50000AA05E8329BFD06"]),
-            (["--cdma", "--to", "12345", "--from", "678", "hello"], ["04812143F5038176F81002000205E8329BFD06"]),
-            (["--to", "12345", "--at", "hello"], ["AT+CMGS=16", "00110005812143F50000AA05E8329BFD06"]),
-        ]
-        for args, expected in rows:
-            with self.subTest(args=args):
-                self.assertEqual(encode(*args), expected)
-
-    def test_each_option_read_back(self):
-        """Each option once, as velmora decode reads it in the SMS-SUBMIT it went into."""
-        rows = [  # options, text, fields of the decoded object (None: left out)
-            (["--alphabet", "ucs2"], "hi", dict(alphabet="ucs2", coding=8, text="hi")),
-            (["--languages", "portuguese,turkish"], "Ağaç şişe", dict(locking_shift=1, text="Ağaç şişe")),
-            (["--smsc", "+4915200000000"], "hi", dict(smsc="+4915200000000")),
-            (["--status-report", "--message-reference", "7"], "hi",
-             dict(status_report_request=True, message_reference=7)),
-            (["--class", "0"], "hi", dict(**{"class": 0, "coding": 0x10})),
-            (["--validity", "30m"], "hi", dict(validity_minutes=30)),
-            (["--validity", "none"], "hi", dict(validity_minutes=None)),
-            (["--validity-until", "2026-12-24T18:00:00+01:00"], "hi", dict(validity_until="2026-12-24T18:00:00+01:00")),
-            (["--port", "2948:9200", "--data", "0102"], None, dict(destination_port=2948, source_port=9200, data="0102")),
-            (["--reference", "4660", "--reference-bits", "16"], "x" * 200, dict(reference=4660, reference_bits=16)),
-        ]
-        for options, text, fields in rows:
-            with self.subTest(options=options):
-                rc, messages, err = decode_json(*encode("--to", "12345", *options, *([text] if text else [])))
+    def test_vectors(self):
+        """tests/vectors/tool_encode.jsonl: the lines printed, or each option read back from its SMS-SUBMIT."""
+        for row in vector_rows("tool_encode.jsonl"):
+            with self.subTest(row=row):
+                if "lines" in row:
+                    self.assertEqual(encode(*row["args"]), row["lines"])
+                    continue
+                fields = row["fields"]
+                rc, messages, err = decode_json(*encode("--to", "12345", *row["options"], *filter(None, [row["text"]])))
                 self.assertEqual((rc, err), (0, ""))
                 self.assertEqual({k: messages[0].get(k) for k in fields}, fields)
+
 
     def test_standard_input_loses_only_its_final_line_break(self):
         self.assertEqual(encode("--to", "1", stdin="two words\r\n"), encode("--to", "1", "two", "words"))
@@ -147,21 +136,18 @@ class DecodeTest(unittest.TestCase):
     def test_vectors(self):
         """tests/vectors/decode*.jsonl: a PDU, the tool's options, and the
         JSON object or the failure, an object at its place in the stream."""
-        for name in ("decode.jsonl", "decode_flags.jsonl", "decode_warnings.jsonl"):
-            with open(os.path.join(VECTORS, name), encoding="utf-8") as rows:
-                rows = [json.loads(line) for line in rows if line.strip() and not line.startswith("#")]
-            for row in rows:
-                with self.subTest(pdu=row["pdu"], args=row.get("args")):
-                    rc, messages, err = decode_json(*row.get("args", []), row["pdu"])
-                    self.assertEqual(err, "")  # a part is followed by its message joined as far as it goes
-                    self.assertEqual(messages[0].pop("source"), "argument 1")
-                    if "json" in row:
-                        self.assertEqual((rc, messages[0]), (0, row["json"]))
-                    else:
-                        error = messages[0]["error"]
-                        where = " at octet offset %d (%s)" % (error["offset"], error["field"])
-                        self.assertEqual((rc, error["message"]), (1, row["error"]))
-                        self.assertTrue(error["message"].endswith(where), error)
+        for row in vector_rows("decode.jsonl", "decode_flags.jsonl", "decode_warnings.jsonl"):
+            with self.subTest(pdu=row["pdu"], args=row.get("args")):
+                rc, messages, err = decode_json(*row.get("args", []), row["pdu"])
+                self.assertEqual(err, "")  # a part is followed by its message joined as far as it goes
+                self.assertEqual(messages[0].pop("source"), "argument 1")
+                if "json" in row:
+                    self.assertEqual((rc, messages[0]), (0, row["json"]))
+                else:
+                    error = messages[0]["error"]
+                    where = " at octet offset %d (%s)" % (error["offset"], error["field"])
+                    self.assertEqual((rc, error["message"]), (1, row["error"]))
+                    self.assertTrue(error["message"].endswith(where), error)
 
     def test_warnings_and_strict_as_people_read_them(self):
         rc, out, err = run("decode", "0006230E9126983575169498610103409544C26101034095448200")
@@ -227,9 +213,7 @@ class ExplainTest(unittest.TestCase):
     def test_fields_cover_each_octet_once(self):
         """decode.jsonl: the top-level fields follow each other without gap or overlap up to the PDU's
         end or its failure, parts lie inside their field, and the JSON keeps the tool's other keys."""
-        with open(os.path.join(VECTORS, "decode.jsonl"), encoding="utf-8") as rows:
-            rows = [json.loads(line) for line in rows if not line.startswith("#")]
-        for row in rows:
+        for row in vector_rows("decode.jsonl"):
             with self.subTest(pdu=row["pdu"]):
                 rc, out, _ = run("decode", "--json", "--explain", *row.get("args", []), row["pdu"])
                 message = json.loads(out.splitlines()[0])
