@@ -223,5 +223,6 @@ void codec_vectors(bool traced);
 void decoder_vectors(bool traced);
 void encoder_vectors(bool traced);
 void driver_vectors(bool traced);
+void sms_encode_vectors();
 
 }  // namespace vt

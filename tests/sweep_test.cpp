@@ -57,14 +57,7 @@ velmora_submit_options to_12345() {
 }
 
 // libvelmora.so.2's record of "hello" to 12345, 3GPP2 callback number 678.
-sms_message compat_hello() {
-    sms_message sms{};
-    std::memcpy(sms.dst_telnum, "12345", sms.dst_telnum_len = 5);
-    std::memcpy(sms.telnum, "678", sms.telnum_len = 3);
-    std::memcpy(sms.text, kHello.data(), sms.text_len = 5);
-    sms.dst_telnum_type = sms.telnum_type = 0x81;
-    return sms;
-}
+sms_message compat_hello() { return *vt::addressed({}, 0, kHello); }
 
 // The user data "hello" in an alphabet, with its TP-UDL.
 std::pair<std::size_t, std::string> hello_in(int alphabet) {
