@@ -50,7 +50,6 @@ bool hex_then_nul(const char *text, std::size_t n, std::size_t size) {
            fuzz::zero_from(text, n, size);
 }
 
-
 // The received PDU decoded: SMS-SUBMIT loses TP-MR and TP-VP, 3GPP2 the callback (the
 // destination becomes the sender); both get a time stamp. Returns the text.
 std::string round_trip(const Case &c, const sms_pdu_slot &slot, std::uint32_t parts, std::uint32_t part_no,

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "../tests/exact.h"
 #include "velmora.h"
 
 namespace fuzz {
@@ -23,22 +24,7 @@ inline void check(bool ok, const char *condition, const char *file, int line) {
 }
 #define FUZZ_CHECK(condition) fuzz::check((condition), #condition, __FILE__, __LINE__)
 
-// Bytes at the end of a heap block of exactly their size (text: with its NUL), so that
-// AddressSanitizer reports a read past them; or an output area of `n` bytes `fill`.
-struct Exact {
-    std::size_t size;
-    std::unique_ptr<unsigned char[]> p;
-    Exact(std::string_view bytes, bool nul) : size(bytes.size()), p(new unsigned char[size + nul]()) {
-        std::copy(bytes.begin(), bytes.end(), p.get());
-    }
-    Exact(std::size_t n, unsigned char fill) : Exact(std::string(n, static_cast<char>(fill)), false) {}
-    unsigned char *u() const { return p.get(); }
-    char *c() const { return reinterpret_cast<char *>(p.get()); }
-    unsigned char operator[](std::size_t i) const { return p[i]; }
-    bool all_from(std::size_t from, unsigned char v) const {
-        return std::all_of(u() + std::min(from, size), u() + size, [=](unsigned char b) { return b == v; });
-    }
-};
+using vt::Exact;
 
 // Arguments from the front of the input, little-endian; an exhausted input reads as 0.
 struct Input {

@@ -50,7 +50,6 @@ bool same_message(const velmora_message &a, const velmora_message &b) {
            same(a.text, b.text, a.text_length + 1) && same(a.data, b.data, a.data_length);
 }
 
-
 // The same PDU decoded with VELMORA_STRICT: it fails as the first warning when there was one,
 // and otherwise reads the same message with the same result.
 void check_strict(const std::uint8_t *pdu, std::size_t size, unsigned flags, const velmora_message &tolerant,

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // Both decoders from tests/vectors/decode.tsv and prefixes.tsv, both per-part encoders from
-// encode.tsv, sms_encode_pdus from driver.tsv; then all vectors on four threads at once. The
+// encode.tsv, sms_encode_pdus from driver.tsv; then all vectors (sms_encode.tsv too) on four
+// threads at once. The
 // reference counter: tests/process.
 #include <thread>
 
@@ -133,6 +134,7 @@ TEST(ConcurrencyTest, VectorsOnFourThreads) {
                 vt::decoder_vectors(false);
                 vt::encoder_vectors(false);
                 vt::driver_vectors(false);
+                vt::sms_encode_vectors();
             }
         });
     for (std::thread &thread : threads)

@@ -1,16 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
 // velmora_encode, velmora_encode_data and velmora_count against tests/vectors/sms_encode.tsv,
-// every PDU made read back (sms_encode_support.h); texts of the default alphabet against
-// the PDUs of sms_encode_pdus.
-#include <gtest/gtest.h>
-
-#include <atomic>
-#include <fstream>
+// every PDU made read back (sms_encode_support.h), also on four threads (pdu_test.cpp);
+// texts of the default alphabet against the PDUs of sms_encode_pdus.
 #include <random>
-#include <thread>
-#include <vector>
 
 #include "sms_encode_support.h"
+#include "support.h"
 
 namespace {
 
@@ -69,52 +64,19 @@ std::string run(const std::string &text, const std::string &option_text, const s
     return hex;
 }
 
-struct Row {
-    std::string where, text, options, expect;
-};
+}  // namespace
 
-// Columns: name, text, options, expectation; a comment line names each group of rows.
-std::vector<Row> rows() {
-    std::ifstream in(VELMORA_TEST_DIR "/vectors/sms_encode.tsv");
-    EXPECT_TRUE(in.is_open());
-    std::vector<Row> rows;
-    std::string line, group, name, text, options, expect;
-    for (int number = 1; std::getline(in, line); ++number) {
-        if (line[0] == '#') {
-            group = line.substr(2);
-            continue;
-        }
-        std::istringstream fields(line);
-        std::getline(fields, name, '\t'), std::getline(fields, text, '\t'), std::getline(fields, options, '\t');
-        std::getline(fields, expect);
-        rows.push_back({"sms_encode.tsv:" + std::to_string(number) + " " + group + ": " + name, unescape(text), options,
-                        expect});
-    }
-    return rows;
-}
-
-TEST(SmsEncodeTest, Vectors) {
-    for (const Row &row : rows()) {
-        SCOPED_TRACE(row.where);
-        EXPECT_EQ(run(row.text, row.options, row.expect), row.expect);
+// Each row's call and its expectation; also run on several threads by pdu_test.cpp.
+void vt::sms_encode_vectors() {
+    for (const Row &row : rows("sms_encode.tsv")) {
+        SCOPED_TRACE(row.where + ": " + row[0]);
+        EXPECT_EQ(run(unescape(row[1]), row[2], row[3]), row[3]);
     }
 }
 
-// Encoding and decoding share nothing but the reference counter: four threads running
-// every row at once get what one thread gets.
-TEST(SmsEncodeTest, FourThreadsAsOne) {
-    const std::vector<Row> all = rows();
-    std::atomic<int> mismatches{0};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t)
-        threads.emplace_back([&] {
-            for (const Row &row : all)
-                mismatches += run(row.text, row.options, row.expect) != row.expect;
-        });
-    for (auto &thread : threads)
-        thread.join();
-    EXPECT_EQ(mismatches, 0);
-}
+namespace {
+
+TEST(SmsEncodeTest, Vectors) { vt::sms_encode_vectors(); }
 
 // Random texts of the characters libvelmora.so.2 carries: the PDUs of sms_encode_pdus in
 // both layouts, its reference taken over, where it does not cut the text at 918 codes.
@@ -135,11 +97,7 @@ TEST(SmsEncodeTest, SameAsCompatibilityEncoder) {
         ASSERT_EQ(velmora_count(utf8.data(), utf8.size(), nullptr, &counted, nullptr), VELMORA_OK);
         if (latin.empty() || counted.units_used > 918)
             continue;
-        const auto old = std::make_unique<sms_message>();
-        std::memcpy(old->text, latin.data(), old->text_len = static_cast<std::uint32_t>(latin.size()));
-        std::memcpy(old->dst_telnum, "12345", old->dst_telnum_len = 5);
-        std::memcpy(old->telnum, "678", old->telnum_len = 3);
-        old->dst_telnum_type = old->telnum_type = 0x81;
+        const auto old = vt::addressed({}, 0, latin);
         ASSERT_EQ(sms_encode_pdus(old.get(), cdma ? SMS_FORMAT_3GPP2 : SMS_FORMAT_GSM, 0), 0);
         const std::string reference = old->pdu_count > 1 ? std::string(old->pdus[0].pdu + (cdma ? 34 : 28), 2) : "";
         const round_trip::Options options((cdma ? "cdma=678" : "") + (reference.empty() ? "" : " ref=0x" + reference));

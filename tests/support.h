@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 // What the runners share: vector files and byte notation, records member by member,
-// inputs in exactly sized heap blocks, traces and whole outputs against golden files, output
+// inputs in exactly sized heap blocks (exact.h), traces and whole outputs against golden files, output
 // buffers with guard bytes, heap counts, septets packed bit by bit.
 #pragma once
 
@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "exact.h"
 #include "velmora.h"
 #include "velmora/sms.h"
 
@@ -125,15 +126,6 @@ inline std::vector<Row> rows(const std::string &file, bool traced = true) {
     return out;
 }
 
-// Bytes at the very end of a heap block of their exact size (NUL included, if asked),
-// so that AddressSanitizer and valgrind catch a read past them.
-struct Exact {
-    std::unique_ptr<char[]> p;
-    explicit Exact(const Bytes &b, bool nul = true) : p(new char[b.size() + nul]()) { b.copy(p.get(), b.size()); }
-    const char *c() const { return p.get(); }
-    const unsigned char *u() const { return reinterpret_cast<const unsigned char *>(p.get()); }
-};
-
 // Records are ~4 KB: on the heap, every byte `fill`.
 inline std::unique_ptr<sms_message> record(int fill = 0) {
     auto r = std::make_unique<sms_message>();
@@ -224,5 +216,6 @@ void codec_vectors(bool traced);
 void decoder_vectors(bool traced);
 void encoder_vectors(bool traced);
 void driver_vectors(bool traced);
+void sms_encode_vectors();
 
 }  // namespace vt

@@ -13,13 +13,6 @@ namespace {
 
 const std::string kHello = "hello";
 
-std::string ucs2(const std::string &ascii) {
-    std::string out;
-    for (char c : ascii)
-        out += std::string(1, '\0') + c;
-    return out;
-}
-
 // An SMS-DELIVER from +12345678901 behind an empty service-centre address: TP-DCS, TP-UDL, TP-UD, and
 // TP-UDHI when `header`.
 std::string deliver(int dcs, std::size_t udl, const std::string &user_data, bool header = false) {
@@ -37,6 +30,18 @@ struct Decoded {
     std::string text() const { return std::string(m->text, m->text_length); }
     std::string data() const { return std::string(reinterpret_cast<const char *>(m->data), m->data_length); }
 };
+
+// velmora_encode of a text into at most four PDUs, each read back.
+std::vector<Decoded> encoded(const std::string &text, const velmora_submit_options &o) {
+    std::vector<velmora_pdu> pdus(4);
+    velmora_pdu_init(pdus.data(), pdus.size());
+    std::size_t count = 0;
+    EXPECT_EQ(velmora_encode(text.data(), text.size(), &o, pdus.data(), pdus.size(), &count, nullptr), VELMORA_OK);
+    std::vector<Decoded> parts;
+    for (std::size_t i = 0; i < std::min(count, pdus.size()); ++i)
+        EXPECT_EQ(parts.emplace_back(vt::bytes(pdus[i].hex)).status, VELMORA_OK);
+    return parts;
+}
 
 // libvelmora.so.2's record of the same PDU.
 struct CompatDecoded {
@@ -57,20 +62,13 @@ velmora_submit_options to_12345() {
 }
 
 // libvelmora.so.2's record of "hello" to 12345, 3GPP2 callback number 678.
-sms_message compat_hello() {
-    sms_message sms{};
-    std::memcpy(sms.dst_telnum, "12345", sms.dst_telnum_len = 5);
-    std::memcpy(sms.telnum, "678", sms.telnum_len = 3);
-    std::memcpy(sms.text, kHello.data(), sms.text_len = 5);
-    sms.dst_telnum_type = sms.telnum_type = 0x81;
-    return sms;
-}
+sms_message compat_hello() { return *vt::addressed({}, 0, kHello); }
 
 // The user data "hello" in an alphabet, with its TP-UDL.
 std::pair<std::size_t, std::string> hello_in(int alphabet) {
     if (alphabet == VELMORA_ALPHABET_GSM7)
         return {kHello.size(), vt::pack_septets(kHello, 0)};
-    const std::string octets = alphabet == VELMORA_ALPHABET_UCS2 ? ucs2(kHello) : kHello;
+    const std::string octets = alphabet == VELMORA_ALPHABET_UCS2 ? vt::bytes("00680065006C006C006F") : kHello;
     return {octets.size(), octets};
 }
 
@@ -120,17 +118,12 @@ TEST(SweepTest, EveryDataCodingScheme) {
             velmora_submit_options o = to_12345();
             o.alphabet = static_cast<std::uint8_t>(alphabet);
             o.message_class = static_cast<std::int8_t>(message_class);
-            velmora_pdu pdu;
-            velmora_pdu_init(&pdu, 1);
-            std::size_t count = 0;
-            ASSERT_EQ(velmora_encode(kHello.data(), kHello.size(), &o, &pdu, 1, &count, nullptr), VELMORA_OK);
-            auto m = vt::message();
-            ASSERT_EQ(velmora_decode_hex(pdu.hex, pdu.hex_length, 0, m.get(), nullptr), VELMORA_OK);
-            EXPECT_EQ(m->alphabet, alphabet);
-            EXPECT_EQ(m->message_class, message_class);
-            EXPECT_EQ(alphabet == VELMORA_ALPHABET_8BIT ? std::string(m->data, m->data + m->data_length) : m->text,
-                      kHello);
-            lines[m->dcs] += " velmora_encode";
+            const std::vector<Decoded> parts = encoded(kHello, o);
+            ASSERT_EQ(parts.size(), 1u);
+            const velmora_message &m = *parts[0].m;
+            EXPECT_EQ(std::tie(m.alphabet, m.message_class), std::tie(alphabet, message_class));
+            EXPECT_EQ(alphabet == VELMORA_ALPHABET_8BIT ? parts[0].data() : parts[0].text(), kHello);
+            lines[m.dcs] += " velmora_encode";
         }
     std::string output;
     for (const std::string &line : lines)
@@ -179,23 +172,18 @@ TEST(SweepTest, EveryHeaderLengthWithItsFillBits) {
                 o.port_bits = static_cast<std::uint8_t>(port_bits);
                 o.reference_bits = static_cast<std::uint8_t>(reference_bits);
                 o.languages = VELMORA_LANGUAGE_BIT(VELMORA_LANG_TURKISH) | VELMORA_LANGUAGE_BIT(VELMORA_LANG_SPANISH);
-                std::vector<velmora_pdu> pdus(4);
-                velmora_pdu_init(pdus.data(), pdus.size());
-                std::size_t count = 0;
-                ASSERT_EQ(velmora_encode(payload.data(), payload.size(), &o, pdus.data(), pdus.size(), &count, nullptr),
-                          VELMORA_OK);
+                const std::vector<Decoded> parts = encoded(payload, o);
+                const std::size_t count = parts.size();
                 std::string joined, line = "ports=" + std::to_string(port_bits) + " reference_bits=" +
                                            std::to_string(reference_bits) + " parts=" + std::to_string(count) + ":";
                 for (std::size_t i = 0; i < count; ++i) {
-                    const Decoded d(vt::bytes(pdus[i].hex));
-                    const velmora_message &m = *d.m;
-                    ASSERT_EQ(d.status, VELMORA_OK);
+                    const velmora_message &m = *parts[i].m;
                     const std::size_t element_sizes = (port_bits ? 2 + port_bits / 4 : 0) +
                                                       (count > 1 ? 2 + 2 + reference_bits / 8 : 0) +
                                                       (m.locking_shift ? 3 : 0) + (m.single_shift ? 3 : 0);
                     EXPECT_EQ(m.udh_length, element_sizes);
                     EXPECT_TRUE(i + 1 == count || m.user_data_length >= 159) << "part " << i + 1 << " not full";
-                    joined += d.text();
+                    joined += parts[i].text();
                     const std::size_t fill = m.udh_length ? (7 - (m.udh_length + 1) * 8 % 7) % 7 : 0;
                     line += " udhl=" + std::to_string(m.udh_length) + " fill=" + std::to_string(fill) +
                             " udl=" + std::to_string(m.user_data_length) + " shifts=" + std::to_string(m.locking_shift) +

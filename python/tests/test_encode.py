@@ -160,7 +160,3 @@ class EncodeTest(unittest.TestCase):
             self.assertRaises(TypeError, call)
         with self.assertRaisesRegex(TypeError, r"encode\(\) got an unexpected keyword argument 'clas'"):
             velmora.encode("hi", "12345", clas=1)
-
-
-if __name__ == "__main__":
-    unittest.main()

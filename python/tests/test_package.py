@@ -15,28 +15,19 @@ import tempfile
 import unittest
 
 import velmora
-import velmora_build
+import velmora_build  # the backend, beside the package on PYTHONPATH
 from velmora import _capi
 
 PACKAGE_DIR = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-sys.path.insert(0, PACKAGE_DIR)
-import velmora_build  # noqa: E402  (the backend, beside the package)
-
-sys.path.remove(PACKAGE_DIR)
 # The interpreters of requires-python on this machine: Debian's and pyenv's, 3.9 and newer
 # (this one alone with a sanitizer's runtime preloaded).
 PYTHONS = [sys.executable] if os.environ.get("LD_PRELOAD") else sorted(
     {p for p in ["/usr/bin/python3", sys.executable]
      + glob.glob(os.path.expanduser("~/.pyenv/versions/3.*/bin/python3"))
      if os.path.exists(p) and not re.search(r"/3\.[0-8]\.", p)})
-STRUCTS = {"velmora_error": _capi.Error, "velmora_address": _capi.Address, "velmora_time": _capi.Time,
-           "velmora_waiting": _capi.Waiting, "velmora_element": _capi.Element, "velmora_message": _capi.Message,
-           "velmora_submit_options": _capi.SubmitOptions, "velmora_pdu": _capi.Pdu,
-           "velmora_count_result": _capi.CountResult,
-           "velmora_reassembly": _capi.Reassembly, "velmora_group": _capi.Group,
-           "velmora_modem_reader": _capi.ModemReader, "velmora_modem_entry": _capi.ModemEntry}
-
-
+STRUCTS = {"velmora_" + re.sub(r"(?<!^)([A-Z])", r"_\1", name).lower(): getattr(_capi, name) for name in
+           "Error Address Time Waiting Element Message SubmitOptions Pdu CountResult Reassembly Group ModemReader "
+           "ModemEntry".split()}
 DECODE_HELLO = "velmora.decode('00040B912143658709F100001220413160508005E8329BFD06').text"
 
 
@@ -147,7 +138,3 @@ class InstallTest(unittest.TestCase):
                 p = subprocess.run([python, "-c", f"import velmora; print(velmora.__file__, {DECODE_HELLO})"],
                                    env=env, cwd=target, capture_output=True, text=True, timeout=120)
                 self.assertEqual(p.stdout, os.path.join(target, "velmora", "__init__.py") + " hello\n", p.stderr)
-
-
-if __name__ == "__main__":
-    unittest.main()

@@ -68,7 +68,3 @@ class ReassemblerTest(unittest.TestCase):
         r = velmora.Reassembler()
         r.feed(parts()[0])
         self.assertRaises(TypeError, r.feed, r.flush()[0])  # a JoinedMessage is no part
-
-
-if __name__ == "__main__":
-    unittest.main()

@@ -3,6 +3,7 @@
 """End-to-end tests of the velmora tool: python3 test_tool.py /path/to/velmora"""
 import json
 import os
+import re
 import subprocess
 import sys
 import unittest
@@ -22,6 +23,15 @@ def encode(*args, stdin=""):
     rc, out, err = run("encode", *args, stdin=stdin)
     assert rc == 0, err
     return out.split()
+
+
+def vector_rows(*names):
+    """The JSON objects of tests/vectors/NAME..., comment lines left out."""
+    rows = []
+    for name in names:
+        with open(os.path.join(VECTORS, name), encoding="utf-8") as f:
+            rows += [json.loads(line) for line in f if line.strip() and not line.startswith("#")]
+    return rows
 
 
 def decode_json(*pdus, cdma=False):
@@ -49,38 +59,18 @@ def gammu_texts(pdus):
 
 
 class EncodeTest(unittest.TestCase):
-    def test_pdus(self):
-        rows = [
-            (["--to", "12345", "hello"], ["00110005812143F50000AA05E8329BFD06"]),
-            (["--to", "+4912345", "hello"], ["0011000791942143F50000AA05E8329BFD06"]),
-            (["--to", "12345", "--to-type", "0xA1", "hello"], ["00110005A12143F50000AA05E8329BFD06"]),
-            (["--cdma", "--to", "12345", "--from", "678", "hello"], ["04812143F5038176F81002000205E8329BFD06"]),
-            (["--to", "12345", "--at", "hello"], ["AT+CMGS=16", "00110005812143F50000AA05E8329BFD06"]),
-        ]
-        for args, expected in rows:
-            with self.subTest(args=args):
-                self.assertEqual(encode(*args), expected)
-
-    def test_each_option_read_back(self):
-        """Each option once, as velmora decode reads it in the SMS-SUBMIT it went into."""
-        rows = [  # options, text, fields of the decoded object (None: left out)
-            (["--alphabet", "ucs2"], "hi", dict(alphabet="ucs2", coding=8, text="hi")),
-            (["--languages", "portuguese,turkish"], "Ağaç şişe", dict(locking_shift=1, text="Ağaç şişe")),
-            (["--smsc", "+4915200000000"], "hi", dict(smsc="+4915200000000")),
-            (["--status-report", "--message-reference", "7"], "hi",
-             dict(status_report_request=True, message_reference=7)),
-            (["--class", "0"], "hi", dict(**{"class": 0, "coding": 0x10})),
-            (["--validity", "30m"], "hi", dict(validity_minutes=30)),
-            (["--validity", "none"], "hi", dict(validity_minutes=None)),
-            (["--validity-until", "2026-12-24T18:00:00+01:00"], "hi", dict(validity_until="2026-12-24T18:00:00+01:00")),
-            (["--port", "2948:9200", "--data", "0102"], None, dict(destination_port=2948, source_port=9200, data="0102")),
-            (["--reference", "4660", "--reference-bits", "16"], "x" * 200, dict(reference=4660, reference_bits=16)),
-        ]
-        for options, text, fields in rows:
-            with self.subTest(options=options):
-                rc, messages, err = decode_json(*encode("--to", "12345", *options, *([text] if text else [])))
+    def test_vectors(self):
+        """tests/vectors/tool_encode.jsonl: the lines printed, or each option read back from its SMS-SUBMIT."""
+        for row in vector_rows("tool_encode.jsonl"):
+            with self.subTest(row=row):
+                if "lines" in row:
+                    self.assertEqual(encode(*row["args"]), row["lines"])
+                    continue
+                fields = row["fields"]
+                rc, messages, err = decode_json(*encode("--to", "12345", *row["options"], *filter(None, [row["text"]])))
                 self.assertEqual((rc, err), (0, ""))
                 self.assertEqual({k: messages[0].get(k) for k in fields}, fields)
+
 
     def test_standard_input_loses_only_its_final_line_break(self):
         self.assertEqual(encode("--to", "1", stdin="two words\r\n"), encode("--to", "1", "two", "words"))
@@ -147,21 +137,18 @@ class DecodeTest(unittest.TestCase):
     def test_vectors(self):
         """tests/vectors/decode*.jsonl: a PDU, the tool's options, and the
         JSON object or the failure, an object at its place in the stream."""
-        for name in ("decode.jsonl", "decode_flags.jsonl", "decode_warnings.jsonl"):
-            with open(os.path.join(VECTORS, name), encoding="utf-8") as rows:
-                rows = [json.loads(line) for line in rows if line.strip() and not line.startswith("#")]
-            for row in rows:
-                with self.subTest(pdu=row["pdu"], args=row.get("args")):
-                    rc, messages, err = decode_json(*row.get("args", []), row["pdu"])
-                    self.assertEqual(err, "")  # a part is followed by its message joined as far as it goes
-                    self.assertEqual(messages[0].pop("source"), "argument 1")
-                    if "json" in row:
-                        self.assertEqual((rc, messages[0]), (0, row["json"]))
-                    else:
-                        error = messages[0]["error"]
-                        where = " at octet offset %d (%s)" % (error["offset"], error["field"])
-                        self.assertEqual((rc, error["message"]), (1, row["error"]))
-                        self.assertTrue(error["message"].endswith(where), error)
+        for row in vector_rows("decode.jsonl", "decode_flags.jsonl", "decode_warnings.jsonl"):
+            with self.subTest(pdu=row["pdu"], args=row.get("args")):
+                rc, messages, err = decode_json(*row.get("args", []), row["pdu"])
+                self.assertEqual(err, "")  # a part is followed by its message joined as far as it goes
+                self.assertEqual(messages[0].pop("source"), "argument 1")
+                if "json" in row:
+                    self.assertEqual((rc, messages[0]), (0, row["json"]))
+                else:
+                    error = messages[0]["error"]
+                    where = " at octet offset %d (%s)" % (error["offset"], error["field"])
+                    self.assertEqual((rc, error["message"]), (1, row["error"]))
+                    self.assertTrue(error["message"].endswith(where), error)
 
     def test_warnings_and_strict_as_people_read_them(self):
         rc, out, err = run("decode", "0006230E9126983575169498610103409544C26101034095448200")
@@ -227,9 +214,7 @@ class ExplainTest(unittest.TestCase):
     def test_fields_cover_each_octet_once(self):
         """decode.jsonl: the top-level fields follow each other without gap or overlap up to the PDU's
         end or its failure, parts lie inside their field, and the JSON keeps the tool's other keys."""
-        with open(os.path.join(VECTORS, "decode.jsonl"), encoding="utf-8") as rows:
-            rows = [json.loads(line) for line in rows if not line.startswith("#")]
-        for row in rows:
+        for row in vector_rows("decode.jsonl"):
             with self.subTest(pdu=row["pdu"]):
                 rc, out, _ = run("decode", "--json", "--explain", *row.get("args", []), row["pdu"])
                 message = json.loads(out.splitlines()[0])
@@ -256,38 +241,16 @@ class ExplainTest(unittest.TestCase):
 
 
 class BadInputTest(unittest.TestCase):
-    ROWS = [  # arguments, standard input, exit status, the one line on standard error
-        (["--frobnicate"], "", 2, "velmora: unknown option '--frobnicate'"),
-        (["encode", "--to", "1", "--colour", "x"], "", 2, "unknown option '--colour'"),
-        (["encode", "hello"], "", 2, "--to NUMBER is missing"),
-        (["encode", "--to"], "", 2, "--to needs a value"),
-        (["encode", "--to", "+49-30", "x"], "", 2, "--to '+49-30' is refused at position 4 ('-')"),
-        (["encode", "--to", "1", "--to-type", "0x100", "x"], "", 2, "not a type-of-address octet"),
-        (["encode", "--cdma", "--to", "1", "x"], "", 2, "--from NUMBER is missing"),
-        (["encode", "--to", "1", "--from", "2", "x"], "", 2, "--from '2' is refused: 3GPP2"),
-        (["encode", "--cdma", "--to", "1", "--from", "2", "--at", "x"], "", 2, "--at applies to GSM PDUs"),
-        (["encode", "--to", "1", "--validity", "5y", "x"], "", 2, "'5y' is not a duration"),
-        (["encode", "--to", "1", "--validity", "64w", "x"], "", 2, "--validity '64w' is refused"),
-        (["encode", "--to", "1", "--languages", "klingon", "x"], "", 2, "'klingon' is not a national language"),
-        (["encode", "--to", "1", "--reference", "300", "x"], "", 2, "--reference '300' is refused"),
-        (["encode", "--to", "1", "--data", "0102", "x"], "", 2, "--data replaces the text"),
-        (["encode", "--to", "1", "--alphabet", "gsm7", "façade"], "", 1,
-         "'ç' (U+00E7) at position 3 cannot be carried in a GSM 7-bit message"),
-        (["encode", "--to", "1"], "", 1, "the message is empty"),
-        (["encode", "--to", "1", "x" * 39016], "", 1, "needs more than 255 parts"),
-        (["count", "--alphabet", "foo", "x"], "", 2, "'foo' is not auto, gsm7, 8bit or ucs2"),
-        (["decode", "--xml"], "", 2, "unknown option '--xml'"),
-        (["decode", "--cdma", "--no-smsc"], "", 2, "--no-smsc applies to GSM PDUs"),
-        (["decode"], "0" * 100000 + "\n", 1, "line 1: more than 65536 characters"),
-        (["decode", "no-such.log"], "", 1, "velmora: no-such.log: No such file or directory"),
-    ]
-
     def test_each_class(self):
-        for args, stdin, status, message in self.ROWS:
-            with self.subTest(args=args[:3]):
-                rc, _, err = run(*args, stdin=stdin)
-                self.assertEqual(rc, status)
-                self.assertEqual(len(err.splitlines()), 1, err)
+        """tests/vectors/tool_errors.tsv: arguments, standard input, exit status, the one line on standard error."""
+        def expand(word):
+            return word.split("*")[0] * int(word.split("*")[1]) if re.fullmatch(r"\w\*\d+", word) else word
+        with open(os.path.join(VECTORS, "tool_errors.tsv"), encoding="utf-8") as rows:
+            rows = [line.rstrip("\n").split("\t") for line in rows if not line.startswith("#")]
+        for args, stdin, status, message in rows:
+            with self.subTest(args=args[:40]):
+                rc, _, err = run(*map(expand, args.split()), stdin=stdin and expand(stdin) + "\n")
+                self.assertEqual((rc, len(err.splitlines())), (int(status), 1), err)
                 self.assertIn(message, err)
 
     def test_other_inputs_still_decoded(self):
