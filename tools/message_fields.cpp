@@ -312,9 +312,8 @@ constexpr Field kFields[] = {
     {"status", "status_text", has<VELMORA_HAS_STATUS>, nullptr,
      [](const Shown &s) { return json_string(velmora_delivery_status_text(s.m.status)); }},
 
-    // The user data header: shown element by element for one PDU; of a joined message,
-    // what its parts share.
-    {"header", "udh", [](const Shown &s) { return single(s) && s.has(VELMORA_HAS_UDH); }, shown_header, json_header},
+    // The user data header, element by element (a joined message's fields have none).
+    {"header", "udh", has<VELMORA_HAS_UDH>, shown_header, json_header},
     {"part", "reference", concatenated, nullptr, [](const Shown &s) { return std::to_string(s.m.reference); }},
     {"part", "reference_bits", concatenated, nullptr, [](const Shown &s) { return std::to_string(s.m.reference_bits); }},
     {"part", "part", [](const Shown &s) { return single(s) && concatenated(s); }, shown_part,

@@ -209,7 +209,7 @@ class ExplainTest(unittest.TestCase):
         rc, out, err = run("decode", "--explain", stdin=pdus)
         with open(os.path.join(GOLDEN, "explain.txt"), encoding="utf-8") as golden:
             self.assertEqual(out, golden.read())
-        self.assertEqual((rc, len(err.splitlines())), (1, 3))
+        self.assertEqual((rc, len(err.splitlines())), (1, 4))
 
     def test_fields_cover_each_octet_once(self):
         """decode.jsonl: the top-level fields follow each other without gap or overlap up to the PDU's
