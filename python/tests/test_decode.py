@@ -6,6 +6,7 @@ import dataclasses
 import datetime
 import json
 import os
+import pathlib
 import pickle
 import re
 import tempfile
@@ -18,22 +19,17 @@ VECTORS = os.environ.get("VELMORA_TEST_VECTORS",
 HELLO = "07912143658709F1040B912143658709F100001220413160508005E8329BFD06"
 
 
-def vector_rows(*names):
-    rows = []
-    for name in names or ("decode.jsonl", "decode_flags.jsonl", "decode_warnings.jsonl"):
-        with open(os.path.join(VECTORS, name), encoding="utf-8") as f:
-            rows += [json.loads(line) for line in f if line.strip() and not line.startswith("#")]
-    return rows
+def vector_rows():
+    lines = [line for name in ("decode.jsonl", "decode_flags.jsonl", "decode_warnings.jsonl")
+             for line in pathlib.Path(VECTORS, name).read_text("utf-8").splitlines()]
+    return [json.loads(line) for line in lines if line.strip() and line[0] != "#"]
 
 
 def as_json(message):
-    """The fields of a Message in the form of the tool's JSON, which leaves out what is absent or
-    false, with its names ("class" for message_class)."""
+    """A Message's fields as the tool's JSON gives them: absent or false left out, "class" for message_class."""
     def value(v):
-        if isinstance(v, datetime.datetime):
-            return v.isoformat()
-        if isinstance(v, bytes):
-            return v.hex().upper()
+        if isinstance(v, (datetime.datetime, bytes)):
+            return v.hex().upper() if isinstance(v, bytes) else v.isoformat()
         if isinstance(v, tuple):
             return [value(item) for item in v]
         if dataclasses.is_dataclass(v):
@@ -106,20 +102,18 @@ class DecodeTest(unittest.TestCase):
             self.assertEqual([(w.warning, w.field) for w in m.warnings], [("time", "TP-SCTS")])
 
     def test_input_types(self):
-        self.assertEqual(velmora.decode(bytearray.fromhex(HELLO)).text, "hello")
         ucs2_nul = HELLO[:36] + "08" + HELLO[38:52] + "06006100000062"  # U+0000 inside UCS-2 text
-        self.assertEqual(velmora.decode(ucs2_nul).text, "a\x00b")
-        self.assertEqual(velmora.decode(memoryview(bytes.fromhex(HELLO))).text, "hello")
-        with self.assertRaises(TypeError):
-            velmora.decode(12345)
+        inputs = [bytearray.fromhex(HELLO), ucs2_nul, memoryview(bytes.fromhex(HELLO))]
+        self.assertEqual([velmora.decode(pdu).text for pdu in inputs], ["hello", "a\x00b", "hello"])
+        self.assertRaises(TypeError, velmora.decode, 12345)
         with self.assertRaises(velmora.DecodeError) as caught:
             velmora.decode(HELLO[:10] + "é" + HELLO[11:])  # a non-ASCII character is not hex
         self.assertEqual((caught.exception.kind, caught.exception.offset), (velmora.Status.NOT_HEX, 5))
+        hint = "ASCII hex digits, pass the hex as str or bytes.fromhex(...)"
         for hex_bytes, hinted in [(HELLO.encode(), True), (HELLO[16:].encode() + b"\r\n", True),
                                   (b"\x07\x91", False)]:
             with self.subTest(pdu=hex_bytes), self.assertRaises(velmora.DecodeError) as caught:
                 velmora.decode(hex_bytes, smsc=not hex_bytes.endswith(b"\n"))
-            hint = "ASCII hex digits, pass the hex as str or bytes.fromhex(...)"
             self.assertEqual(hint in str(caught.exception), hinted)
 
     def test_message_is_a_value(self):
@@ -134,21 +128,16 @@ class DecodeTest(unittest.TestCase):
             velmora.Message()
 
 
-
 class ModemOutputTest(unittest.TestCase):
     def test_the_noisy_session_as_the_tool_shows_it(self):
-        """tests/vectors/modem_log.txt: each message at the line, with the index, storage and text
-        that tests/golden/modem_log.txt (the tool's output) gives it; joined messages after their
-        last part; the failures where the tool reports them."""
+        """tests/vectors/modem_log.txt: each message, joined message and failure with the index, storage
+        and text that the tool's output (tests/golden/modem_log.txt) gives it, in its order."""
         with open(os.path.join(VECTORS, "modem_log.txt"), encoding="utf-8") as f:
             entries = list(velmora.read_modem_output(f.read()))
         with open(os.path.join(VECTORS, "..", "golden", "modem_log.txt"), encoding="utf-8") as f:
-            blocks = [b.splitlines() for b in f.read().split("\n\n")]
-        def field(block, label):
-            return next((l[12:] for l in block if l.startswith(label + ":")), None)
-        expected = [(field(b, "index"), field(b, "storage"), field(b, "text")) for b in blocks]
+            blocks = [{line.partition(":")[0]: line[12:] for line in b.splitlines()} for b in f.read().split("\n\n")]
         shown = [(None,) * 3 if e.message is None else (None if e.index is None else str(e.index), e.storage,
                                                          e.message.text)
                  for e in entries if e.message is not None or (e.message_reference, e.cms_error) != (None, None)]
-        self.assertEqual(shown, expected)
+        self.assertEqual(shown, [(b.get("index"), b.get("storage"), b.get("text")) for b in blocks])
         self.assertTrue(any(e.error is not None and e.error.kind == velmora.Status.TEXT_MODE for e in entries))

@@ -7,6 +7,7 @@ import os
 import re
 import time
 import unittest
+from unittest import mock
 
 import velmora
 
@@ -33,9 +34,8 @@ def payload(notation):
 
 def until(value):
     """2026-12-24T18:30:00+345: a local time and its offset in minutes (ValueError: no such day)."""
-    stamp, offset = re.fullmatch(r"(.*T[\d:]+)([+-]\d+)", value).groups()
-    zone = datetime.timezone(datetime.timedelta(minutes=int(offset)))
-    return datetime.datetime.fromisoformat(stamp).replace(tzinfo=zone)
+    zone = datetime.timezone(datetime.timedelta(minutes=int(value[19:])))
+    return datetime.datetime.fromisoformat(value[:19]).replace(tzinfo=zone)
 
 
 # A vector's option as keywords of encode(); "data" sends bytes, "capacity" is the C caller's.
@@ -105,7 +105,6 @@ class EncodeTest(unittest.TestCase):
             (dict(validity=datetime.timedelta(minutes=30)), dict(validity_minutes=30)),
             (dict(validity=datetime.timedelta(seconds=1)), dict(validity_minutes=5)),
             (dict(validity=datetime.timedelta(hours=12, seconds=1)), dict(validity_minutes=12 * 60 + 30)),
-            (dict(validity=90), dict(validity_minutes=90)),
             (dict(validity=until), dict(validity_until=until)),
             (dict(validity="none"), dict(validity_minutes=None, validity_until=None)),
             (dict(languages=["spanish"]), dict(single_shift=2)),
@@ -119,14 +118,10 @@ class EncodeTest(unittest.TestCase):
                 self.assertEqual({name: getattr(m, name) for name in fields}, fields)
 
     def test_naive_validity_is_local_time(self):
-        saved = os.environ.get("TZ")
-        os.environ["TZ"] = "UTC-3"  # POSIX: three hours east of UTC
-        time.tzset()
-        try:
-            m = velmora.decode(velmora.encode("hi", "1", validity=datetime.datetime(2030, 1, 2, 3, 4, 5))[0].hex)
-        finally:
-            os.environ.pop("TZ") if saved is None else os.environ.update(TZ=saved)
+        self.addCleanup(time.tzset)
+        with mock.patch.dict(os.environ, TZ="UTC-3"):  # POSIX: three hours east of UTC
             time.tzset()
+            m = velmora.decode(velmora.encode("hi", "1", validity=datetime.datetime(2030, 1, 2, 3, 4, 5))[0].hex)
         self.assertEqual(m.validity_until.isoformat(), "2030-01-02T03:04:05+03:00")
 
     def test_errors_name_the_keyword_and_the_position_from_1(self):
@@ -135,9 +130,7 @@ class EncodeTest(unittest.TestCase):
              "text: character 'ç' (U+00E7) at position 9 cannot be carried in the gsm7 alphabet"),
             ("ab😀", dict(alphabet="gsm7"), "UNENCODABLE", "text", 3, None),
             ("äb\ud800", {}, "INVALID_UTF8", "text", 3, "text: text is not valid UTF-8 at position 3"),
-            ("hi", dict(to="12x45"), "ARGUMENT", "to", 3, None),
             ("hi", dict(to_type=2 ** 40), "ARGUMENT", "to_type", 1, None),
-            ("hi", dict(validity=datetime.timedelta(weeks=64)), "ARGUMENT", "validity", 1, None),
             ("hi", dict(validity=datetime.datetime(1980, 1, 1, tzinfo=datetime.timezone.utc)), "ARGUMENT",
              "validity", 1, None),
             ("hi", dict(validity=1.5), "ARGUMENT", "validity", 1, None),
@@ -150,13 +143,15 @@ class EncodeTest(unittest.TestCase):
                 with self.assertRaises(velmora.EncodeError) as caught:
                     velmora.encode(text, **{"to": "12345", **k})
                 e = caught.exception
-                self.assertEqual((e.kind.name, e.field, e.position), (kind, field, position))
+                self.assertEqual((e.kind.name, e.field, e.position, isinstance(e, velmora.Error)),
+                                 (kind, field, position, True))
                 self.assertEqual(str(e), message or str(e))
                 self.assertTrue(str(e).startswith(field + ": "), str(e))
         with self.assertRaises(velmora.EncodeError) as caught:
             velmora.count("façade", alphabet="gsm7")
         self.assertEqual((caught.exception.kind, caught.exception.position), (velmora.Status.UNENCODABLE, 3))
-        for call in (lambda: velmora.encode(["hi"], "12345"), lambda: velmora.count(b"data")):
+        for call in (lambda: velmora.encode(["hi"], "12345"), lambda: velmora.count(b"data"),
+                     lambda: velmora.encode("hi", "12345", "gsm7")):  # options are keywords only
             self.assertRaises(TypeError, call)
         with self.assertRaisesRegex(TypeError, r"encode\(\) got an unexpected keyword argument 'clas'"):
             velmora.encode("hi", "12345", clas=1)
