@@ -174,25 +174,7 @@ private:
 
     // Shows a message as far as its parts are in, and lets its slots go.
     void print_joined(const velmora_group &group) {
-        velmora_reassembly_fields(&reassembly_, &group, joined_.get());
-        JoinedMessage joined{*joined_, {}, {}, {}, {}, {}};
-        for (std::uint32_t part = 1; part <= group.parts; ++part) {
-            if (!VELMORA_GROUP_HAS(&group, part)) {
-                joined.missing.push_back(part);
-                continue;
-            }
-            joined.present.push_back(part);
-            joined.sources.push_back(sources_[static_cast<std::size_t>(velmora_reassembly_slot(&reassembly_, &group, part))]);
-        }
-        std::size_t length = 0;
-        velmora_reassembly_text(&reassembly_, &group, nullptr, 0, &length);
-        joined.text.resize(length);
-        velmora_reassembly_text(&reassembly_, &group, joined.text.data(), joined.text.size(), &length);
-        velmora_reassembly_data(&reassembly_, &group, nullptr, 0, &length);
-        joined.data.resize(length);
-        velmora_reassembly_data(&reassembly_, &group, reinterpret_cast<std::uint8_t *>(joined.data.data()),
-                                joined.data.size(), &length);
-        printer_.print(joined);
+        printer_.print(joined_message(reassembly_, group, *joined_, sources_));
         velmora_reassembly_release(&reassembly_, &group);
     }
 

@@ -397,6 +397,29 @@ std::string joined_sources(const JoinedMessage &j) {
 
 }  // namespace
 
+JoinedMessage joined_message(const velmora_reassembly &reassembly, const velmora_group &group,
+                             velmora_message &fields, const std::vector<std::string> &sources) {
+    velmora_reassembly_fields(&reassembly, &group, &fields);
+    JoinedMessage joined{fields, {}, {}, {}, {}, {}};
+    for (std::uint32_t part = 1; part <= group.parts; ++part) {
+        if (!VELMORA_GROUP_HAS(&group, part)) {
+            joined.missing.push_back(part);
+            continue;
+        }
+        joined.present.push_back(part);
+        joined.sources.push_back(sources[static_cast<std::size_t>(velmora_reassembly_slot(&reassembly, &group, part))]);
+    }
+    std::size_t length = 0;
+    velmora_reassembly_text(&reassembly, &group, nullptr, 0, &length);
+    joined.text.resize(length);
+    velmora_reassembly_text(&reassembly, &group, joined.text.data(), joined.text.size(), &length);
+    velmora_reassembly_data(&reassembly, &group, nullptr, 0, &length);
+    joined.data.resize(length);
+    velmora_reassembly_data(&reassembly, &group, reinterpret_cast<std::uint8_t *>(joined.data.data()),
+                            joined.data.size(), &length);
+    return joined;
+}
+
 std::string message_lines(const velmora_message &message, std::string_view source, const velmora_modem_entry *entry) {
     return lines({message, source, nullptr, entry}, std::string(source));
 }

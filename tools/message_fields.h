@@ -23,6 +23,11 @@ struct JoinedMessage {
     std::string data;  // octets
 };
 
+// The message `group` names, as far as its parts are in: `fields` receives its lowest part's
+// fields; `sources` names the part held in each slot.
+JoinedMessage joined_message(const velmora_reassembly &reassembly, const velmora_group &group,
+                             velmora_message &fields, const std::vector<std::string> &sources);
+
 // "[source]" and a line per field; `entry` (may be null) is what the modem line said of it.
 std::string message_lines(const velmora_message &message, std::string_view source,
                           const velmora_modem_entry *entry = nullptr);

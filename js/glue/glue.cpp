@@ -18,6 +18,7 @@
 namespace {
 
 using velmora::cli::JoinedMessage;
+using velmora::cli::joined_message;
 using velmora::cli::Printer;
 
 std::string g_answer;
@@ -124,24 +125,7 @@ struct Reassembler {
 
     // A message as far as its parts are in, the missing ones named.
     std::string joined_json(const velmora_group &group) {
-        velmora_reassembly_fields(&reassembly, &group, joined.get());
-        JoinedMessage j{*joined, {}, {}, {}, {}, {}};
-        for (std::uint32_t part = 1; part <= group.parts; ++part) {
-            if (!VELMORA_GROUP_HAS(&group, part)) {
-                j.missing.push_back(part);
-                continue;
-            }
-            j.present.push_back(part);
-            j.sources.push_back(labels[static_cast<std::size_t>(velmora_reassembly_slot(&reassembly, &group, part))]);
-        }
-        std::size_t length = 0;
-        velmora_reassembly_text(&reassembly, &group, nullptr, 0, &length);
-        j.text.resize(length);
-        velmora_reassembly_text(&reassembly, &group, j.text.data(), j.text.size(), &length);
-        velmora_reassembly_data(&reassembly, &group, nullptr, 0, &length);
-        j.data.resize(length);
-        velmora_reassembly_data(&reassembly, &group, reinterpret_cast<std::uint8_t *>(j.data.data()), j.data.size(),
-                                &length);
+        JoinedMessage j = joined_message(reassembly, group, *joined, labels);
         return printed([&](Printer &p) { p.print(j); });
     }
 
