@@ -53,8 +53,10 @@ def corpus():
         yield "encode_pdus", record(int(encoder != "gsm"), notation(codes), options)
 
 
-if __name__ == "__main__":  # each input named by its content
-    shutil.rmtree(FUZZ / "corpus", ignore_errors=True)
-    for target, data in corpus():
+if __name__ == "__main__":  # each input named by its content; corpora of other targets kept
+    inputs = list(corpus())
+    for target in {target for target, _ in inputs}:
+        shutil.rmtree(FUZZ / "corpus" / target, ignore_errors=True)
+    for target, data in inputs:
         (FUZZ / "corpus" / target).mkdir(parents=True, exist_ok=True)
         (FUZZ / "corpus" / target / hashlib.sha1(data).hexdigest()).write_bytes(data)
