@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
-// The modem output reader line by line, and records of the first release's size: what the
-// tool's end-to-end run of a whole session cannot single out.
+// The modem output reader line by line: what the tool's end-to-end run of a whole session
+// cannot single out (records of the first release's size: abi/growth_check.c).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -13,7 +13,6 @@
 namespace {
 
 constexpr const char *kHello = "07912143658709F1040B912143658709F100001220413160508005E8329BFD06";  // TPDU 24
-constexpr const char *kZoneC2 = "0006230E9126983575169498610103409544C26101034095448200";  // python-gsmmodem #15
 
 // One entry as a row: kind, response, index, storage, length, and the text or the status.
 struct Entry {
@@ -97,46 +96,11 @@ TEST(ModemReaderTest, ArgumentsAndNames) {
         EXPECT_STREQ(velmora_storage_name(stat), stat < 0 ? nullptr : stats[stat]);
     EXPECT_STREQ(velmora_cms_error_text(322), "memory full");
     EXPECT_STREQ(velmora_cms_error_text(299), "unknown error");
-}
-
-// Every warning bit has a name and no other value has one.
-TEST(WarningTest, NamesOfEveryBit) {
-    int named = 0;
+    int named = 0;  // every warning bit, and no other value
     for (std::uint32_t bit = 1; bit != 0; bit <<= 1)
         named += velmora_warning_name(bit) != nullptr;
     EXPECT_EQ(named, 8);
     EXPECT_EQ(velmora_warning_name(VELMORA_WARNING_TIME | VELMORA_WARNING_LENGTH), nullptr);
-}
-
-// A caller built against the first release: its record ends before the warnings, and
-// neither decoding nor the reader writes past it.
-TEST(GrowthTest, FirstReleaseRecordGetsNothingPastItsSize) {
-    constexpr std::size_t kGuard = sizeof(velmora_message) - velmora::sms::kFirstMessageSize + 16;
-    std::vector<unsigned char> storage(velmora::sms::kFirstMessageSize + kGuard, 0xA5);
-    auto *old = reinterpret_cast<velmora_message *>(storage.data());
-    old->size = velmora::sms::kFirstMessageSize;
-    const auto guard_intact = [&] {
-        for (std::size_t i = velmora::sms::kFirstMessageSize; i < storage.size(); ++i)
-            if (storage[i] != 0xA5)
-                return false;
-        return true;
-    };
-    velmora_error error = VELMORA_ERROR_INIT;
-    EXPECT_EQ(velmora_decode_hex(kZoneC2, std::strlen(kZoneC2), 0, old, &error), VELMORA_OK);
-    EXPECT_TRUE(guard_intact());
-    EXPECT_EQ(old->present & VELMORA_HAS_TIMESTAMP, 0u);
-
-    velmora_modem_reader reader;
-    velmora_modem_reader_init(&reader, 0);
-    velmora_modem_entry entry;
-    velmora_modem_entry_init(&entry);
-    for (const std::string line : {"+CMT: ,99", kHello}) {
-        velmora_modem_feed(&reader, line.data(), line.size());
-        while (velmora_modem_next(&reader, &entry, old, &error) != VELMORA_MODEM_NONE)
-            EXPECT_EQ(entry.kind, VELMORA_MODEM_MESSAGE);
-    }
-    EXPECT_STREQ(old->text, "hello");
-    EXPECT_TRUE(guard_intact());
 }
 
 }  // namespace
