@@ -243,27 +243,21 @@ TEST(SweepTest, EveryCompatibilityCapacity) {
     const sms_message sms = compat_hello();
     const std::string septets = vt::pack_septets(kHello + "!!", 0), codes = vt::bytes("611B3C621B3E63");
     const auto u = [](const std::string &s) { return reinterpret_cast<const unsigned char *>(s.data()); };
-    const auto out_u = [](char *out) { return reinterpret_cast<unsigned char *>(out); };
+    const auto o = [](char *out) { return reinterpret_cast<unsigned char *>(out); };
+#define VT_CALL(name, call) \
+    {name, [&](char *out, std::size_t cap) { const auto c = static_cast<std::uint32_t>(cap); return call; }}
     const std::pair<const char *, Writer> calls[] = {
-        {"convert_hexarray_to_bytestr", [&](char *out, std::size_t cap) {
-             return convert_hexarray_to_bytestr(u(codes), 7, out, static_cast<std::uint32_t>(cap)); }},
-        {"convert_bytestr_to_hexarray", [&](char *out, std::size_t cap) {
-             return convert_bytestr_to_hexarray("611B3C621B3E63", 14, out_u(out), static_cast<std::uint32_t>(cap), 0); }},
-        {"encode_ascii_to_gsm0338", [&](char *out, std::size_t cap) {
-             return encode_ascii_to_gsm0338("a[b]c", 5, out_u(out), static_cast<std::uint32_t>(cap), 0); }},
-        {"decode_gsm0338_to_ascii", [&](char *out, std::size_t cap) {
-             return decode_gsm0338_to_ascii(u(codes), 7, out, static_cast<std::uint32_t>(cap)); }},
-        {"decode7", [&](char *out, std::size_t cap) {
-             return decode7(u(septets), 7, out_u(out), static_cast<std::uint32_t>(cap), 0); }},
-        {"sms_encode_pdu", [&](char *out, std::size_t cap) {
-             return sms_encode_pdu(&sms, out, static_cast<std::uint32_t>(cap), 0, 0, 0, 0); }},
-        {"sms_encode_3gpp2_pdu", [&](char *out, std::size_t cap) {
-             return sms_encode_3gpp2_pdu(&sms, out, static_cast<std::uint32_t>(cap), 0, 0, 0, 0); }},
-        {"sms_encode_pdu part 2 of 2", [&](char *out, std::size_t cap) {
-             return sms_encode_pdu(&sms, out, static_cast<std::uint32_t>(cap), 2, 2, 0x17, 0); }},
-        {"sms_encode_3gpp2_pdu part 2 of 2", [&](char *out, std::size_t cap) {
-             return sms_encode_3gpp2_pdu(&sms, out, static_cast<std::uint32_t>(cap), 2, 2, 0x17, 0); }},
+        VT_CALL("convert_hexarray_to_bytestr", convert_hexarray_to_bytestr(u(codes), 7, out, c)),
+        VT_CALL("convert_bytestr_to_hexarray", convert_bytestr_to_hexarray("611B3C621B3E63", 14, o(out), c, 0)),
+        VT_CALL("encode_ascii_to_gsm0338", encode_ascii_to_gsm0338("a[b]c", 5, o(out), c, 0)),
+        VT_CALL("decode_gsm0338_to_ascii", decode_gsm0338_to_ascii(u(codes), 7, out, c)),
+        VT_CALL("decode7", decode7(u(septets), 7, o(out), c, 0)),
+        VT_CALL("sms_encode_pdu", sms_encode_pdu(&sms, out, c, 0, 0, 0, 0)),
+        VT_CALL("sms_encode_3gpp2_pdu", sms_encode_3gpp2_pdu(&sms, out, c, 0, 0, 0, 0)),
+        VT_CALL("sms_encode_pdu part 2 of 2", sms_encode_pdu(&sms, out, c, 2, 2, 0x17, 0)),
+        VT_CALL("sms_encode_3gpp2_pdu part 2 of 2", sms_encode_3gpp2_pdu(&sms, out, c, 2, 2, 0x17, 0)),
     };
+#undef VT_CALL
     std::string output, whole;
     for (const auto &[name, call] : calls) {
         SCOPED_TRACE(name);
