@@ -4,12 +4,8 @@
 // heap block of exactly its size. A record full of garbage decodes as a cleared one would.
 // VELMORA_STRICT fails where the first warning stands, and where it succeeds the message is
 // the one decoded without it. The text also goes through the modem output reader.
-#include <algorithm>
-#include <cstddef>
-
 #include "codec/utf8.h"
 #include "fuzz.h"
-#include "velmora/sms.h"
 
 namespace {
 
