@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
-// Reassembly under random sequences of add, groups, slot, text, data, fields and release
-// (double releases and stale groups among them) over a few slots in storage of exactly
-// their size. The parts are random texts encoded and decoded again; every result is
-// checked against a model of which parts are held, and a complete message joins back to
-// its text. Input: slots, messages, then for each message a length and a choice of
-// characters, then operations of two octets each.
+// Reassembly under random sequences of add, groups, slot, text, data, fields and release (double releases and stale
+// groups among them) over a few slots in storage of exactly their size, the parts random texts encoded and decoded
+// again; every result checked against a model of the parts held, a complete message joined back to its text.
+// Input: slots, messages, then for each message a length and a choice of characters, then two-octet operations.
 #include "fuzz.h"
 
 namespace {

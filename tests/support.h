@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
-// What the runners share: vector files and byte notation, records member by member,
-// inputs in exactly sized heap blocks (exact.h), traces and whole outputs against golden files, output
-// buffers with guard bytes, heap counts, septets packed bit by bit.
+// What the runners share: vector files and byte notation, records member by member, inputs in exactly sized heap
+// blocks (exact.h), traces and whole outputs against golden files, output buffers with guard bytes, heap counts,
+// septets packed bit by bit.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
-// Through both libraries' public calls: small domains swept whole (every TP-DCS value, every
-// 7-bit user data header length with its fill bits, every output capacity up to what a call
-// needs and one more: bytes, PDUs, field map entries), and velmora_decode of every row of
-// tests/vectors/decode.jsonl dumped member by member against tests/golden/decode_records.txt.
-// What libvelmora.so.2 does is kept in golden files (its behaviour is frozen); libvelmora-sms
-// is held to its header's promises.
+// Through both libraries' public calls: small domains swept whole (every TP-DCS value, 7-bit header length with its
+// fill bits, and output capacity up to what a call needs and one more: bytes, PDUs, field map entries), and the
+// records of decode.jsonl dumped against a golden file. libvelmora.so.2's behaviour is frozen in golden files;
+// libvelmora-sms is held to its header's promises.
 #include <algorithm>
 
 #include "support.h"

@@ -1,12 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
-// The runners of tests/vectors: the codec functions (codecs.tsv), both decoders (decode.tsv),
-// both per-part encoders (encode.tsv), sms_encode_pdus (driver.tsv), and velmora_encode,
-// velmora_encode_data and velmora_count (sms_encode.tsv, every PDU made read back by
-// sms_encode_support.h); then all of them on four threads at once, and what rows cannot
-// hold: field scans against libc, the reference counter of libvelmora-sms (that of
-// libvelmora.so.2 from its start: tests/process). Last, the SSE2, SSSE3 and AVX2 forms of the
-// hex, UTF-16 and GSM 7-bit loops against their portable form, on inputs that cross every
-// vector boundary: each form the machine runs must agree byte for byte.
+// The runners of tests/vectors (codecs, decode, encode, driver and sms_encode.tsv; every PDU of the last read back
+// by sms_encode_support.h), also on four threads at once; then what rows cannot hold: field scans against libc, the
+// reference counter (libvelmora.so.2's from its start: tests/process), and the SSE2, SSSE3 and AVX2 forms of the
+// hex, UTF-16 and GSM 7-bit loops against their portable form on inputs that cross every vector boundary.
 #include <cstdio>
 #include <random>
 #include <thread>
@@ -396,6 +392,31 @@ TEST(VectorFormsTest, Gsm7AsciiRunAgreesWithThePortableForm) {
             return out;
         }, round);
     }
+}
+
+// Every code point of the BMP in every language: the codes the index gives are the lowest
+// its tables list for it (the default locking table for a language without its own), and
+// the presence bits say the same.
+TEST(VectorFormsTest, Gsm7IndexAgreesWithTheTables) {
+    using velmora::kGsm7NoCode;
+    for (std::uint32_t l = 0; l < velmora::kLanguages; ++l) {
+        std::vector<std::uint8_t> locking(0x10000, kGsm7NoCode), shift(0x10000, kGsm7NoCode);
+        const auto &locking_table = velmora::kLockingTables[velmora::kHasLockingTable[l] ? l : 0];
+        for (int code = 127; code >= 0; --code) {  // the lowest code written last
+            if (locking_table[code] != 0)
+                locking[locking_table[code]] = static_cast<std::uint8_t>(code);
+            if (velmora::kShiftTables[l][code] != 0)
+                shift[velmora::kShiftTables[l][code]] = static_cast<std::uint8_t>(code);
+        }
+        for (std::uint32_t cp = 0; cp < 0x10000; ++cp) {
+            const velmora::Gsm7Character &c = velmora::gsm7_character(cp);
+            const bool held = velmora::kHasLockingTable[l] && locking[cp] != kGsm7NoCode;
+            ASSERT_EQ(std::tuple(+c.locking[l], +c.shift[l], c.presence.locking >> l & 1, c.presence.shift >> l & 1),
+                      std::tuple(+locking[cp], +shift[cp], held ? 1 : 0, shift[cp] != kGsm7NoCode ? 1 : 0))
+                << std::hex << cp << std::dec << " language " << l;
+        }
+    }
+    EXPECT_EQ(velmora::gsm7_code(0x1F600, {}).septets, 0);  // beyond the BMP: no table
 }
 
 TEST(VectorFormsTest, HexAgreesWithThePortableForm) {

@@ -1,9 +1,8 @@
 /* SPDX-License-Identifier: Apache-2.0 */
-/* A caller built against the first release's velmora/sms.h, run against the library just
- * built: every struct it hands over sits in a heap block followed by guard bytes, every
- * call family still works, no guard byte changes, and a `size` smaller than the first
- * release's is refused as an argument. The path below picks the first release's header,
- * never include/velmora/sms.h. */
+/* A caller built against the first release's velmora/sms.h, run against the library just built: every struct it
+ * hands over sits in a heap block followed by guard bytes, every call family still works, no guard byte changes,
+ * and a `size` smaller than the first release's is refused as an argument. The path below picks the first release's
+ * header, never include/velmora/sms.h. */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
