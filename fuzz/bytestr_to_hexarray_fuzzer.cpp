@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 // convert_bytestr_to_hexarray: any text, any length up to the text's own, any capacity; the
-// values themselves are checked against libc's sscanf by tests/codecs_test.cpp.
+// values themselves are checked against libc's sscanf by tests/vectors_test.cpp.
 #include "fuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {

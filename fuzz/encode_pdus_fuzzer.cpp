@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
-// sms_encode_pdus over any record: text, text_len, numbers, their lengths, the format and
-// leftovers anywhere. Each PDU must be hex and, turned into the received layout (SMS-SUBMIT
-// into SMS-DELIVER, 3GPP2 submit into deliver), decode to the number, the concatenation
-// values and the text sent; the reference follows the calls made. The per-part encoders
-// are also called directly, with any part arguments and output sizes.
+// sms_encode_pdus over any record: text, text_len, numbers, their lengths, the format and leftovers anywhere. Each
+// PDU must be hex and, turned into the received layout (SMS-SUBMIT into SMS-DELIVER, 3GPP2 submit into deliver),
+// decode to the number, the concatenation values and the text sent; the reference follows the calls made. The per-
+// part encoders are also called directly, with any part arguments and output sizes.
 #include <tuple>
 
 #include "fuzz.h"

@@ -4,17 +4,18 @@
 #pragma once
 
 #include <algorithm>
-#include <cstdint>
+#include <array>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 #include <memory>
+#include <set>
 #include <string>
-#include <string_view>
+#include <vector>
 
 #include "../tests/exact.h"
 #include "velmora.h"
+#include "velmora/sms.h"
 
 namespace fuzz {
 

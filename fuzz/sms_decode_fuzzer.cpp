@@ -1,15 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
-// velmora_decode and velmora_decode_hex over any input: the first byte picks the flags, the
-// rest is the PDU, as octets, as the hex text of those octets, and as text itself, each in a
-// heap block of exactly its size. A record full of garbage decodes as a cleared one would.
-// VELMORA_STRICT fails where the first warning stands, and where it succeeds the message is
-// the one decoded without it. The text also goes through the modem output reader.
-#include <algorithm>
-#include <cstddef>
-
+// velmora_decode and velmora_decode_hex over any input: the first byte picks the flags, the rest is the PDU, as
+// octets, as the hex text of those octets, and as text itself, each in a heap block of exactly its size. A record
+// full of garbage decodes as a cleared one would. VELMORA_STRICT fails where the first warning stands, and where it
+// succeeds the message is the one decoded without it. The text also goes through the modem output reader.
 #include "codec/utf8.h"
 #include "fuzz.h"
-#include "velmora/sms.h"
 
 namespace {
 

@@ -1,19 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
-// Reassembly under random sequences of add, groups, slot, text, data, fields and release
-// (double releases and stale groups among them) over a few slots in storage of exactly
-// their size. The parts are random texts encoded and decoded again; every result is
-// checked against a model of which parts are held, and a complete message joins back to
-// its text. Input: slots, messages, then for each message a length and a choice of
-// characters, then operations of two octets each.
-#include <array>
-#include <map>
-#include <memory>
-#include <set>
-#include <string>
-#include <vector>
-
+// Reassembly under random sequences of add, groups, slot, text, data, fields and release (double releases and stale
+// groups among them) over a few slots in storage of exactly their size, the parts random texts encoded and decoded
+// again; every result checked against a model of the parts held, a complete message joined back to its text.
+// Input: slots, messages, then for each message a length and a choice of characters, then two-octet operations.
 #include "fuzz.h"
-#include "velmora/sms.h"
 
 namespace {
 
@@ -59,18 +49,11 @@ Message make_message(fuzz::Input &input, std::uint8_t reference) {
 // What the model says is held: per message, the parts of its current instance; an
 // instance ends when it is released, and a group of an ended instance is stale.
 struct Model {
-    std::uint32_t capacity;
     std::array<std::set<std::uint32_t>, kMaxMessages> held{};
     std::array<int, kMaxMessages> instance{-1, -1, -1};
     std::set<int> ended;
     int instances = 0;
-
-    std::size_t used() const {
-        std::size_t n = 0;
-        for (const auto &parts : held)
-            n += parts.size();
-        return n;
-    }
+    std::size_t used = 0;  // parts held, all messages
 };
 
 struct SavedGroup {
@@ -100,7 +83,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     velmora_reassembly r;
     FUZZ_CHECK(velmora_reassembly_init(&r, storage.get(), bytes) == VELMORA_OK && r.capacity == slots);
     Model model;
-    model.capacity = slots;
     std::vector<SavedGroup> saved;
 
     while (input.size >= 2) {
@@ -118,13 +100,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             }
             if (model.held[j].count(part)) {
                 FUZZ_CHECK(added == VELMORA_ADD_DUPLICATE);
-            } else if (model.used() == model.capacity) {
+            } else if (model.used == slots) {
                 FUZZ_CHECK(added == VELMORA_ADD_FULL);
                 continue;
             } else {
                 if (model.held[j].empty())
                     model.instance[j] = model.instances++;
-                model.held[j].insert(part);
+                model.held[j].insert(part), ++model.used;
                 FUZZ_CHECK(added == (model.held[j].size() == m.parts.size() ? VELMORA_ADD_COMPLETE
                                                                              : VELMORA_ADD_STORED));
             }
@@ -188,6 +170,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         default: {  // release, perhaps a second time
             FUZZ_CHECK(velmora_reassembly_release(&r, &s.group) == (stale ? VELMORA_E_STALE_GROUP : VELMORA_OK));
             if (!stale) {
+                model.used -= model.held[s.message].size();
                 model.held[s.message].clear();
                 model.ended.insert(s.instance);
             }

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
-// Shared by the unit tests and the fuzzers of velmora_encode and of reassembly: options
-// written as a line of words, and what every PDU made keeps: read back by velmora_decode as
-// it is, and by sms_decode_pdu or sms_decode_3gpp2_pdu in DELIVER shape, it gives the text
-// (or data), the parts and the options it was made from.
+// Shared by vectors_test.cpp and fuzz/sms_encode_fuzzer.cpp: options as a line of words, and what every PDU made keeps,
+// read back by velmora_decode and (in DELIVER shape) by libvelmora.so.2: the text or data, parts and options sent.
 #pragma once
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
-// What the runners share: vector files and byte notation, records member by member,
-// inputs in exactly sized heap blocks (exact.h), traces and whole outputs against golden files, output
-// buffers with guard bytes, heap counts, septets packed bit by bit.
+// What the runners share: vector files and byte notation, records member by member, inputs in exactly sized heap
+// blocks (exact.h), traces and whole outputs against golden files, output buffers with guard bytes, heap counts,
+// septets packed bit by bit.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -190,7 +190,7 @@ inline std::unique_ptr<sms_message> addressed(const Row &row, std::size_t from, 
     return sms;
 }
 
-// What the calling thread allocates and frees during `call`, counted by heap_count.cpp's
+// What the calling thread allocates and frees during `call`, counted by vectors_test.cpp's
 // wrappers: "SIZE" for each block allocated, "freed" for each released, space-separated.
 std::string heap_use(const std::function<void()> &call);
 
@@ -210,12 +210,5 @@ inline void observe(const Row &row, const std::function<void()> &call,
         EXPECT_EQ(heap_use(call), row.option("heap").value_or("")) << "heap blocks";
     }
 }
-
-// The runners, also run on several threads (traced rows left out) by pdu_test.cpp.
-void codec_vectors(bool traced);
-void decoder_vectors(bool traced);
-void encoder_vectors(bool traced);
-void driver_vectors(bool traced);
-void sms_encode_vectors();
 
 }  // namespace vt

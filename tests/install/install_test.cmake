@@ -15,8 +15,6 @@ function(run)
 endfunction()
 
 # Records the version `place` states, taken from `text` by `regex`'s first group.
-set(versions "")
-set(disagreeing "")
 function(version_of place regex text)
     if(text MATCHES "${regex}")
         set(stated "${CMAKE_MATCH_1}")
