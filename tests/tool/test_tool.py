@@ -69,7 +69,8 @@ class ToolTest(unittest.TestCase):
                     self.assertEqual(encode(*row["args"]), row["lines"])
                     continue
                 fields = row["fields"]
-                rc, messages, err = decode_json(*encode("--to", "12345", *row["options"], *filter(None, [row["text"]])))
+                pdus = encode("--to", "12345", *row["options"], *filter(None, [row["text"]]))
+                rc, messages, err = decode_json(*pdus, cdma="--cdma" in row["options"])
                 self.assertEqual((rc, err), (0, ""))
                 self.assertEqual({k: messages[0].get(k) for k in fields}, fields)
 
