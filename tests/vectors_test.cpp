@@ -394,6 +394,22 @@ TEST(VectorFormsTest, Gsm7AsciiRunAgreesWithThePortableForm) {
     }
 }
 
+TEST(VectorFormsTest, Gsm7ToUtf8AgreesWithThePortableForm) {
+    std::mt19937 random(23);
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<std::uint8_t> codes(random() % 200);
+        for (auto &c : codes)  // mostly letters and digits, now and then any code (ESC, bit 7 set)
+            c = static_cast<std::uint8_t>(random() % 8 == 0 ? random() % 256 : 0x30 + random() % 0x4A);
+        const velmora::Gsm7Language language{static_cast<std::uint8_t>(random() % velmora::kLanguages),
+                                             static_cast<std::uint8_t>(random() % velmora::kLanguages)};
+        agree([&](Vectors v) {
+            std::string out(3 * codes.size() + velmora::kGsm7Utf8Slack, '\0');
+            out.resize(velmora::gsm7_to_utf8(codes, language, out.data(), v));
+            return out;
+        }, round);
+    }
+}
+
 // Every code point of the BMP in every language: the codes the index gives are the lowest
 // its tables list for it (the default locking table for a language without its own), and
 // the presence bits say the same.
@@ -410,13 +426,46 @@ TEST(VectorFormsTest, Gsm7IndexAgreesWithTheTables) {
         }
         for (std::uint32_t cp = 0; cp < 0x10000; ++cp) {
             const velmora::Gsm7Character &c = velmora::gsm7_character(cp);
+            const velmora::Gsm7Presence presence = velmora::gsm7_presence(cp);
             const bool held = velmora::kHasLockingTable[l] && locking[cp] != kGsm7NoCode;
-            ASSERT_EQ(std::tuple(+c.locking[l], +c.shift[l], c.presence.locking >> l & 1, c.presence.shift >> l & 1),
+            ASSERT_EQ(std::tuple(+c.locking[l], +c.shift[l], presence.locking >> l & 1, presence.shift >> l & 1),
                       std::tuple(+locking[cp], +shift[cp], held ? 1 : 0, shift[cp] != kGsm7NoCode ? 1 : 0))
                 << std::hex << cp << std::dec << " language " << l;
         }
     }
     EXPECT_EQ(velmora::gsm7_code(0x1F600, {}).septets, 0);  // beyond the BMP: no table
+}
+
+// Text to codes, with its one-step lookups and vector runs, against a character at a time.
+TEST(VectorFormsTest, Gsm7TextAgreesWithItsCharacters) {
+    std::mt19937 random(19);
+    const std::string pieces[] = {"a", " ", "[", "`", "\xc3\xa9", "\xc3\xb1", "\xc4\x9f", "\xce\x94", "\xd0\x96", "\xd1\x8f",
+                                  "\xe2\x82\xac", "\xe0\xa6\x95", "\xf0\x9f\x98\x80", "\x80", "\xc3"};
+    for (int round = 0; round < 4000; ++round) {
+        std::string text;
+        const int count = static_cast<int>(random() % 60);
+        for (int k = 0; k < count; ++k)  // ASCII runs of every length between the others
+            text += random() % 3 ? std::string(random() % 20, 'x') : pieces[random() % std::size(pieces)];
+        const velmora::Gsm7Language language{static_cast<std::uint8_t>(random() % 3 ? 0 : random() % velmora::kLanguages),
+                                             static_cast<std::uint8_t>(random() % 3 ? 0 : random() % velmora::kLanguages)};
+        std::vector<std::uint8_t> want, got(2 * text.size());
+        std::size_t at = 0;
+        for (char32_t cp; at < text.size(); ) {
+            const std::size_t length = velmora::next_utf8(text, at, cp);
+            const velmora::Gsm7Code code = length != 0 ? velmora::gsm7_code(cp, language) : velmora::Gsm7Code{};
+            if (code.septets == 0)
+                break;
+            if (code.septets == 2)
+                want.push_back(velmora::kGsm7Escape);
+            want.push_back(code.code);
+            at += length;
+        }
+        std::size_t written = 0;
+        const std::size_t read = velmora::utf8_to_gsm7(
+            {reinterpret_cast<const std::uint8_t *>(text.data()), text.size()}, language, got.data(), written);
+        got.resize(written);
+        ASSERT_EQ(std::tie(read, got), std::tie(at, want)) << "round " << round;
+    }
 }
 
 TEST(VectorFormsTest, HexAgreesWithThePortableForm) {

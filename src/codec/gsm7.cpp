@@ -141,23 +141,39 @@ constexpr std::array<Gsm7Character, kGsm7CharacterCount> kGsm7Characters = [] {
 
 constexpr Gsm7AsciiCodes kGsm7LockingAscii = [] {
     Gsm7AsciiCodes codes{};
+    for (auto &table : codes)
+        table.fill(kGsm7NoCode);
     for (std::uint32_t language = 0; language < kLanguages; ++language)
         for (char32_t c = 0; c < 128; ++c)
             codes[language][c] = kGsm7Characters[kGsm7Blocks[kGsm7BlockOf[0]][c]].locking[language];
     return codes;
 }();
 
+constexpr std::array<Gsm7Presence, 0x800> kGsm7PresenceBelow800 = [] {
+    std::array<Gsm7Presence, 0x800> presence{};
+    for (char32_t cp = 0; cp < presence.size(); ++cp)
+        presence[cp] = kGsm7Characters[kGsm7Blocks[kGsm7BlockOf[cp >> 7]][cp & 0x7F]].presence;
+    return presence;
+}();
+
+constexpr std::array<std::uint16_t, 256> kGsm7AsciiLocking = [] {
+    std::array<std::uint16_t, 256> locking{};
+    for (char32_t c = 0; c < 128; ++c)
+        locking[c] = kGsm7Characters[kGsm7Blocks[kGsm7BlockOf[0]][c]].presence.locking;
+    return locking;
+}();
+
 namespace {
 
-std::size_t ascii_run_portable(const std::uint8_t *text, std::size_t n, const std::array<std::uint8_t, 128> &table,
+std::size_t ascii_run_portable(const std::uint8_t *text, std::size_t n, const std::array<std::uint8_t, 256> &table,
                                std::uint8_t *codes) {
     std::size_t i = 0;
     if (codes == nullptr) {
-        while (i < n && text[i] < 0x80 && table[text[i]] != kGsm7NoCode)
+        while (i < n && table[text[i]] != kGsm7NoCode)
             ++i;
         return i;
     }
-    for (; i < n && text[i] < 0x80 && table[text[i]] != kGsm7NoCode; ++i)
+    for (; i < n && table[text[i]] != kGsm7NoCode; ++i)
         codes[i] = table[text[i]];
     return i;
 }
@@ -228,13 +244,130 @@ std::size_t gsm7_ascii_run(const std::uint8_t *text, std::size_t n, std::uint8_t
     return ascii_run_portable(text, n, kGsm7LockingAscii[language], codes);
 }
 
+namespace {
+
+// The default alphabet's code of every code point below U+0800 (septets 0: none).
+constexpr std::array<Gsm7Code, 0x800> kDefaultCodes = [] {
+    std::array<Gsm7Code, 0x800> codes{};
+    for (char32_t cp = 0; cp < 0x800; ++cp) {
+        const Gsm7Character &character = kGsm7Characters[kGsm7Blocks[kGsm7BlockOf[cp >> 7]][cp & 0x7F]];
+        if (character.locking[0] != kGsm7NoCode)
+            codes[cp] = {character.locking[0], 1};
+        else if (character.shift[0] != kGsm7NoCode)
+            codes[cp] = {character.shift[0], 2};
+    }
+    return codes;
+}();
+
+}  // namespace
+
+std::size_t utf8_to_gsm7(std::span<const std::uint8_t> text, Gsm7Language language, std::uint8_t *codes,
+                         std::size_t &written) {
+    constexpr std::size_t kLongRun = 8;  // ASCII characters in a row before the vector form takes over
+    const auto &ascii = kGsm7LockingAscii[language.locking];
+    const bool default_tables = language.locking == 0 && language.shift == 0;
+    const std::size_t n = text.size();
+    std::uint8_t *out = codes;
+    std::size_t at = 0;
+    while (at < n) {
+        for (const std::size_t run_start = at; at < n && ascii[text[at]] != kGsm7NoCode;) {
+            *out++ = ascii[text[at++]];
+            if (at - run_start == kLongRun) {
+                const std::size_t run = gsm7_ascii_run(text.data() + at, n - at, language.locking, out, best_vectors());
+                out += run, at += run;
+                break;
+            }
+        }
+        if (at == n)
+            break;
+        // An extension character, a letter of two bytes, the euro sign; or where to stop.
+        const std::uint8_t lead = text[at];
+        char32_t cp = lead;
+        std::size_t length = 1;
+        if (lead >= 0xC2 && lead <= 0xDF && at + 1 < n && (text[at + 1] & 0xC0) == 0x80) {
+            cp = static_cast<char32_t>((lead & 0x1F) << 6 | (text[at + 1] & 0x3F));
+            length = 2;
+        } else if (lead >= 0x80 && (length = next_utf8({reinterpret_cast<const char *>(text.data()), n}, at, cp)) == 0) {
+            break;
+        }
+        const Gsm7Code code = default_tables && cp < kDefaultCodes.size() ? kDefaultCodes[cp] : gsm7_code(cp, language);
+        if (code.septets == 0)
+            break;
+        if (code.septets == 2)
+            *out++ = kGsm7Escape;
+        *out++ = code.code;
+        at += length;
+    }
+    written = static_cast<std::size_t>(out - codes);
+    return at;
+}
+
 bool has_locking_table(std::uint32_t id) { return id < kLanguages && kHasLockingTable[id]; }
 
-std::size_t gsm7_to_utf8(std::span<const std::uint8_t> codes, Gsm7Language language, char *out) {
-    const Utf8Table &locking = kLockingUtf8[known_language(language.locking) ? language.locking : 0];
+namespace {
+
+// The ASCII byte of every code of each locking table whose character is ASCII, 0 for the
+// others (ESC, letters of more bytes, U+FFFD): [language][code].
+constexpr std::array<std::array<std::uint8_t, 128>, kLanguages> kLockingAsciiOf = [] {
+    std::array<std::array<std::uint8_t, 128>, kLanguages> ascii{};
+    for (std::uint32_t language = 0; language < kLanguages; ++language)
+        for (std::uint32_t code = 0; code < 128; ++code)
+            if (const Utf8Char &c = kLockingUtf8[language][code]; c.length == 1 && code != kGsm7Escape)
+                ascii[language][code] = static_cast<std::uint8_t>(c.bytes[0]);
+    return ascii;
+}();
+
+#if defined(VELMORA_X86_DISPATCH)
+// Sixteen codes at a time while each is an ASCII character: a pshufb into each sixteenth
+// of the table, kept where the code's high bits pick it. Returns the codes done, their
+// characters at `out` (which has room for a byte a code).
+__attribute__((target("ssse3"))) std::size_t ascii_codes_ssse3(const std::uint8_t *codes, std::size_t n,
+                                                               const std::array<std::uint8_t, 128> &ascii,
+                                                               char *out) {
+    __m128i rows[8];
+    for (int row = 0; row < 8; ++row)
+        rows[row] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(ascii.data() + 16 * row));
+    std::size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        const __m128i code = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(codes + i)),
+                                           _mm_set1_epi8(0x7F));
+        const __m128i column = _mm_and_si128(code, _mm_set1_epi8(0x0F));
+        const __m128i row_of = _mm_and_si128(_mm_srli_epi16(code, 4), _mm_set1_epi8(0x0F));
+        __m128i chars = _mm_setzero_si128();
+        for (int row = 0; row < 8; ++row)
+            chars = _mm_or_si128(chars, _mm_and_si128(_mm_cmpeq_epi8(row_of, _mm_set1_epi8(static_cast<char>(row))),
+                                                      _mm_shuffle_epi8(rows[row], column)));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), chars);
+        if (const auto other = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chars, _mm_setzero_si128())));
+            other != 0)
+            return i + static_cast<std::size_t>(__builtin_ctz(other));
+    }
+    return i;
+}
+#endif
+
+}  // namespace
+
+std::size_t gsm7_to_utf8(std::span<const std::uint8_t> codes, Gsm7Language language, char *out,
+                         [[maybe_unused]] Vectors vectors) {
+    const std::uint8_t locking_language = known_language(language.locking) ? language.locking : 0;
+    const Utf8Table &locking = kLockingUtf8[locking_language];
     const Utf8Table &shift = kShiftUtf8[known_language(language.shift) ? language.shift : 0];
     std::size_t written = 0;
+    [[maybe_unused]] std::size_t next_run = 0;  // where to try sixteen codes at a time again
     for (std::size_t i = 0; i < codes.size(); ++i) {
+#if defined(VELMORA_X86_DISPATCH)
+        // A run of ASCII characters, then the code after it; after a short run, a few codes
+        // one at a time (text with many accented letters).
+        if (vectors >= Vectors::Ssse3 && i >= next_run && codes.size() - i >= 16) {
+            const std::size_t run = ascii_codes_ssse3(codes.data() + i, codes.size() - i,
+                                                      kLockingAsciiOf[locking_language], out + written);
+            written += run, i += run;
+            if (i == codes.size())
+                break;
+            next_run = i + 8;
+        }
+#endif
         const std::uint8_t code = codes[i] & 0x7F;
         Utf8Char c = locking[code];
         if (code == kGsm7Escape && i + 1 < codes.size()) {

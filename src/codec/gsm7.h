@@ -26,7 +26,9 @@ inline constexpr std::size_t kGsm7Utf8Slack = 4;
 // table. A shift code the table lacks shows the locking table's character (TS 23.038
 // 6.2.1.1); ESC with nothing to escape shows as a space, a code no table defines as
 // U+FFFD. `out` holds 3 bytes per code plus kGsm7Utf8Slack. Returns the bytes written.
-std::size_t gsm7_to_utf8(std::span<const std::uint8_t> codes, Gsm7Language language, char *out);
+// Runs of ASCII characters go sixteen codes at a time where `vectors` allows.
+std::size_t gsm7_to_utf8(std::span<const std::uint8_t> codes, Gsm7Language language, char *out,
+                         Vectors vectors = best_vectors());
 
 // Whether a national language identifier names a table the library has (1-13).
 constexpr bool known_language(std::uint32_t id) { return id >= 1 && id <= 13; }
@@ -43,9 +45,10 @@ struct Gsm7Code {
     std::uint8_t septets = 0;
 };
 
-// Code of every ASCII character in each locking and single shift table (0xFF: none),
-// derived from the generated tables; indexed [language][character].
-using Gsm7AsciiCodes = std::array<std::array<std::uint8_t, 128>, 14>;
+// Code of every ASCII character in each locking table (0xFF: none, and for every byte
+// from 0x80 on, so that one lookup tells both), derived from the generated tables;
+// indexed [language][byte].
+using Gsm7AsciiCodes = std::array<std::array<std::uint8_t, 256>, 14>;
 extern const Gsm7AsciiCodes kGsm7LockingAscii;
 inline constexpr std::uint8_t kGsm7NoCode = 0xFF;
 
@@ -63,10 +66,11 @@ inline std::size_t gsm7_ascii_run(const std::uint8_t *text, std::size_t n, std::
     constexpr std::size_t kShortRun = 8;
     std::size_t i = 0;
     for (; i < n && i < kShortRun; ++i) {
-        if (text[i] >= 0x80 || table[text[i]] == kGsm7NoCode)
+        const std::uint8_t code = table[text[i]];
+        if (code == kGsm7NoCode)
             return i;
         if (codes != nullptr)
-            codes[i] = table[text[i]];
+            codes[i] = code;
     }
     return i == n ? i : i + gsm7_ascii_run(text + i, n - i, language, codes != nullptr ? codes + i : nullptr,
                                            best_vectors());
@@ -103,7 +107,23 @@ inline const Gsm7Character &gsm7_character(char32_t cp) {
     return kGsm7Characters[index];
 }
 
-inline Gsm7Presence gsm7_presence(char32_t cp) { return gsm7_character(cp).presence; }
+// The same for the code points below U+0800 (Latin, Greek, Cyrillic) in one step.
+extern const std::array<Gsm7Presence, 0x800> kGsm7PresenceBelow800;
+
+inline Gsm7Presence gsm7_presence(char32_t cp) {
+    return cp < kGsm7PresenceBelow800.size() ? kGsm7PresenceBelow800[cp] : gsm7_character(cp).presence;
+}
+
+// The codes of UTF-8 text in the tables of `language`, ESC before each shift code, as far as
+// the first character neither table holds or the first bytes that are not UTF-8: returns
+// the bytes read; `written` gets the codes written, at most two a byte. In the default
+// tables, characters below U+0800 (all but the euro sign) take one lookup.
+std::size_t utf8_to_gsm7(std::span<const std::uint8_t> text, Gsm7Language language, std::uint8_t *codes,
+                         std::size_t &written);
+
+// The locking tables holding each ASCII character (Gsm7Presence::locking), 0 for every
+// byte from 0x80 on.
+extern const std::array<std::uint16_t, 256> kGsm7AsciiLocking;
 
 // The locking table is preferred, then the single shift table.
 inline Gsm7Code gsm7_code(char32_t cp, Gsm7Language language) {

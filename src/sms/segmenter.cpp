@@ -26,6 +26,31 @@ std::uint32_t capacity(std::uint8_t alphabet, std::size_t header) {
     }
 }
 
+// The codes a part of `per_part` septets takes from `at` on: all that are left when they
+// fit, else as many as fit without parting an escape from its code.
+std::uint32_t codes_in_part(const Gsm7Codes &codes, std::uint32_t at, std::uint32_t per_part) {
+    const std::uint32_t left = codes.length - at;
+    if (left <= per_part)
+        return left;
+    return codes.codes[at + per_part - 1] == kGsm7Escape ? per_part - 1 : per_part;
+}
+
+// Units of a lone part and of each part of a concatenated message, beside their headers.
+struct PartRoom {
+    std::uint32_t single, multi;
+};
+
+PartRoom part_room(std::uint8_t alphabet, Gsm7Language language, const SubmitFields &fields) {
+    Plan shape;
+    shape.alphabet = alphabet;
+    shape.language = language;
+    PartRoom room;
+    room.single = capacity(alphabet, header_octets(header_content(fields, shape, 1, 0)));
+    shape.parts = 2;
+    room.multi = capacity(alphabet, header_octets(header_content(fields, shape, 1, 0)));
+    return room;
+}
+
 // Counts the units of a message and cuts them: one part when they all fit beside the
 // header of a lone part, else parts that each take characters while the next fits whole.
 class Cutter {
@@ -33,10 +58,8 @@ public:
     Cutter(std::uint8_t alphabet, Gsm7Language language, const SubmitFields &fields) {
         plan_.alphabet = alphabet;
         plan_.language = language;
-        Plan shape = plan_;
-        single_ = capacity(alphabet, header_octets(header_content(fields, shape, 1, 0)));
-        shape.parts = 2;
-        multi_ = capacity(alphabet, header_octets(header_content(fields, shape, 1, 0)));
+        const PartRoom room = part_room(alphabet, language, fields);
+        single_ = room.single, multi_ = room.multi;
     }
 
     // Units of a lone part, and of each part of a concatenated message.
@@ -53,12 +76,25 @@ public:
     // `count` characters of one unit and one byte each, from `offset` on.
     void add_ones(std::uint32_t count, std::size_t offset) {
         total_ += count;
+        if (used_ + count <= multi_) {
+            used_ += count;
+            return;
+        }
         while (count != 0) {
             if (used_ == multi_)
                 next_part(offset);
             const std::uint32_t taken = std::min(count, multi_ - used_);
             used_ += taken, count -= taken, offset += taken;
         }
+    }
+
+    // The same cut of a text's default-alphabet codes, one step a part.
+    void cut_codes(const Gsm7Codes &codes) {
+        total_ = codes.length;
+        std::uint32_t at = 0;
+        for (; total_ - at > multi_; ++parts_)
+            at += codes_in_part(codes, at, multi_);
+        used_ = total_ - at;
     }
 
     Plan plan() const {
@@ -134,6 +170,45 @@ bool ucs2_plan(std::string_view bytes, std::size_t end, const SubmitFields &fiel
     return true;
 }
 
+// Where writing a text's codes stopped: at its end (kDone), at a character the tables
+// lack, or at bytes that are not UTF-8.
+struct CodesEnd {
+    enum Reason { kDone, kUnencodable, kNotUtf8 } reason = kDone;
+    std::size_t at = 0;
+    char32_t cp = 0;
+};
+
+// The codes of a text in the tables of `language`, ESC before each shift code; `codes` has
+// room for two a byte.
+CodesEnd write_codes(std::string_view bytes, Gsm7Language language, Gsm7Codes &codes) {
+    std::size_t written = 0;
+    const std::size_t at =
+        utf8_to_gsm7({reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size()}, language, codes.codes.data(), written);
+    codes.length = static_cast<std::uint32_t>(written);
+    char32_t cp = 0;
+    if (at == bytes.size())
+        return {};
+    if (next_utf8(bytes, at, cp) == 0)
+        return {CodesEnd::kNotUtf8, at, 0};
+    return {CodesEnd::kUnencodable, at, cp};
+}
+
+// The census of a text whose codes fit `codes`, when octets are not wanted: the codes in
+// one pass, the cut worked out from them after.
+bool census_of_codes(std::string_view bytes, Gsm7Codes &codes, Census &census, velmora_error &error) {
+    const CodesEnd stop = write_codes(bytes, {}, codes);
+    if (stop.reason == CodesEnd::kNotUtf8)
+        return fail(error, VELMORA_E_INVALID_UTF8, "text", stop.at);
+    census.codes = &codes;
+    if (stop.reason == CodesEnd::kUnencodable) {
+        census.gsm7_fits = false;
+        census.unencodable_at = stop.at, census.unencodable = stop.cp;
+    } else {
+        census.gsm7.cut_codes(codes);
+    }
+    return true;
+}
+
 bool take_census(Payload payload, const SubmitFields &fields, std::size_t limit, Census &census,
                  velmora_error &error) {
     const std::string_view bytes = payload.bytes;
@@ -144,7 +219,10 @@ bool take_census(Payload payload, const SubmitFields &fields, std::size_t limit,
     }
     census.gsm7_fits = fields.alphabet != VELMORA_ALPHABET_UCS2;
     // Every character takes a byte or more and two septets at most: a short text's codes fit.
-    Gsm7Codes *const codes = census.codes != nullptr && 2 * end <= census.codes->codes.size() ? census.codes : nullptr;
+    Gsm7Codes *const codes =
+        census.codes != nullptr && end == bytes.size() && 2 * end <= census.codes->codes.size() ? census.codes : nullptr;
+    if (codes != nullptr && census.gsm7_fits && !census.octets_wanted)
+        return census_of_codes(bytes, *codes, census, error);
     for (std::size_t at = 0; at < end && (census.gsm7_fits || census.octets_wanted);) {
         // Most text is a run of ASCII characters that take one unit in every alphabet.
         std::uint8_t *const out = codes != nullptr ? codes->codes.data() + codes->length : nullptr;
@@ -184,6 +262,49 @@ bool take_census(Payload payload, const SubmitFields &fields, std::size_t limit,
     return true;
 }
 
+// The cut of a text's septets in one locking table beside one header, worked out from
+// where its escape pairs fall: every other character takes one septet, so only a pair
+// can end a part early, and the characters between pairs need no look.
+class EscapeCut {
+public:
+    EscapeCut() = default;  // left unset: a walk makes cuts only for the tables it may choose
+    explicit EscapeCut(PartRoom room) : room_(room), start_(0), end_(room.multi), parts_(1), overflow_septet_(0) {}
+
+    // An escape pair at septet `at`, after every pair before it.
+    void pair(std::uint32_t at) {
+        while (end_ <= at)
+            next_part(end_);
+        if (at + 1 == end_)  // it would straddle the end of the part
+            next_part(at);
+    }
+
+    // The cut of `total` septets, the last pair given; overflow_at holds the septet that
+    // starts part 256.
+    Plan plan(std::uint32_t total) const {
+        EscapeCut cut = *this;
+        while (cut.end_ < total)
+            cut.next_part(cut.end_);
+        Plan plan;
+        const bool single = total <= room_.single;
+        plan.parts = single ? 1 : cut.parts_;
+        plan.units_per_part = single ? room_.single : room_.multi;
+        plan.units_used = total;
+        plan.last_part_units = single ? total : total - cut.start_;
+        plan.overflow_at = cut.overflow_septet_;
+        return plan;
+    }
+
+private:
+    void next_part(std::uint32_t start) {
+        if (++parts_ == VELMORA_MAX_PARTS + 1)
+            overflow_septet_ = start;
+        start_ = start, end_ = start + room_.multi;
+    }
+
+    PartRoom room_;
+    std::uint32_t start_, end_, parts_, overflow_septet_;
+};
+
 // The national tables' choice in one walk over the text. A character takes one septet
 // where locking table l holds it, else two (behind ESC) where the single shift table
 // holds it, so the cut depends on l alone; the shift table only decides whether the pair
@@ -196,75 +317,79 @@ public:
         for (std::uint32_t language = 1; language < VELMORA_LANGUAGE_COUNT; ++language)
             if (fields.languages & VELMORA_LANGUAGE_BIT(language))
                 shift_allowed |= static_cast<std::uint16_t>(VELMORA_LANGUAGE_BIT(language));
-        const auto any_shift = static_cast<std::uint8_t>(std::countr_zero(shift_allowed & ~1u));
+        const auto any_shift = static_cast<std::uint8_t>(shift_allowed != 1 ? std::countr_zero(shift_allowed & ~1u) : 0);
         for (std::uint32_t l = 0; l < VELMORA_LANGUAGE_COUNT; ++l) {
             if (!(shift_allowed >> l & 1) || !has_locking_table(l))
                 continue;
             active_ |= static_cast<std::uint16_t>(1u << l);
             feasible_[l] = shift_allowed;
             const auto locking = static_cast<std::uint8_t>(l);
-            cut_[l][0].emplace(VELMORA_ALPHABET_GSM7, Gsm7Language{locking, 0}, fields);
-            if (shift_allowed != 1)
-                cut_[l][1].emplace(VELMORA_ALPHABET_GSM7, Gsm7Language{locking, any_shift}, fields);
+            cut_[l] = {EscapeCut(part_room(VELMORA_ALPHABET_GSM7, {locking, 0}, fields)),
+                       EscapeCut(part_room(VELMORA_ALPHABET_GSM7, {locking, any_shift}, fields))};
         }
     }
 
-    // `count` ASCII characters from `offset` on that every remaining locking table holds.
-    void add_ones(std::uint32_t count, std::size_t offset) {
-        for_each_active([&](std::uint32_t l) {
-            for (auto &cut : cut_[l])
-                if (cut)
-                    cut->add_ones(count, offset);
-        });
-    }
+    // `count` characters that every remaining locking table holds.
+    void add_ones(std::uint32_t count) { characters_ += count; }
 
     // Adds a character; false when no pair of tables holds every character so far.
-    bool add(const Gsm7Presence &presence, std::size_t offset) {
-        for_each_active([&](std::uint32_t l) {
-            std::uint32_t width = 1;
-            if (!(presence.locking >> l & 1)) {
-                width = 2;
-                if ((feasible_[l] &= presence.shift) == 0)
-                    active_ &= static_cast<std::uint16_t>(~(1u << l));
-            }
-            for (auto &cut : cut_[l])
-                if (cut)
-                    cut->add(width, offset);
-        });
+    bool add(const Gsm7Presence &presence) {
+        const std::uint32_t escaped = active_ & ~presence.locking;
+        for (std::uint32_t left = escaped; left != 0; left &= left - 1) {
+            const auto l = static_cast<std::uint32_t>(std::countr_zero(left));
+            if ((feasible_[l] &= presence.shift) == 0)
+                active_ &= static_cast<std::uint16_t>(~(1u << l));
+            const std::uint32_t at = characters_ + pairs_[l]++;
+            for (EscapeCut &cut : cut_[l])
+                cut.pair(at);
+        }
+        ++characters_;
         return active_ != 0;
     }
 
     std::uint16_t active() const { return active_; }
 
     // The pair giving the fewest parts, then the most room left in the last part, then the
-    // lowest identifiers.
+    // lowest identifiers; overflow_at holds the septet that starts part 256.
     Plan best() const {
         std::optional<Plan> best;
         const auto room = [](const Plan &p) { return p.units_per_part - p.last_part_units; };
-        for_each_active([&](std::uint32_t l) {
+        for (std::uint32_t left = active_; left != 0; left &= left - 1) {
+            const auto l = static_cast<std::uint32_t>(std::countr_zero(left));
             for (std::uint32_t s = 0; s < VELMORA_LANGUAGE_COUNT; ++s) {
                 if (!(feasible_[l] >> s & 1))
                     continue;
-                Plan plan = cut_[l][s != 0]->plan();
-                plan.language.shift = static_cast<std::uint8_t>(s);
+                Plan plan = cut_[l][s != 0].plan(characters_ + pairs_[l]);
+                plan.language = {static_cast<std::uint8_t>(l), static_cast<std::uint8_t>(s)};
                 if (!best || plan.parts < best->parts || (plan.parts == best->parts && room(plan) > room(*best)))
                     best = plan;
             }
-        });
+        }
         return *best;
     }
 
 private:
-    template <class Fn>
-    void for_each_active(Fn &&fn) const {
-        for (std::uint32_t left = active_; left != 0; left &= left - 1)
-            fn(static_cast<std::uint32_t>(std::countr_zero(left)));
-    }
-
     std::uint16_t active_ = 0;
+    std::uint32_t characters_ = 0;
     std::array<std::uint16_t, VELMORA_LANGUAGE_COUNT> feasible_{};  // shift tables that go with l
-    std::array<std::array<std::optional<Cutter>, 2>, VELMORA_LANGUAGE_COUNT> cut_;
+    std::array<std::uint32_t, VELMORA_LANGUAGE_COUNT> pairs_{};      // escape pairs in l
+    std::array<std::array<EscapeCut, 2>, VELMORA_LANGUAGE_COUNT> cut_;
 };
+
+// The byte offset of the character at septet `septet` of a text in locking table `locking`
+// (and a single shift table that holds the rest).
+std::size_t offset_of_septet(std::string_view bytes, std::uint8_t locking, std::uint32_t septet) {
+    std::size_t at = 0;
+    for (std::uint32_t septets = 0; at < bytes.size(); ) {
+        char32_t cp = static_cast<unsigned char>(bytes[at]);
+        const std::size_t length = cp < 0x80 ? 1 : next_utf8(bytes, at, cp);
+        septets += gsm7_presence(cp).locking >> locking & 1 ? 1 : 2;
+        if (septets > septet)
+            break;
+        at += length;
+    }
+    return at;
+}
 
 // Among the pairs of locking and single shift tables of the allowed languages (the
 // default ones included) that hold every character, the best (NationalWalk::best).
@@ -273,29 +398,32 @@ std::optional<Plan> national_plan(Payload payload, const SubmitFields &fields, s
     NationalWalk walk(fields);
     const std::string_view bytes = payload.bytes;
     const std::size_t end = std::min(bytes.size(), limit);
+    const auto *in = reinterpret_cast<const std::uint8_t *>(bytes.data());
     for (std::size_t at = 0; at < end;) {
-        std::size_t run = at;
-        while (run < end && static_cast<unsigned char>(bytes[run]) < 0x80 &&
-               (gsm7_presence(static_cast<unsigned char>(bytes[run])).locking & walk.active()) == walk.active())
-            ++run;
-        if (run != at) {
-            walk.add_ones(static_cast<std::uint32_t>(run - at), at);
-            at = run;
-            continue;
-        }
-        char32_t cp = static_cast<unsigned char>(bytes[at]);
+        const std::uint16_t active = walk.active();
+        const std::size_t run = at;
+        while (at < end && (kGsm7AsciiLocking[in[at]] & active) == active)
+            ++at;
+        walk.add_ones(static_cast<std::uint32_t>(at - run));
+        if (at == end)
+            break;
+        char32_t cp = in[at];
         std::size_t length = 1;
         if (cp >= 0x80 && (length = next_utf8(bytes, at, cp)) == 0) {
             fail(error, VELMORA_E_INVALID_UTF8, "text", at);
             return std::nullopt;
         }
-        if (!walk.add(gsm7_presence(cp), at)) {
+        if (!walk.add(gsm7_presence(cp))) {
             unencodable_at = at, unencodable = cp;
             return std::nullopt;
         }
         at += length;
     }
-    return walk.best();
+    Plan plan = walk.best();
+    plan.overflow_at = plan.parts > VELMORA_MAX_PARTS
+                           ? offset_of_septet(bytes, plan.language.locking, static_cast<std::uint32_t>(plan.overflow_at))
+                           : 0;
+    return plan;
 }
 
 }  // namespace
@@ -325,6 +453,9 @@ bool plan_message(Payload payload, const SubmitFields &fields, std::size_t scan_
         if (const auto national =
                 national_plan(payload, fields, scan_limit, census.unencodable_at, census.unencodable, error)) {
             plan = *national;
+            // Every character is in the chosen pair of tables: the codes can be written whole.
+            if (census.codes != nullptr)
+                census.codes->whole = write_codes(payload.bytes, plan.language, *census.codes).reason == CodesEnd::kDone;
             return true;
         }
     }
@@ -337,9 +468,7 @@ bool plan_message(Payload payload, const SubmitFields &fields, std::size_t scan_
 }
 
 void PartReader::next_from_codes(PartUnits &units) {
-    std::uint32_t length = std::min(codes_->length - static_cast<std::uint32_t>(at_), plan_.units_per_part);
-    if (at_ + length < codes_->length && codes_->codes[at_ + length - 1] == kGsm7Escape)
-        --length;
+    const std::uint32_t length = codes_in_part(*codes_, static_cast<std::uint32_t>(at_), plan_.units_per_part);
     std::memcpy(units.octets.data(), codes_->codes.data() + at_, length);
     at_ += length;
     units.length = units.units = length;
