@@ -37,7 +37,12 @@ std::size_t semi_octets_to_digits(std::span<const std::uint8_t> octets, std::siz
             out[written++] = last.chars[0];
     }
     if (misplaced_filler != nullptr && written < count) {
-        // Every semi-octet but the last of an odd count must be a digit.
+        // Every semi-octet but the last of an odd count must be a digit. Most often the one
+        // filler is the last semi-octet, an address counted in octets.
+        if (written + 1 == count && second_semi_octet(octets[(count - 1) / 2]) == kSemiOctetFiller && count % 2 == 0) {
+            *misplaced_filler = count - 1;
+            return written;
+        }
         for (std::size_t k = 0; k < count; ++k) {
             const std::uint8_t octet = octets[k / 2];
             const std::uint8_t value = k % 2 == 0 ? first_semi_octet(octet) : second_semi_octet(octet);

@@ -52,11 +52,19 @@ std::size_t semi_octets_to_digits(std::span<const std::uint8_t> octets, std::siz
 // A decimal value 0-99 as two swapped semi-octets (tens first, in the low nibble), and back:
 // nullopt when either semi-octet is not a decimal digit.
 constexpr std::uint8_t swapped_decimal(std::uint32_t value) { return semi_octet_pair(value / 10 % 10, value % 10); }
+inline constexpr std::uint8_t kNotDecimal = 0xFF;
+inline constexpr std::array<std::uint8_t, 256> kDecimalOfSwapped = [] {
+    std::array<std::uint8_t, 256> values{};
+    for (std::uint32_t octet = 0; octet < 256; ++octet) {
+        const std::uint8_t tens = first_semi_octet(static_cast<std::uint8_t>(octet));
+        const std::uint8_t units = second_semi_octet(static_cast<std::uint8_t>(octet));
+        values[octet] = tens > 9 || units > 9 ? kNotDecimal : static_cast<std::uint8_t>(tens * 10 + units);
+    }
+    return values;
+}();
 constexpr std::optional<std::uint8_t> decimal_of_swapped(std::uint8_t octet) {
-    const std::uint8_t tens = first_semi_octet(octet), units = second_semi_octet(octet);
-    if (tens > 9 || units > 9)
-        return std::nullopt;
-    return static_cast<std::uint8_t>(tens * 10 + units);
+    const std::uint8_t value = kDecimalOfSwapped[octet];
+    return value != kNotDecimal ? std::optional<std::uint8_t>(value) : std::nullopt;
 }
 
 // The same in plain order (tens in the high nibble), as the 3GPP2 time stamp has it.

@@ -26,8 +26,6 @@ constexpr std::uint32_t days_in_month(std::uint32_t year, std::uint32_t month) {
     return month == 2 && leap_year(year) ? 29 : kDays[month - 1];
 }
 
-constexpr std::uint32_t kNotDecimal = 100;
-
 // The first of two-digit year, month, day, hour, minute and second (0-5) that is not
 // decimal or not possible in a date and time; nullopt when all are.
 std::optional<std::size_t> first_impossible(const std::uint32_t (&v)[6]) {
@@ -70,7 +68,7 @@ bool read_gsm_time(std::span<const std::uint8_t> octets, Cursor &cursor, std::si
     // its sign in bit 3 of the tens.
     std::uint32_t v[6];
     for (std::size_t i = 0; i < 6; ++i)
-        v[i] = decimal_of_swapped(octets[i]).value_or(kNotDecimal);
+        v[i] = kDecimalOfSwapped[octets[i]];
     const std::uint8_t zone = octets[6];
     const auto quarters = decimal_of_swapped(static_cast<std::uint8_t>(zone & 0xF7));
     std::optional<std::size_t> bad = first_impossible(v);
