@@ -13,9 +13,12 @@ namespace {
 // How a part's user data joins the others'.
 enum class Content : std::uint8_t {
     Text,  // UTF-8 text
-    Ucs2,  // UCS-2 octets, joined with the neighbouring UCS-2 parts before conversion
+    Ucs2,  // UCS-2 octets, joined with the neighbouring UCS-2 parts before conversion; the
+           // part's own UTF-8 after them when it fits, for parts that leave no pair open
     Data,  // octets
 };
+
+constexpr std::uint16_t kTextNotKept = 0xFFFF;
 
 // The record's fields up to its header: everything but the arrays, which a slot replaces
 // by the one payload joining needs.
@@ -27,6 +30,7 @@ struct Slot {
     std::uint8_t used;
     Content content;
     std::uint16_t payload_length;
+    std::uint16_t text_length;  // of the UTF-8 after UCS-2 octets; 0xFFFF: not kept
     alignas(8) unsigned char fields[kFieldsSize];
     char payload[VELMORA_TEXT_CAPACITY];
 };
@@ -153,7 +157,13 @@ struct Output {
 class Ucs2Run {
 public:
     void add(const Slot &slot, Output<char> &out, bool last_of_run) {
-        std::memcpy(run_.data() + carried_, slot.payload, slot.payload_length);
+        const auto *payload = reinterpret_cast<const std::uint8_t *>(slot.payload);
+        if (carried_ == 0 && slot.text_length != kTextNotKept &&
+            (last_of_run || velmora::utf16be_open_tail({payload, slot.payload_length}) == 0)) {
+            out.put(slot.payload + slot.payload_length, slot.text_length);  // converted as it was decoded
+            return;
+        }
+        std::memcpy(run_.data() + carried_, payload, slot.payload_length);
         const std::span<const std::uint8_t> octets(run_.data(), carried_ + slot.payload_length);
         const std::size_t open = last_of_run ? 0 : velmora::utf16be_open_tail(octets);
         out.put(utf8_.data(), velmora::utf16be_to_utf8(octets.first(octets.size() - open), utf8_.data()));
@@ -172,10 +182,15 @@ void store(Slot &slot, const velmora_message &part, std::uint64_t time) {
     slot.time = time;
     slot.used = 1;
     const bool text = part.present & VELMORA_HAS_TEXT;
+    slot.text_length = kTextNotKept;
     if (text && part.alphabet == VELMORA_ALPHABET_UCS2) {
         slot.content = Content::Ucs2;
         slot.payload_length = static_cast<std::uint16_t>(part.data_length);
         std::memcpy(slot.payload, part.data, part.data_length);
+        if (part.data_length + part.text_length <= sizeof slot.payload) {
+            slot.text_length = static_cast<std::uint16_t>(part.text_length);
+            std::memcpy(slot.payload + part.data_length, part.text, part.text_length);
+        }
     } else if (text) {
         slot.content = Content::Text;
         slot.payload_length = static_cast<std::uint16_t>(part.text_length);
