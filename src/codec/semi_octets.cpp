@@ -25,8 +25,17 @@ constexpr std::array<DigitPair, 256> kDigitPairs = [] {
 
 std::size_t semi_octets_to_digits(std::span<const std::uint8_t> octets, std::size_t count, char *out,
                                   std::optional<std::size_t> *misplaced_filler) {
-    std::size_t written = 0;
-    for (std::size_t i = 0; i < count / 2; ++i) {
+    // Two digits an octet, each pair in its place, up to the first filler; from there on
+    // each octet writes as many as it has.
+    std::size_t i = 0;
+    for (; i < count / 2; ++i) {
+        const DigitPair &pair = kDigitPairs[octets[i]];
+        std::memcpy(out + 2 * i, pair.chars, 2);
+        if (pair.count != 2)
+            break;
+    }
+    std::size_t written = 2 * i;
+    for (; i < count / 2; ++i) {
         const DigitPair &pair = kDigitPairs[octets[i]];
         std::memcpy(out + written, pair.chars, 2);
         written += pair.count;

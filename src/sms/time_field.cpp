@@ -27,8 +27,9 @@ constexpr std::uint32_t days_in_month(std::uint32_t year, std::uint32_t month) {
 }
 
 // The first of two-digit year, month, day, hour, minute and second (0-5) that is not
-// decimal or not possible in a date and time; nullopt when all are.
-std::optional<std::size_t> first_impossible(const std::uint32_t (&v)[6]) {
+// decimal or not possible in a date and time; kAllPossible when all are.
+constexpr std::size_t kAllPossible = 6;
+inline std::size_t first_impossible(const std::uint32_t (&v)[6]) {
     for (std::size_t i = 0; i < 6; ++i)
         if (v[i] == kNotDecimal)
             return i;
@@ -40,7 +41,7 @@ std::optional<std::size_t> first_impossible(const std::uint32_t (&v)[6]) {
     for (std::size_t i = 3; i < 6; ++i)
         if (v[i] >= kLimits[i - 3])
             return i;
-    return std::nullopt;
+    return kAllPossible;
 }
 
 }  // namespace
@@ -70,16 +71,14 @@ bool read_gsm_time(std::span<const std::uint8_t> octets, Cursor &cursor, std::si
     for (std::size_t i = 0; i < 6; ++i)
         v[i] = kDecimalOfSwapped[octets[i]];
     const std::uint8_t zone = octets[6];
-    const auto quarters = decimal_of_swapped(static_cast<std::uint8_t>(zone & 0xF7));
-    std::optional<std::size_t> bad = first_impossible(v);
-    if (!bad && !quarters)
-        bad = 6;
-    valid = !bad;
-    if (bad)
-        return cursor.warn(VELMORA_WARNING_TIME, field, at + *bad);
+    const std::uint8_t quarters = kDecimalOfSwapped[zone & 0xF7];
+    const std::size_t bad = first_impossible(v);  // the zone, octet 6, after the others
+    valid = bad == kAllPossible && quarters != kNotDecimal;
+    if (!valid)
+        return cursor.warn(VELMORA_WARNING_TIME, field, at + bad);
     set_date_and_time(v, time);
     time.has_utc_offset = 1;
-    time.utc_offset = static_cast<std::int16_t>((zone & 0x08 ? -15 : 15) * static_cast<int>(*quarters));
+    time.utc_offset = static_cast<std::int16_t>((zone & 0x08 ? -15 : 15) * static_cast<int>(quarters));
     return true;
 }
 
@@ -88,10 +87,10 @@ bool read_cdma_time(std::span<const std::uint8_t> octets, Cursor &cursor, std::s
     std::uint32_t v[6];
     for (std::size_t i = 0; i < 6; ++i)
         v[i] = decimal_of_plain(octets[i]).value_or(kNotDecimal);
-    const auto bad = first_impossible(v);
-    valid = !bad;
-    if (bad)
-        return cursor.warn(VELMORA_WARNING_TIME, field, at + *bad);
+    const std::size_t bad = first_impossible(v);
+    valid = bad == kAllPossible;
+    if (!valid)
+        return cursor.warn(VELMORA_WARNING_TIME, field, at + bad);
     set_date_and_time(v, time);
     return true;
 }
