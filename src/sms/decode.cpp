@@ -7,6 +7,7 @@
 #include "codec/hex.h"
 #include "sms/abi.h"
 #include "sms/decoders.h"
+#include "sms/record_bytes.h"
 
 namespace velmora::sms {
 namespace {
@@ -16,19 +17,10 @@ constexpr unsigned kKnownFlags =
 // More than the longest PDU of either layout (3GPP2: 255 UCS-2 characters behind two addresses).
 constexpr std::size_t kMaxPduOctets = 1024;
 
-// Zeroes `size` bytes in steps of 64: vector stores, where one memset of a few hundred
-// bytes is compiled to `rep stos`, whose start costs more than the stores.
-void zero(void *at, std::size_t size) {
-    auto *bytes = static_cast<unsigned char *>(at);
-    for (; size >= 64; size -= 64, bytes += 64)
-        std::memset(bytes, 0, 64);
-    std::memset(bytes, 0, size);
-}
-
 // Every field, and an empty text; the arrays are written as far as their lengths go.
 void clear(velmora_message &message) {
     const std::uint32_t size = message.size;
-    zero(&message, offsetof(velmora_message, udh));
+    zero_bytes(&message, offsetof(velmora_message, udh));
     std::memset(&message.warnings, 0, sizeof message - offsetof(velmora_message, warnings));
     message.warning_field = "";
     message.size = size;

@@ -6,6 +6,7 @@
 
 #include "codec/utf8.h"
 #include "sms/abi.h"
+#include "sms/record_bytes.h"
 
 namespace velmora::sms {
 namespace {
@@ -26,6 +27,7 @@ constexpr std::size_t kFieldsSize = offsetof(velmora_message, udh);
 
 struct Slot {
     std::uint64_t time;
+    std::uint64_t ident;  // Key::ident of the part
     std::uint32_t generation;  // moves on each time the slot is freed
     std::uint8_t used;
     Content content;
@@ -50,27 +52,27 @@ const char *address_text(const Slot &slot, std::size_t address_offset) {
     return reinterpret_cast<const char *>(slot.fields + address_offset + offsetof(velmora_address, text));
 }
 
-// What decides that two parts belong to one message.
+// What decides that two parts belong to one message: format, type, reference (and its
+// bits) and number of parts in one word, compared before the addresses.
 struct Key {
-    std::uint8_t format, type, reference_bits, parts;
-    std::uint16_t reference;
+    std::uint64_t ident;
     const char *originator, *recipient;
 };
 
-Key key_of(const velmora_message &m) {
-    return {m.format, m.type, m.reference_bits, m.parts, m.reference, m.originator.text, m.recipient.text};
+std::uint64_t ident_of(const velmora_message &m) {
+    return std::uint64_t{m.format} | std::uint64_t{m.type} << 8 | std::uint64_t{m.reference_bits} << 16 |
+           std::uint64_t{m.parts} << 24 | std::uint64_t{m.reference} << 32;
 }
 
+Key key_of(const velmora_message &m) { return {ident_of(m), m.originator.text, m.recipient.text}; }
+
 Key key_of(const Slot &slot) {
-    return {VELMORA_SLOT_MEMBER(slot, format),         VELMORA_SLOT_MEMBER(slot, type),
-            VELMORA_SLOT_MEMBER(slot, reference_bits), VELMORA_SLOT_MEMBER(slot, parts),
-            VELMORA_SLOT_MEMBER(slot, reference),      address_text(slot, offsetof(velmora_message, originator)),
+    return {slot.ident, address_text(slot, offsetof(velmora_message, originator)),
             address_text(slot, offsetof(velmora_message, recipient))};
 }
 
 bool same_message(const Key &a, const Key &b) {
-    return a.format == b.format && a.type == b.type && a.reference_bits == b.reference_bits &&
-           a.reference == b.reference && a.parts == b.parts && std::strcmp(a.originator, b.originator) == 0 &&
+    return a.ident == b.ident && std::strcmp(a.originator, b.originator) == 0 &&
            std::strcmp(a.recipient, b.recipient) == 0;
 }
 
@@ -88,23 +90,30 @@ void for_each_part(const velmora_reassembly &r, const Key &key, Visit &&visit) {
             visit(i);
 }
 
+// Counts slot i, which holds a part of the group's message, into the group.
+void include(const velmora_reassembly &r, std::uint32_t i, velmora_group &g) {
+    const Slot &slot = slots(r)[i];
+    g.have[part_of(slot) / 8] |= static_cast<std::uint8_t>(1u << part_of(slot) % 8);
+    if (g.present == 0 || part_of(slot) < part_of(slots(r)[g.slot]))
+        g.slot = i;
+    if (g.present == 0 || slot.time < g.first_time)
+        g.first_time = slot.time;
+    ++g.present;
+}
+
+// The rest of a group from its first slot, once every part is counted.
+void finish(const velmora_reassembly &r, velmora_group &g) {
+    const Slot &lowest = slots(r)[g.slot];
+    g.parts = VELMORA_SLOT_MEMBER(lowest, parts);
+    g.reference_bits = VELMORA_SLOT_MEMBER(lowest, reference_bits);
+    g.reference = VELMORA_SLOT_MEMBER(lowest, reference);
+    g.generation = lowest.generation;
+}
+
 velmora_group describe(const velmora_reassembly &r, const Key &key) {
     velmora_group g{};
-    g.parts = key.parts;
-    g.reference_bits = key.reference_bits;
-    g.reference = key.reference;
-    bool first = true;
-    for_each_part(r, key, [&](std::uint32_t i) {
-        const Slot &slot = slots(r)[i];
-        g.have[part_of(slot) / 8] |= static_cast<std::uint8_t>(1u << part_of(slot) % 8);
-        ++g.present;
-        if (first || part_of(slot) < part_of(slots(r)[g.slot]))
-            g.slot = i;
-        if (first || slot.time < g.first_time)
-            g.first_time = slot.time;
-        first = false;
-    });
-    g.generation = slots(r)[g.slot].generation;
+    for_each_part(r, key, [&](std::uint32_t i) { include(r, i, g); });
+    finish(r, g);
     return g;
 }
 
@@ -178,7 +187,8 @@ private:
 };
 
 void store(Slot &slot, const velmora_message &part, std::uint64_t time) {
-    std::memcpy(slot.fields, &part, kFieldsSize);
+    copy_bytes(slot.fields, &part, kFieldsSize);
+    slot.ident = ident_of(part);
     slot.time = time;
     slot.used = 1;
     const bool text = part.present & VELMORA_HAS_TEXT;
@@ -232,9 +242,12 @@ extern "C" velmora_add_result velmora_reassembly_add(velmora_reassembly *r, cons
         return VELMORA_ADD_INVALID;
     if (!concatenated(*part))
         return VELMORA_ADD_SINGLE;
-    const Key key = key_of(*part);
+    velmora_group g{};
     bool held = false;
-    for_each_part(*r, key, [&](std::uint32_t i) { held = held || part_of(slots(*r)[i]) == part->part; });
+    for_each_part(*r, key_of(*part), [&](std::uint32_t i) {
+        held = held || part_of(slots(*r)[i]) == part->part;
+        include(*r, i, g);
+    });
     velmora_add_result result = VELMORA_ADD_DUPLICATE;
     if (!held) {
         Slot *end = slots(*r) + r->capacity;
@@ -242,8 +255,9 @@ extern "C" velmora_add_result velmora_reassembly_add(velmora_reassembly *r, cons
         if (free == end)
             return VELMORA_ADD_FULL;
         store(*free, *part, time);
+        include(*r, static_cast<std::uint32_t>(free - slots(*r)), g);
     }
-    const velmora_group g = describe(*r, key);
+    finish(*r, g);
     if (!held)
         result = g.present == g.parts ? VELMORA_ADD_COMPLETE : VELMORA_ADD_STORED;
     if (group != nullptr)
@@ -347,7 +361,7 @@ extern "C" velmora_status velmora_reassembly_fields(const velmora_reassembly *r,
         return VELMORA_E_ARGUMENT;
     const Slot &lowest = *parts_in_order(*r, *first).slots[0];
     const std::uint32_t size = message->size;
-    std::memcpy(message, lowest.fields, kFieldsSize);
+    copy_bytes(message, lowest.fields, kFieldsSize);
     message->size = size;
     message->udh_length = message->element_count = 0;
     message->text_length = message->data_length = 0;
