@@ -18,6 +18,8 @@ public:
     virtual void open(char bracket) = 0;  // '{' or '['
     virtual void close(char bracket) = 0;
     virtual void key(std::string_view key) = 0;  // a string literal: sinks may keep it by address
+    // The key of a message's field, `number` its place among message_json_keys().
+    virtual void field(std::size_t number, std::string_view key) = 0;
     virtual void number(long long n) = 0;
     virtual void fraction(std::string_view digits) = 0;  // a number as formatted: "1.5"
     virtual void string(std::string_view utf8) = 0;
@@ -33,6 +35,7 @@ public:
     void open(char bracket) override { value(std::string_view(&bracket, 1)); }
     void close(char bracket) override { out_ += bracket; }
     void key(std::string_view key) override { value(json_string(key)), out_ += ':'; }
+    void field(std::size_t, std::string_view key) override { JsonText::key(key); }
     void number(long long n) override { value(std::to_string(n)); }
     void fraction(std::string_view digits) override { value(digits); }
     void string(std::string_view utf8) override { value(json_string(utf8)); }

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "message_fields.h"
 
+#include <charconv>
 #include <cstdio>
 #include <span>
+#include <utility>
 
 #include "json.h"
 #include "text.h"
@@ -40,19 +42,32 @@ struct Field {
 
 // ---- Values for people ----
 
-std::string two_digits(unsigned value) { return (value < 10 ? "0" : "") + std::to_string(value); }
 
-// "2021-02-14 13:06:05 +02:00" for people, "2021-02-14T13:06:05+02:00" in JSON.
-std::string shown_time(const velmora_time &t, bool iso) {
-    std::string out = std::to_string(t.year) + "-" + two_digits(t.month) + "-" + two_digits(t.day) + (iso ? "T" : " ") +
-                      two_digits(t.hour) + ":" + two_digits(t.minute) + ":" + two_digits(t.second);
+// "2021-02-14 13:06:05 +02:00" for people, "2021-02-14T13:06:05+02:00" in JSON; no heap.
+struct TimeText {
+    char text[32];
+    char *end = text;
+    std::string_view view() const { return {text, static_cast<std::size_t>(end - text)}; }
+    void two_digits(unsigned value) {
+        *end++ = static_cast<char>('0' + value / 10 % 10), *end++ = static_cast<char>('0' + value % 10);
+    }
+};
+TimeText time_text(const velmora_time &t, bool iso) {
+    TimeText out;
+    out.end = std::to_chars(out.text, out.text + 8, t.year).ptr;
+    *out.end++ = '-', out.two_digits(t.month), *out.end++ = '-', out.two_digits(t.day);
+    *out.end++ = iso ? 'T' : ' ', out.two_digits(t.hour), *out.end++ = ':', out.two_digits(t.minute);
+    *out.end++ = ':', out.two_digits(t.second);
     if (t.has_utc_offset) {
         const unsigned magnitude = static_cast<unsigned>(t.utc_offset < 0 ? -t.utc_offset : t.utc_offset);
-        out += std::string(iso ? "" : " ") + (t.utc_offset < 0 ? "-" : "+") + two_digits(magnitude / 60) + ":" +
-               two_digits(magnitude % 60);
+        if (!iso)
+            *out.end++ = ' ';
+        *out.end++ = t.utc_offset < 0 ? '-' : '+';
+        out.two_digits(magnitude / 60), *out.end++ = ':', out.two_digits(magnitude % 60);
     }
     return out;
 }
+std::string shown_time(const velmora_time &t) { return std::string(time_text(t, false).view()); }
 
 // "4 days", "1 hour 30 minutes", "45 seconds".
 std::string duration(std::uint32_t seconds) {
@@ -120,7 +135,7 @@ std::string shown_validity(const Shown &s) {
     case VELMORA_VPF_RELATIVE:
         return duration(m.validity_seconds) + " (" + hex_octet(m.validity_raw[0]) + ")";
     case VELMORA_VPF_ABSOLUTE:
-        return "until " + shown_time(m.validity_until, false);
+        return "until " + shown_time(m.validity_until);
     default:
         return std::string("enhanced") + (m.validity_single_shot ? ", single shot" : "") + ", " +
                duration(m.validity_seconds);
@@ -314,14 +329,14 @@ constexpr Field kFields[] = {
     {"waiting", "message_waiting", [](const Shown &s) { return velmora_message_waiting(&s.m) != nullptr; },
      shown_waiting, json_waiting},
 
-    {"time", "time", has<VELMORA_HAS_TIMESTAMP>, [](const Shown &s) { return shown_time(s.m.timestamp, false); },
-     [](const Shown &s, JsonSink &o) { o.string(shown_time(s.m.timestamp, true)); }},
+    {"time", "time", has<VELMORA_HAS_TIMESTAMP>, [](const Shown &s) { return shown_time(s.m.timestamp); },
+     [](const Shown &s, JsonSink &o) { o.string(time_text(s.m.timestamp, true).view()); }},
     {"discharged", "discharge_time", has<VELMORA_HAS_DISCHARGE_TIME>,
-     [](const Shown &s) { return shown_time(s.m.discharge_time, false); },
-     [](const Shown &s, JsonSink &o) { o.string(shown_time(s.m.discharge_time, true)); }},
+     [](const Shown &s) { return shown_time(s.m.discharge_time); },
+     [](const Shown &s, JsonSink &o) { o.string(time_text(s.m.discharge_time, true).view()); }},
     {"validity", "validity_minutes", relative_validity, shown_validity, json_validity_minutes},
     {"validity", "validity_until", absolute_validity, shown_validity,
-     [](const Shown &s, JsonSink &o) { o.string(shown_time(s.m.validity_until, true)); }},
+     [](const Shown &s, JsonSink &o) { o.string(time_text(s.m.validity_until, true).view()); }},
     {"status", "status", has<VELMORA_HAS_STATUS>, shown_status, [](const Shown &s, JsonSink &o) { o.number(s.m.status); }},
     {"status", "status_category", has<VELMORA_HAS_STATUS>, nullptr,
      [](const Shown &s, JsonSink &o) { o.string(velmora_delivery_category_name(s.m.status_category)); }},
@@ -396,13 +411,15 @@ std::string lines(const Shown &s, const std::string &heading) {
     return label.empty() ? out : out + labelled(label, value);
 }
 
+// Unrolled, so that each field's test and value are inlined (the npm package's hot path).
+template <std::size_t... I>
+void json_fields(const Shown &s, JsonSink &out, std::index_sequence<I...>) {
+    ((kFields[I].present(s) ? (out.field(I, kFields[I].key), kFields[I].json(s, out)) : void()), ...);
+}
+
 void json(const Shown &s, JsonSink &out) {
     out.open('{');
-    for (const Field &f : kFields)
-        if (f.present(s)) {
-            out.key(f.key);
-            f.json(s, out);
-        }
+    json_fields(s, out, std::make_index_sequence<std::size(kFields)>());
     out.close('}');
 }
 
