@@ -87,7 +87,7 @@ function ask(call, ...args) {
 export const Status = Object.freeze({
   OK: 0, ARGUMENT: 1, NOT_HEX: 2, ENDS_EARLY: 3, TRAILING_DATA: 4, UNSUPPORTED_TYPE: 5, INVALID_FIELD: 6,
   HEADER_TOO_LONG: 7, BAD_ELEMENT: 8, INVALID_UTF8: 9, UNENCODABLE: 10, TOO_MANY_PARTS: 11, NO_ROOM: 12,
-  STALE_GROUP: 13,
+  STALE_GROUP: 13, LENGTH_MISMATCH: 14, TEXT_MODE: 15,
 });
 const kinds = Object.fromEntries(Object.entries(Status).map(([k, v]) => [v, k]));
 
@@ -106,10 +106,22 @@ export class VelmoraError extends Error {
   }
 }
 
+const directions = { 'from-network': 4, 'to-network': 8 };
 function decodeFlags(options = {}) {
-  const direction = { 'from-network': 4, 'to-network': 8 }[options.direction ?? ''] ?? 0;
+  const direction = directions[options.direction ?? ''] ?? 0;
   if (options.direction && !direction) throw new TypeError(`direction: ${options.direction}`);
-  return (options.noSmsc ? 1 : 0) | (options.cdma ? 2 : 0) | direction;
+  return (options.noSmsc ? 1 : 0) | (options.cdma ? 2 : 0) | direction | (options.strict ? 0x10 : 0);
+}
+
+// The options decodeFlags makes `flags` of.
+function decodeOptions(flags) {
+  const options = {};
+  if (flags & 1) options.noSmsc = true;
+  if (flags & 2) options.cdma = true;
+  if (flags & 0x10) options.strict = true;
+  const direction = Object.keys(directions).find((d) => flags & directions[d]);
+  if (direction) options.direction = direction;
+  return options;
 }
 
 function clean(hex) {
@@ -298,6 +310,24 @@ export class Reassembler {
     if (this.#handle) lib.vg_reassembler_delete(this.#handle);
     this.#handle = 0;
   }
+}
+
+/**
+ * What a modem printed in PDU mode (a terminal's text, a log), read by libvelmora-sms's modem
+ * reader as `velmora decode` reads it: each PDU with its line, hex, the options it was decoded
+ * with (direction from <stat>, noSmsc from <length>), and its message (with `index` and
+ * `storage` when the modem gave them) or its error; +CMGS/+CMSS and +CMS ERROR answers.
+ */
+export function readModemOutput(text, options) {
+  return ask(lib.vg_modem_read, text, decodeFlags(options)).map((e) => {
+    const entry = { line: e.line, kind: e.kind };
+    if (e.pdu !== undefined) Object.assign(entry, { pdu: e.pdu, options: decodeOptions(e.flags) });
+    if (e.message) entry.message = e.message;
+    if (e.error) entry.error = new VelmoraError(e.error, []);
+    if (e.sent) entry.messageReference = e.sent.message_reference;
+    if (e.modem_error) entry.cmsError = e.modem_error;
+    return entry;
+  });
 }
 
 /** libvelmora-sms's version. */

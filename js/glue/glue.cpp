@@ -3,6 +3,7 @@
 // C API's arguments and answers with the tool's own rendering of messages, joined messages
 // and counts (tools/output.cpp, tools/message_fields.cpp): as one JSON text, or on the hot
 // paths (decode, encode) as a tape index.js reads without parsing. Valid until the next call.
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdio>
@@ -22,6 +23,8 @@
 namespace {
 
 using velmora::cli::JoinedMessage;
+using velmora::cli::JsonObject;
+using velmora::cli::json_string;
 using velmora::cli::joined_message;
 using velmora::cli::Printer;
 
@@ -344,6 +347,49 @@ __attribute__((used)) const std::int32_t *vg_encode(const char *text, std::size_
     }
     g_tape.close(']');
     return g_tape.finish();
+}
+
+// What a modem printed, read line by line by velmora_modem_reader: [{"line":1, "kind":"message",
+// "pdu":"07...", "flags":5, "message":{...}}, {"line":4, "kind":"failed", "error":{...}},
+// {"line":6, "kind":"sent", "sent":{"message_reference":7}}, {"line":9, "kind":"modem_error",
+// "modem_error":{"code":322, "message":"memory full"}}, ...] (the tool's keys); lines it finds
+// nothing in (echoes, OK, unsolicited noise) give nothing.
+__attribute__((used)) const char *vg_modem_read(const char *text, std::size_t length, unsigned flags) {
+    static constexpr const char *kKinds[] = {"", "message", "failed", "sent", "modem_error"};
+    velmora_modem_reader reader;
+    velmora_modem_reader_init(&reader, flags);
+    velmora_modem_entry entry;
+    velmora_modem_entry_init(&entry);
+    auto message = std::make_unique<velmora_message>();
+    velmora_message_init(message.get());
+    std::string out = "[";
+    const std::string_view all(text, length);
+    std::size_t number = 0;
+    for (std::size_t start = 0; start <= all.size(); ++number) {
+        const std::size_t end = std::min(all.find('\n', start), all.size());
+        velmora_modem_feed(&reader, all.data() + start, end - start);
+        start = end + 1;
+        velmora_error error = VELMORA_ERROR_INIT;
+        for (velmora_modem_kind kind; (kind = velmora_modem_next(&reader, &entry, message.get(), &error)) != VELMORA_MODEM_NONE;) {
+            JsonObject o;
+            o.add("line", static_cast<long long>(number + 1)).add("kind", json_string(kKinds[kind]));
+            if (entry.pdu != nullptr)
+                o.add("pdu", json_string({entry.pdu, entry.pdu_length})).add("flags", entry.decode_flags);
+            if (kind == VELMORA_MODEM_MESSAGE)
+                o.add("message", velmora::cli::message_json(*message, "", &entry));
+            else if (kind == VELMORA_MODEM_FAILED)
+                o.add("error", error_json(error));
+            else if (kind == VELMORA_MODEM_SENT)
+                o.add("sent", JsonObject().add("message_reference", entry.message_reference).text());
+            else
+                o.add("modem_error", JsonObject()
+                                         .add("code", entry.cms_error)
+                                         .add("message", json_string(velmora_cms_error_text(entry.cms_error)))
+                                         .text());
+            out += (out.size() > 1 ? "," : "") + o.text();
+        }
+    }
+    return answer(out + "]");
 }
 
 // {"status":..., "message":..., "offset":..., "field":..., "code_point":...} of the last vg_encode that failed.
