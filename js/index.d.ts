@@ -6,7 +6,7 @@ export declare const version: string;
 export declare const Status: Readonly<{
   OK: 0; ARGUMENT: 1; NOT_HEX: 2; ENDS_EARLY: 3; TRAILING_DATA: 4; UNSUPPORTED_TYPE: 5; INVALID_FIELD: 6;
   HEADER_TOO_LONG: 7; BAD_ELEMENT: 8; INVALID_UTF8: 9; UNENCODABLE: 10; TOO_MANY_PARTS: 11; NO_ROOM: 12;
-  STALE_GROUP: 13;
+  STALE_GROUP: 13; LENGTH_MISMATCH: 14; TEXT_MODE: 15;
 }>;
 export type StatusKind = keyof typeof Status;
 
@@ -22,6 +22,8 @@ export interface Field {
   meaning: string;
   /** Where reading stopped: the failure's octets. */
   error?: true;
+  /** The warnings met in the field's octets, by name: "time", "trailing-data", ... */
+  warning?: string;
 }
 
 export declare class VelmoraError extends Error {
@@ -59,11 +61,16 @@ export interface Message {
   status?: number; status_category?: string; status_text?: string;
   status_report_request?: true; status_report_indication?: true;
   reply_path?: true; reject_duplicates?: true; more_messages?: true;
+  status_report_qualifier?: true; loop_prevention?: true; auto_delete?: true;
   udh?: { iei: number; data: string }[];
   reference?: number; reference_bits?: 8 | 16; part?: number; parts?: number;
   source_port?: number; destination_port?: number;
   locking_shift?: number; single_shift?: number;
   teleservice?: number; priority?: number;
+  /** Where the modem kept it (readModemOutput). */
+  index?: number; storage?: 'REC UNREAD' | 'REC READ' | 'STO UNSENT' | 'STO SENT';
+  /** What was wrong but could still be read, the first with its octet offset and field. */
+  warnings?: { warning: string; offset?: number; field?: string }[];
   text?: string;
   /** User data that is not text, as hex. */
   data?: string;
@@ -85,6 +92,8 @@ export interface DecodeOptions {
   noSmsc?: boolean;
   /** How TP-MTI is read: as sent by the network (+CMT, +CDS) or to it. */
   direction?: 'from-network' | 'to-network';
+  /** Every warning fails as the status it names (VELMORA_STRICT). */
+  strict?: boolean;
 }
 
 export interface EncodeOptions {
@@ -142,6 +151,26 @@ export declare function decode(pdu: string, options?: DecodeOptions): Message;
 export declare function explain(pdu: string, options?: DecodeOptions): Explained;
 export declare function encode(message: string | Uint8Array, options?: EncodeOptions): Pdu[];
 export declare function count(text: string, options?: EncodeOptions): Count;
+
+/** One thing a modem printed that the reader found, at its line (from 1). */
+export interface ModemEntry {
+  line: number;
+  kind: 'message' | 'failed' | 'sent' | 'modem_error';
+  /** message, and failed on a PDU: the PDU's hex as in the line. */
+  pdu?: string;
+  /** How the PDU was decoded: its direction from <stat>, noSmsc from <length>. */
+  options?: DecodeOptions;
+  /** message: with `index` and `storage` when the modem gave them. */
+  message?: Message;
+  /** failed: a PDU that cannot be read, a response with no PDU after it, a text-mode listing. */
+  error?: VelmoraError;
+  /** sent: +CMGS or +CMSS. */
+  messageReference?: number;
+  /** modem_error: +CMS ERROR. */
+  cmsError?: { code: number; message: string };
+}
+
+export declare function readModemOutput(text: string, options?: DecodeOptions): ModemEntry[];
 
 export interface Added {
   added: 'single' | 'stored' | 'complete' | 'duplicate' | 'full' | 'invalid';

@@ -7,9 +7,9 @@ import wasmBase64 from './velmora-wasm.js';
 const bytes = Uint8Array.from(atob(wasmBase64), (c) => c.charCodeAt(0));
 let memory;
 // Views of the module's memory, made again when it grows (which leaves the old ones empty).
-let u8 = new Uint8Array(0), dv;
+let u8 = new Uint8Array(0), i32;
 const view = () => {
-  if (u8.length === 0) [u8, dv] = [new Uint8Array(memory.buffer), new DataView(memory.buffer)];
+  if (u8.length === 0) [u8, i32] = [new Uint8Array(memory.buffer), new Int32Array(memory.buffer)];
   return u8;
 };
 const wasi = {
@@ -30,15 +30,15 @@ lib._initialize();
 
 const encoder = new TextEncoder();
 const decoder = new TextDecoder();
-const at = JSON.parse(cString(lib.vg_layout()));
 
-// One area of the module's memory for the arguments of a call, grown as needed.
-let scratch = { at: 0, size: 0 };
+// One area of the module's memory for the arguments of a call, grown as needed, and a view of it.
+let scratch = { at: 0, size: 0, bytes: new Uint8Array(0) };
 function room(size) {
   if (size > scratch.size) {
     if (scratch.at) lib.vg_free(scratch.at);
-    scratch = { at: lib.vg_alloc(size * 2), size: size * 2 };
+    scratch = { at: lib.vg_alloc(size * 2), size: size * 2, bytes: new Uint8Array(0) };
   }
+  if (scratch.bytes.length === 0) scratch.bytes = new Uint8Array(memory.buffer, scratch.at, scratch.size);
   return scratch.at;
 }
 
@@ -47,24 +47,22 @@ function room(size) {
 function place(args) {
   let size = 0;
   for (const a of args) if (typeof a !== 'number') size += (typeof a === 'string' ? 3 * a.length : a.length) + 8;
-  let next = room(size);
+  const start = room(size), bytes = scratch.bytes;
+  let next = 0;
   const out = [];
   for (const a of args) {
     if (typeof a === 'number') { out.push(a); continue; }
-    const memoryView = new Uint8Array(memory.buffer, next, size);
-    const length = typeof a === 'string' ? encoder.encodeInto(a, memoryView).written : (memoryView.set(a), a.length);
-    memoryView[length] = 0;
-    out.push(next, length);
-    const used = (length + 8) & ~3;
-    next += used;
-    size -= used;
+    const length = typeof a === 'string' ? encoder.encodeInto(a, bytes.subarray(next)).written : (bytes.set(a, next), a.length);
+    bytes[next + length] = 0;
+    out.push(start + next, length);
+    next += (length + 8) & ~3;
   }
   return out;
 }
 
 // UTF-8 of bytes[start, end) as a string; short ASCII, the most of what a PDU holds, without TextDecoder.
 function utf8(bytes, start, end) {
-  if (end - start > 48) return decoder.decode(bytes.subarray(start, end));
+  if (end - start > 16) return decoder.decode(bytes.subarray(start, end));
   let out = '';
   for (let i = start; i < end; i++) {
     if (bytes[i] > 0x7F) return decoder.decode(bytes.subarray(start, end));
@@ -89,7 +87,7 @@ function ask(call, ...args) {
 export const Status = Object.freeze({
   OK: 0, ARGUMENT: 1, NOT_HEX: 2, ENDS_EARLY: 3, TRAILING_DATA: 4, UNSUPPORTED_TYPE: 5, INVALID_FIELD: 6,
   HEADER_TOO_LONG: 7, BAD_ELEMENT: 8, INVALID_UTF8: 9, UNENCODABLE: 10, TOO_MANY_PARTS: 11, NO_ROOM: 12,
-  STALE_GROUP: 13,
+  STALE_GROUP: 13, LENGTH_MISMATCH: 14, TEXT_MODE: 15,
 });
 const kinds = Object.fromEntries(Object.entries(Status).map(([k, v]) => [v, k]));
 
@@ -108,10 +106,22 @@ export class VelmoraError extends Error {
   }
 }
 
+const directions = { 'from-network': 4, 'to-network': 8 };
 function decodeFlags(options = {}) {
-  const direction = { 'from-network': 4, 'to-network': 8 }[options.direction ?? ''] ?? 0;
+  const direction = directions[options.direction ?? ''] ?? 0;
   if (options.direction && !direction) throw new TypeError(`direction: ${options.direction}`);
-  return (options.noSmsc ? 1 : 0) | (options.cdma ? 2 : 0) | direction;
+  return (options.noSmsc ? 1 : 0) | (options.cdma ? 2 : 0) | direction | (options.strict ? 0x10 : 0);
+}
+
+// The options decodeFlags makes `flags` of.
+function decodeOptions(flags) {
+  const options = {};
+  if (flags & 1) options.noSmsc = true;
+  if (flags & 2) options.cdma = true;
+  if (flags & 0x10) options.strict = true;
+  const direction = Object.keys(directions).find((d) => flags & directions[d]);
+  if (direction) options.direction = direction;
+  return options;
 }
 
 function clean(hex) {
@@ -126,147 +136,62 @@ export function explain(pdu, options) {
     fields: answer.fields };
 }
 
-// ---- decode: the record read where it lies, into the keys of the tool's JSON ----
+// ---- decode and encode: the glue's answer read from a tape ----
 
-const record = { message: lib.vg_alloc(at['message.size']), error: lib.vg_alloc(at['error.size']) };
-lib.velmora_message_init(record.message, at['message.size']);
-const names = new Map(); // C strings of the name functions, by address
-const named = (pointer) => {
-  let name = names.get(pointer);
-  if (name === undefined) names.set(pointer, (name = cString(pointer)));
-  return name;
-};
-// The name a name function gives a value, asked once per value.
-const nameOf = (lookup) => {
-  const known = [];
-  return (value) => known[value] ?? (known[value] = named(lookup(value)));
-};
-const typeName = nameOf(lib.velmora_type_name), alphabetName = nameOf(lib.velmora_alphabet_name);
-const HAS = { SMSC: 0x1, ORIGINATOR: 0x2, RECIPIENT: 0x4, MESSAGE_REFERENCE: 0x8, PID: 0x10, DCS: 0x20, TIMESTAMP: 0x40,
-  DISCHARGE_TIME: 0x80, VALIDITY: 0x100, STATUS: 0x200, USER_DATA: 0x800, UDH: 0x1000, TELESERVICE: 0x2000, TEXT: 0x4000 };
-const hexDigits = Array.from({ length: 256 }, (_, i) => i.toString(16).toUpperCase().padStart(2, '0'));
-const hex = (octets) => { let out = ''; for (const o of octets) out += hexDigits[o]; return out; };
-const two = (n) => (n < 10 ? '0' : '') + n;
+// js/glue/glue.cpp's Tape: [strings' address, their octets, operations...], each operation
+// followed by its number, or by where its string ends among the strings decoded at once.
+const OBJECT = 1, ARRAY = 2, CLOSE = 3, KEY = 4, NEW_KEY = 5, NUMBER = 6, STRING = 7, FRACTION = 8, TRUE = 9;
+const keys = []; // the glue's keys, by number, as V8 keeps keys: internalized
+const internalized = (key) => Object.keys({ [key]: 0 })[0];
 
-// Offsets of the members read, by name without the record's prefix: M.present, T.year, ...
-const membersOf = (prefix) => Object.fromEntries(Object.entries(at).filter(([k]) => k.startsWith(prefix))
-  .map(([k, v]) => [k.slice(prefix.length), v]));
-const M = membersOf('message.'), T = membersOf('time.'), W = membersOf('waiting.'), E = membersOf('element.');
-const addressType = at['address.type'];
-
-const address = (a) => {
-  let end = a;
-  while (u8[end] !== 0) end++;
-  return utf8(u8, a, end);
-};
-const twoDigits = Array.from({ length: 100 }, (_, i) => two(i));
-const time = (t) => {
-  let out = dv.getUint16(t + T.year, true) + '-' + twoDigits[u8[t + T.month]] + '-' + twoDigits[u8[t + T.day]] + 'T' +
-    twoDigits[u8[t + T.hour]] + ':' + twoDigits[u8[t + T.minute]] + ':' + twoDigits[u8[t + T.second]];
-  if (u8[t + T.has_utc_offset]) {
-    const offset = dv.getInt16(t + T.utc_offset, true), size = Math.abs(offset);
-    out += (offset < 0 ? '-' : '+') + twoDigits[Math.trunc(size / 60)] + ':' + twoDigits[size % 60];
-  }
-  return out;
-};
-
-function readMessage(base) {
+// The value on the tape at `tape` (an address in the module's memory).
+function read(tape) {
   view();
-  const present = dv.getUint32(base + M.present, true);
-  const type = u8[base + M.type];
-  const o = { format: u8[base + M.format] === 0 ? 'gsm' : 'cdma', type: typeName(type) };
-  if (present & HAS.SMSC) o.smsc = address(base + M.smsc);
-  if (present & HAS.ORIGINATOR) {
-    o.sender = address(base + M.originator);
-    o.sender_type = u8[base + M.originator + addressType];
+  const words = i32;
+  let w = tape >> 2;
+  const at = words[w++], octets = words[w++];
+  const strings = utf8(u8, at, at + octets);
+  let stringEnd = 0, top = null, key;
+  const outer = []; // the objects and arrays being filled, and their keys, around `top`
+  for (;;) {
+    const op = words[w++];
+    let value;
+    if (op === KEY) {
+      key = keys[words[w++]];
+      continue;
+    } else if (op === NEW_KEY) {
+      const number = words[w++];
+      key = keys[number] = internalized(strings.slice(stringEnd, (stringEnd = words[w++])));
+      continue;
+    } else if (op === OBJECT || op === ARRAY) {
+      outer.push(key, top);
+      top = op === OBJECT ? {} : [];
+      continue;
+    } else if (op === STRING) value = strings.slice(stringEnd, (stringEnd = words[w++]));
+    else if (op === NUMBER) value = words[w++];
+    else if (op === CLOSE) {
+      value = top;
+      top = outer.pop();
+      key = outer.pop();
+    } else if (op === FRACTION) value = Number(strings.slice(stringEnd, (stringEnd = words[w++])));
+    else value = op === TRUE;
+    if (top === null) return value;
+    if (Array.isArray(top)) top.push(value);
+    else top[key] = value;
   }
-  if (present & HAS.RECIPIENT) {
-    o.recipient = address(base + M.recipient);
-    o.recipient_type = u8[base + M.recipient + addressType];
-  }
-  if (present & HAS.MESSAGE_REFERENCE) o.message_reference = u8[base + M.message_reference];
-  if (present & HAS.PID) o.pid = u8[base + M.pid];
-  if (present & HAS.DCS) {
-    o.coding = u8[base + M.dcs];
-    o.alphabet = alphabetName(u8[base + M.alphabet]);
-  }
-  const messageClass = dv.getInt8(base + M.message_class);
-  if (messageClass >= 0) o.class = messageClass;
-  if (u8[base + M.compressed]) o.compressed = true;
-  const waiting = lib.velmora_message_waiting(base);
-  if (waiting) {
-    o.message_waiting = { kind: named(lib.velmora_waiting_kind_name(u8[waiting + W.kind])), active: !!u8[waiting + W.active],
-      store: !!u8[waiting + W.store] };
-    if (u8[waiting + W.count]) o.message_waiting.count = u8[waiting + W.count];
-  }
-  if (present & HAS.TIMESTAMP) o.time = time(base + M.timestamp);
-  if (present & HAS.DISCHARGE_TIME) o.discharge_time = time(base + M.discharge_time);
-  if (present & HAS.VALIDITY && u8[base + M.validity_format] === 3) o.validity_until = time(base + M.validity_until);
-  else if (present & HAS.VALIDITY) {
-    const seconds = dv.getUint32(base + M.validity_seconds, true);
-    o.validity_minutes = seconds % 60 === 0 ? seconds / 60 : +(seconds / 60).toPrecision(4);
-  }
-  if (present & HAS.STATUS) {
-    o.status = u8[base + M.status];
-    o.status_category = named(lib.velmora_delivery_category_name(u8[base + M.status_category]));
-    o.status_text = named(lib.velmora_delivery_status_text(o.status));
-  }
-  if (u8[base + M.status_report]) o[type === 1 ? 'status_report_request' : 'status_report_indication'] = true;
-  if (u8[base + M.reply_path]) o.reply_path = true;
-  if (u8[base + M.reject_duplicates]) o.reject_duplicates = true;
-  if (u8[base + M.more_messages]) o.more_messages = true;
-  if (present & HAS.UDH) {
-    o.udh = [];
-    for (let i = 0, e = base + M.elements; i < u8[base + M.element_count]; i++, e += E.size) {
-      const data = base + M.udh + u8[e + E.offset];
-      o.udh.push({ iei: u8[e + E.iei], data: hex(u8.subarray(data, data + u8[e + E.length])) });
-    }
-  }
-  if (u8[base + M.reference_bits]) {
-    o.reference = dv.getUint16(base + M.reference, true);
-    o.reference_bits = u8[base + M.reference_bits];
-    o.part = u8[base + M.part];
-    o.parts = u8[base + M.parts];
-  }
-  if (u8[base + M.port_bits]) {
-    o.source_port = dv.getUint16(base + M.source_port, true);
-    o.destination_port = dv.getUint16(base + M.destination_port, true);
-  }
-  if (u8[base + M.locking_shift]) o.locking_shift = u8[base + M.locking_shift];
-  if (u8[base + M.single_shift]) o.single_shift = u8[base + M.single_shift];
-  if (present & HAS.TELESERVICE) {
-    o.teleservice = dv.getUint16(base + M.teleservice, true);
-    if (present & HAS.DCS) o.priority = u8[base + M.priority];
-  }
-  if (present & HAS.USER_DATA && present & HAS.TEXT) o.text = utf8(u8, base + M.text, base + M.text + dv.getUint32(base + M.text_length, true));
-  else if (present & HAS.USER_DATA) o.data = hex(u8.subarray(base + M.data, base + M.data + dv.getUint32(base + M.data_length, true)));
-  return o;
-}
-
-function readError(base, fields) {
-  view();
-  const e = (member) => base + at[`error.${member}`];
-  const status = dv.getUint32(e('status'), true);
-  const codePoint = dv.getUint32(e('code_point'), true);
-  return new VelmoraError({ status, message: named(lib.velmora_status_message(status)), offset: dv.getUint32(e('offset'), true),
-    field: cString(dv.getUint32(e('field'), true)), ...(status === Status.UNENCODABLE ? { code_point: codePoint } : {}) }, fields);
 }
 
 /** One PDU (hex) into a message with the tool's JSON keys; throws VelmoraError. */
 export function decode(pdu, options) {
   if (typeof pdu !== 'string') throw new TypeError('a PDU is a string of hex digits');
-  // Hex is ASCII: each character copied as one byte, anything else as 0x80, which no hex digit is.
-  let start = room(pdu.length + 1), end = start;
-  view();
-  for (let i = 0; i < pdu.length; i++) {
-    const c = pdu.charCodeAt(i);
-    u8[end++] = c < 0x80 ? c : 0x80;
-  }
-  while (start < end && u8[start] <= 0x20) start++; // without the blanks around it
-  while (end > start && u8[end - 1] <= 0x20) end--;
-  const flags = options === undefined ? 0 : decodeFlags(options);
-  if (lib.velmora_decode_hex(start, end - start, flags, record.message, record.error) !== 0) throw explain(pdu, options).error;
-  return readMessage(record.message);
+  // Characters past ASCII become octets no hex digit is.
+  const at = room(3 * pdu.length), bytes = scratch.bytes;
+  let start = 0, end = encoder.encodeInto(pdu, bytes).written;
+  while (start < end && bytes[start] <= 0x20) start++; // without the blanks around it
+  while (end > start && bytes[end - 1] <= 0x20) end--;
+  const tape = lib.vg_read(at + start, end - start, options === undefined ? 0 : decodeFlags(options));
+  if (tape === 0) throw explain(pdu, options).error;
+  return read(tape);
 }
 
 // ---- encode and count ----
@@ -333,11 +258,6 @@ function numbers(o) {
   return valueBytes;
 }
 
-const pduRoom = 8;
-const pdus = lib.vg_alloc(pduRoom * at['pdu.size']);
-lib.velmora_pdu_init(pdus, pduRoom, at['pdu.size']);
-const countAt = lib.vg_alloc(8);
-
 /**
  * Text (a string) or 8-bit data (a Uint8Array) into SMS-SUBMIT PDUs: [{hex, tpdu_length}],
  * tpdu_length being AT+CMGS's length. Throws VelmoraError.
@@ -347,29 +267,9 @@ export function encode(message, options = {}) {
   if (!data && typeof message !== 'string') throw new TypeError('encode takes a string or a Uint8Array');
   const [text, length, n, , to, , smsc, , from] =
     place([message, numbers(options), options.to ?? '', options.smsc ?? '', options.from ?? '']);
-  const run = (into, capacity) => lib.vg_encode_into(text, length, data ? 1 : 0, n, to, smsc, from, into, capacity,
-    countAt, record.error);
-  let status = run(pdus, pduRoom);
-  let count = (view(), dv.getUint32(countAt, true));
-  let into = pdus;
-  if (status === Status.NO_ROOM) { // more parts than the standing room: as many as needed, once
-    into = lib.vg_alloc(count * at['pdu.size']);
-    lib.velmora_pdu_init(into, count, at['pdu.size']);
-    status = run(into, count);
-  }
-  try {
-    if (status !== 0) throw readError(record.error);
-    view();
-    const size = at['pdu.size'], out = new Array(count);
-    for (let i = 0, p = into; i < count; i++, p += size) {
-      const hexAt = p + at['pdu.hex'];
-      out[i] = { hex: utf8(u8, hexAt, hexAt + dv.getUint32(p + at['pdu.hex_length'], true)),
-        tpdu_length: dv.getUint32(p + at['pdu.tpdu_length'], true) };
-    }
-    return out;
-  } finally {
-    if (into !== pdus) lib.vg_free(into);
-  }
+  const tape = lib.vg_encode(text, length, data ? 1 : 0, n, to, smsc, from);
+  if (tape === 0) throw new VelmoraError(JSON.parse(cString(lib.vg_encode_error())));
+  return read(tape);
 }
 
 /** What a phone shows while text is typed: alphabet, parts, units per part, used and left. */
@@ -410,6 +310,24 @@ export class Reassembler {
     if (this.#handle) lib.vg_reassembler_delete(this.#handle);
     this.#handle = 0;
   }
+}
+
+/**
+ * What a modem printed in PDU mode (a terminal's text, a log), read by libvelmora-sms's modem
+ * reader as `velmora decode` reads it: each PDU with its line, hex, the options it was decoded
+ * with (direction from <stat>, noSmsc from <length>), and its message (with `index` and
+ * `storage` when the modem gave them) or its error; +CMGS/+CMSS and +CMS ERROR answers.
+ */
+export function readModemOutput(text, options) {
+  return ask(lib.vg_modem_read, text, decodeFlags(options)).map((e) => {
+    const entry = { line: e.line, kind: e.kind };
+    if (e.pdu !== undefined) Object.assign(entry, { pdu: e.pdu, options: decodeOptions(e.flags) });
+    if (e.message) entry.message = e.message;
+    if (e.error) entry.error = new VelmoraError(e.error, []);
+    if (e.sent) entry.messageReference = e.sent.message_reference;
+    if (e.modem_error) entry.cmsError = e.modem_error;
+    return entry;
+  });
 }
 
 /** libvelmora-sms's version. */

@@ -66,7 +66,7 @@ public:
 
     void pdu(std::string_view hex, const std::string &source) {
         if (explain_)
-            return explained_pdu(hex, source);
+            return explained_pdu(hex, flags_, source);
         velmora_error error = VELMORA_ERROR_INIT;
         if (velmora_decode_hex(hex.data(), hex.size(), flags_, message_.get(), &error) != VELMORA_OK)
             return fail(source, describe(error), &error);
@@ -85,11 +85,6 @@ public:
             const std::string source = prefix + "line " + std::to_string(lines.number());
             if (overlong) {
                 fail(source, "more than " + std::to_string(kMaxLineChars) + " characters, longer than any modem line");
-                continue;
-            }
-            if (explain_) {  // the field map wants the PDU itself: a PDU a line
-                if (const std::string_view pdu = trim(text); !pdu.empty())
-                    this->pdu(pdu, source);
                 continue;
             }
             velmora_modem_feed(&reader, text.data(), text.size());
@@ -119,8 +114,8 @@ public:
 
 private:
     // The field map, also of a PDU that fails: its fields up to the failure, and the failure.
-    void explained_pdu(std::string_view hex, const std::string &source) {
-        const Explained x = explain_pdu(hex, flags_, *message_);
+    void explained_pdu(std::string_view hex, unsigned flags, const std::string &source) {
+        const Explained x = explain_pdu(hex, flags, *message_);
         if (x.status != VELMORA_OK) {
             if (!json_)
                 printer_.emit(source + "\n" + annotated_hex(hex, x.fields));
@@ -142,11 +137,16 @@ private:
             case VELMORA_MODEM_NONE:
                 return;
             case VELMORA_MODEM_MESSAGE:
-                printer_.print(*message_, source, &entry);
-                join(source);
-                break;
             case VELMORA_MODEM_FAILED:
-                fail(source, describe(error), &error);
+                // The field map of a PDU as the reader decoded it: its direction, its SMSC.
+                if (explain_ && entry.pdu != nullptr) {
+                    explained_pdu({entry.pdu, entry.pdu_length}, entry.decode_flags, source);
+                } else if (entry.kind == VELMORA_MODEM_MESSAGE) {
+                    printer_.print(*message_, source, &entry);
+                    join(source);
+                } else {
+                    fail(source, describe(error), &error);
+                }
                 break;
             default:
                 printer_.print(entry, source);

@@ -54,6 +54,48 @@ std::string line(std::string_view offset, std::string_view octets, const velmora
     return out + "\n";
 }
 
+// Each warning met in the field, a line each under its name: "warning time: digits not BCD ...".
+std::string warning_lines(const velmora_field &f) {
+    std::string out;
+    for (std::uint32_t bit = 1; bit != 0; bit <<= 1)
+        if ((f.warnings & bit) != 0 && velmora_warning_name(bit) != nullptr) {
+            char text[256];
+            std::snprintf(text, sizeof text, "%5s  %-*s  %-32s %s\n", "", kOctetColumn, "",
+                          (std::string("  warning ") + velmora_warning_name(bit)).c_str(), velmora_warning_text(bit));
+            out += text;
+        }
+    return out;
+}
+
+// "time" or "time, trailing-data": the names of the warnings met in the field.
+std::string warning_names(std::uint32_t warnings) {
+    std::string out;
+    for (std::uint32_t bit = 1; bit != 0; bit <<= 1)
+        if ((warnings & bit) != 0 && velmora_warning_name(bit) != nullptr)
+            out += (out.empty() ? "" : ", ") + std::string(velmora_warning_name(bit));
+    return out;
+}
+
+// The lines of one field: its octets (or a flag's bits), name and meaning.
+std::string field_lines(std::string_view hex, const std::vector<velmora_field> &fields, std::size_t i) {
+    const velmora_field &f = fields[i];
+    if (f.bit_count != 0 && 2 * f.offset + 2 <= hex.size())
+        return line("", "  " + bit_pattern(hex, f), f);
+    // A field whose parts follow (UDHL, elements, text) leaves its octets to them.
+    if (f.level == 0 && i + 1 < fields.size() && fields[i + 1].level != 0 && fields[i + 1].bit_count == 0)
+        return line(std::to_string(f.offset), "", f);
+    // Long fields go on over further lines of octets.
+    std::string out =
+        line(std::to_string(f.offset), octets(hex, f.offset, f.offset + std::min<std::size_t>(f.length, kOctetsPerLine)), f);
+    for (std::size_t at = f.offset + kOctetsPerLine; at < f.offset + f.length && 2 * at < hex.size(); at += kOctetsPerLine) {
+        const std::string rest = octets(hex, at, std::min<std::size_t>(f.offset + f.length, at + kOctetsPerLine));
+        char text[128];
+        std::snprintf(text, sizeof text, "%5s  %s\n", "", rest.c_str());
+        out += text;
+    }
+    return out;
+}
+
 }  // namespace
 
 Explained explain_pdu(std::string_view hex, unsigned flags, velmora_message &message) {
@@ -69,26 +111,8 @@ Explained explain_pdu(std::string_view hex, unsigned flags, velmora_message &mes
 
 std::string annotated_hex(std::string_view hex, const std::vector<velmora_field> &fields) {
     std::string out;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        const velmora_field &f = fields[i];
-        if (f.bit_count != 0 && 2 * f.offset + 2 <= hex.size()) {
-            out += line("", "  " + bit_pattern(hex, f), f);
-            continue;
-        }
-        // A field whose parts follow (UDHL, elements, text) leaves its octets to them.
-        if (f.level == 0 && i + 1 < fields.size() && fields[i + 1].level != 0 && fields[i + 1].bit_count == 0) {
-            out += line(std::to_string(f.offset), "", f);
-            continue;
-        }
-        // Long fields go on over further lines of octets.
-        out += line(std::to_string(f.offset), octets(hex, f.offset, f.offset + std::min<std::size_t>(f.length, kOctetsPerLine)), f);
-        for (std::size_t at = f.offset + kOctetsPerLine; at < f.offset + f.length && 2 * at < hex.size(); at += kOctetsPerLine) {
-            const std::string rest = octets(hex, at, std::min<std::size_t>(f.offset + f.length, at + kOctetsPerLine));
-            char text[128];
-            std::snprintf(text, sizeof text, "%5s  %s\n", "", rest.c_str());
-            out += text;
-        }
-    }
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        out += field_lines(hex, fields, i) + warning_lines(fields[i]);
     return out;
 }
 
@@ -102,6 +126,8 @@ std::string fields_json(const std::vector<velmora_field> &fields) {
         if (f.level != 0)
             o.add("level", f.level);
         o.add("meaning", json_string(f.meaning));
+        if (f.warnings != 0)
+            o.add("warning", json_string(warning_names(f.warnings)));
         if (f.kind == VELMORA_FIELD_ERROR)
             o.add("error", "true");
         out += (out.size() > 1 ? "," : "") + o.text();

@@ -27,26 +27,4 @@ std::string json_string(std::string_view text) {
     return out + '"';
 }
 
-std::string json_array(std::span<const std::uint32_t> numbers) {
-    std::string out = "[";
-    for (const auto n : numbers)
-        out += (out.size() > 1 ? "," : "") + std::to_string(n);
-    return out + "]";
-}
-
-std::string json_array(std::span<const std::string> strings) {
-    std::string out = "[";
-    for (const auto &s : strings)
-        out += (out.size() > 1 ? "," : "") + json_string(s);
-    return out + "]";
-}
-
-JsonObject &JsonObject::add(std::string_view key, std::string_view json) {
-    out_ += out_.size() > 1 ? "," : "";
-    out_ += json_string(key);
-    out_ += ':';
-    out_ += json;
-    return *this;
-}
-
 }  // namespace velmora::cli

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "message_fields.h"
 
+#include <charconv>
 #include <cstdio>
 #include <span>
+#include <utility>
 
 #include "json.h"
 #include "text.h"
@@ -35,24 +37,37 @@ struct Field {
     std::string_view key;
     bool (*present)(const Shown &);
     std::string (*people)(const Shown &);
-    std::string (*json)(const Shown &);
+    void (*json)(const Shown &, JsonSink &);
 };
 
 // ---- Values for people ----
 
-std::string two_digits(unsigned value) { return (value < 10 ? "0" : "") + std::to_string(value); }
 
-// "2021-02-14 13:06:05 +02:00" for people, "2021-02-14T13:06:05+02:00" in JSON.
-std::string shown_time(const velmora_time &t, bool iso) {
-    std::string out = std::to_string(t.year) + "-" + two_digits(t.month) + "-" + two_digits(t.day) + (iso ? "T" : " ") +
-                      two_digits(t.hour) + ":" + two_digits(t.minute) + ":" + two_digits(t.second);
+// "2021-02-14 13:06:05 +02:00" for people, "2021-02-14T13:06:05+02:00" in JSON; no heap.
+struct TimeText {
+    char text[32];
+    char *end = text;
+    std::string_view view() const { return {text, static_cast<std::size_t>(end - text)}; }
+    void two_digits(unsigned value) {
+        *end++ = static_cast<char>('0' + value / 10 % 10), *end++ = static_cast<char>('0' + value % 10);
+    }
+};
+TimeText time_text(const velmora_time &t, bool iso) {
+    TimeText out;
+    out.end = std::to_chars(out.text, out.text + 8, t.year).ptr;
+    *out.end++ = '-', out.two_digits(t.month), *out.end++ = '-', out.two_digits(t.day);
+    *out.end++ = iso ? 'T' : ' ', out.two_digits(t.hour), *out.end++ = ':', out.two_digits(t.minute);
+    *out.end++ = ':', out.two_digits(t.second);
     if (t.has_utc_offset) {
         const unsigned magnitude = static_cast<unsigned>(t.utc_offset < 0 ? -t.utc_offset : t.utc_offset);
-        out += std::string(iso ? "" : " ") + (t.utc_offset < 0 ? "-" : "+") + two_digits(magnitude / 60) + ":" +
-               two_digits(magnitude % 60);
+        if (!iso)
+            *out.end++ = ' ';
+        *out.end++ = t.utc_offset < 0 ? '-' : '+';
+        out.two_digits(magnitude / 60), *out.end++ = ':', out.two_digits(magnitude % 60);
     }
     return out;
 }
+std::string shown_time(const velmora_time &t) { return std::string(time_text(t, false).view()); }
 
 // "4 days", "1 hour 30 minutes", "45 seconds".
 std::string duration(std::uint32_t seconds) {
@@ -120,7 +135,7 @@ std::string shown_validity(const Shown &s) {
     case VELMORA_VPF_RELATIVE:
         return duration(m.validity_seconds) + " (" + hex_octet(m.validity_raw[0]) + ")";
     case VELMORA_VPF_ABSOLUTE:
-        return "until " + shown_time(m.validity_until, false);
+        return "until " + shown_time(m.validity_until);
     default:
         return std::string("enhanced") + (m.validity_single_shot ? ", single shot" : "") + ", " +
                duration(m.validity_seconds);
@@ -181,47 +196,56 @@ std::string shown_warnings(const Shown &s) {
 
 // ---- Values in JSON ----
 
-std::string json_warnings(const Shown &s) {
-    std::string out = "[";
+void json_warnings(const Shown &s, JsonSink &out) {
+    out.open('[');
     for (const std::uint32_t bit : warnings_in_order(s.m)) {
-        JsonObject item;
-        item.add("warning", json_string(velmora_warning_name(bit)));
+        out.open('{');
+        out.key("warning"), out.string(velmora_warning_name(bit));
         if (bit == s.m.first_warning)
-            item.add("offset", s.m.warning_offset).add("field", json_string(s.m.warning_field));
-        out += (out.size() > 1 ? "," : "") + item.text();
+            out.key("offset"), out.number(s.m.warning_offset), out.key("field"), out.string(s.m.warning_field);
+        out.close('}');
     }
-    return out + "]";
+    out.close(']');
 }
 
-std::string json_true(const Shown &) { return "true"; }
+void json_true(const Shown &, JsonSink &out) { out.boolean(true); }
 
-std::string json_waiting(const Shown &s) {
+void json_waiting(const Shown &s, JsonSink &out) {
     const velmora_waiting &w = *velmora_message_waiting(&s.m);
-    JsonObject o;
-    o.add("kind", json_string(velmora_waiting_kind_name(w.kind))).add("active", w.active ? "true" : "false");
-    o.add("store", w.store ? "true" : "false");
+    out.open('{');
+    out.key("kind"), out.string(velmora_waiting_kind_name(w.kind));
+    out.key("active"), out.boolean(w.active != 0), out.key("store"), out.boolean(w.store != 0);
     if (w.count != 0)
-        o.add("count", w.count);
-    return o.text();
+        out.key("count"), out.number(w.count);
+    out.close('}');
 }
 
-std::string json_header(const Shown &s) {
-    std::string out = "[";
+void json_header(const Shown &s, JsonSink &out) {
+    out.open('[');
     for (std::uint32_t i = 0; i < s.m.element_count; ++i) {
         const velmora_element &e = s.m.elements[i];
-        out += (i == 0 ? "" : ",") + JsonObject().add("iei", e.iei).add("data", json_string(element_data(s.m, e))).text();
+        out.open('{');
+        out.key("iei"), out.number(e.iei), out.key("data"), out.string(element_data(s.m, e));
+        out.close('}');
     }
-    return out + "]";
+    out.close(']');
 }
 
 // Whole minutes as an integer; the seconds of the enhanced format as a fraction.
-std::string json_validity_minutes(const Shown &s) {
+void json_validity_minutes(const Shown &s, JsonSink &out) {
     const std::uint32_t seconds = s.m.validity_seconds;
     if (seconds % 60 == 0)
-        return std::to_string(seconds / 60);
+        return out.number(seconds / 60);
     char text[32];
     std::snprintf(text, sizeof text, "%.4g", seconds / 60.0);
-    return text;
+    out.fraction(text);
+}
+
+void json_numbers(std::span<const std::uint32_t> list, JsonSink &out) {
+    out.open('[');
+    for (const auto n : list)
+        out.number(n);
+    out.close(']');
 }
 
 // ---- When a message has a field ----
@@ -244,13 +268,20 @@ bool absolute_validity(const Shown &s) {
 
 // In the order of the plain lines; the JSON keys follow the same order.
 constexpr Field kFields[] = {
-    {"", "source", single, nullptr, [](const Shown &s) { return json_string(s.source); }},
+    {"", "source", [](const Shown &s) { return single(s) && !s.source.empty(); }, nullptr,
+     [](const Shown &s, JsonSink &o) { o.string(s.source); }},
     {"", "joined", joined, nullptr, json_true},
-    {"", "sources", joined, nullptr, [](const Shown &s) { return json_array(s.joined->sources); }},
-    {"type", "format", always, nullptr, [](const Shown &s) { return json_string(s.gsm() ? "gsm" : "cdma"); }},
-    {"type", "type", always, shown_type, [](const Shown &s) { return json_string(velmora_type_name(s.m.type)); }},
+    {"", "sources", joined, nullptr,
+     [](const Shown &s, JsonSink &o) {
+         o.open('[');
+         for (const std::string &source : s.joined->sources)
+             o.string(source);
+         o.close(']');
+     }},
+    {"type", "format", always, nullptr, [](const Shown &s, JsonSink &o) { o.string(s.gsm() ? "gsm" : "cdma"); }},
+    {"type", "type", always, shown_type, [](const Shown &s, JsonSink &o) { o.string(velmora_type_name(s.m.type)); }},
     {"smsc", "smsc", has<VELMORA_HAS_SMSC>, [](const Shown &s) { return shown_address(s.m.smsc); },
-     [](const Shown &s) { return json_string(s.m.smsc.text); }},
+     [](const Shown &s, JsonSink &o) { o.string(s.m.smsc.text); }},
     // The first octet's flags.
     {"flags", "more_messages", [](const Shown &s) { return s.m.more_messages != 0; },
      [](const Shown &) -> std::string { return "more messages waiting"; }, json_true},
@@ -270,86 +301,86 @@ constexpr Field kFields[] = {
 
     {"msg ref", "message_reference", has<VELMORA_HAS_MESSAGE_REFERENCE>,
      [](const Shown &s) { return std::to_string(s.m.message_reference); },
-     [](const Shown &s) { return std::to_string(s.m.message_reference); }},
+     [](const Shown &s, JsonSink &o) { o.number(s.m.message_reference); }},
     {"sender", "sender", has<VELMORA_HAS_ORIGINATOR>, [](const Shown &s) { return shown_address(s.m.originator); },
-     [](const Shown &s) { return json_string(s.m.originator.text); }},
+     [](const Shown &s, JsonSink &o) { o.string(s.m.originator.text); }},
     {"sender", "sender_type", has<VELMORA_HAS_ORIGINATOR>, nullptr,
-     [](const Shown &s) { return std::to_string(s.m.originator.type); }},
+     [](const Shown &s, JsonSink &o) { o.number(s.m.originator.type); }},
     {"recipient", "recipient", has<VELMORA_HAS_RECIPIENT>, [](const Shown &s) { return shown_address(s.m.recipient); },
-     [](const Shown &s) { return json_string(s.m.recipient.text); }},
+     [](const Shown &s, JsonSink &o) { o.string(s.m.recipient.text); }},
     {"recipient", "recipient_type", has<VELMORA_HAS_RECIPIENT>, nullptr,
-     [](const Shown &s) { return std::to_string(s.m.recipient.type); }},
+     [](const Shown &s, JsonSink &o) { o.number(s.m.recipient.type); }},
     {"service", "teleservice", has<VELMORA_HAS_TELESERVICE>, [](const Shown &s) { return std::to_string(s.m.teleservice); },
-     [](const Shown &s) { return std::to_string(s.m.teleservice); }},
+     [](const Shown &s, JsonSink &o) { o.number(s.m.teleservice); }},
     {"priority", "priority", [](const Shown &s) { return s.has(VELMORA_HAS_TELESERVICE) && s.has(VELMORA_HAS_DCS); },
      [](const Shown &s) { return std::to_string(s.m.priority); },
-     [](const Shown &s) { return std::to_string(s.m.priority); }},
+     [](const Shown &s, JsonSink &o) { o.number(s.m.priority); }},
     {"pid", "pid", has<VELMORA_HAS_PID>, [](const Shown &s) { return hex_octet(s.m.pid); },
-     [](const Shown &s) { return std::to_string(s.m.pid); }},
+     [](const Shown &s, JsonSink &o) { o.number(s.m.pid); }},
 
     // TP-DCS: the alphabet and what the coding group adds.
-    {"coding", "coding", has<VELMORA_HAS_DCS>, shown_coding, [](const Shown &s) { return std::to_string(s.m.dcs); }},
+    {"coding", "coding", has<VELMORA_HAS_DCS>, shown_coding, [](const Shown &s, JsonSink &o) { o.number(s.m.dcs); }},
     {"coding", "alphabet", has<VELMORA_HAS_DCS>, nullptr,
-     [](const Shown &s) { return json_string(velmora_alphabet_name(s.m.alphabet)); }},
+     [](const Shown &s, JsonSink &o) { o.string(velmora_alphabet_name(s.m.alphabet)); }},
     {"coding", "class", [](const Shown &s) { return s.m.message_class >= 0; }, nullptr,
-     [](const Shown &s) { return std::to_string(s.m.message_class); }},
+     [](const Shown &s, JsonSink &o) { o.number(s.m.message_class); }},
     {"coding", "compressed", [](const Shown &s) { return s.m.compressed != 0; }, nullptr, json_true},
     {"coding", "auto_delete", [](const Shown &s) { return s.m.auto_delete != 0; }, nullptr, json_true},
     {"waiting", "message_waiting", [](const Shown &s) { return velmora_message_waiting(&s.m) != nullptr; },
      shown_waiting, json_waiting},
 
-    {"time", "time", has<VELMORA_HAS_TIMESTAMP>, [](const Shown &s) { return shown_time(s.m.timestamp, false); },
-     [](const Shown &s) { return json_string(shown_time(s.m.timestamp, true)); }},
+    {"time", "time", has<VELMORA_HAS_TIMESTAMP>, [](const Shown &s) { return shown_time(s.m.timestamp); },
+     [](const Shown &s, JsonSink &o) { o.string(time_text(s.m.timestamp, true).view()); }},
     {"discharged", "discharge_time", has<VELMORA_HAS_DISCHARGE_TIME>,
-     [](const Shown &s) { return shown_time(s.m.discharge_time, false); },
-     [](const Shown &s) { return json_string(shown_time(s.m.discharge_time, true)); }},
+     [](const Shown &s) { return shown_time(s.m.discharge_time); },
+     [](const Shown &s, JsonSink &o) { o.string(time_text(s.m.discharge_time, true).view()); }},
     {"validity", "validity_minutes", relative_validity, shown_validity, json_validity_minutes},
     {"validity", "validity_until", absolute_validity, shown_validity,
-     [](const Shown &s) { return json_string(shown_time(s.m.validity_until, true)); }},
-    {"status", "status", has<VELMORA_HAS_STATUS>, shown_status, [](const Shown &s) { return std::to_string(s.m.status); }},
+     [](const Shown &s, JsonSink &o) { o.string(time_text(s.m.validity_until, true).view()); }},
+    {"status", "status", has<VELMORA_HAS_STATUS>, shown_status, [](const Shown &s, JsonSink &o) { o.number(s.m.status); }},
     {"status", "status_category", has<VELMORA_HAS_STATUS>, nullptr,
-     [](const Shown &s) { return json_string(velmora_delivery_category_name(s.m.status_category)); }},
+     [](const Shown &s, JsonSink &o) { o.string(velmora_delivery_category_name(s.m.status_category)); }},
     {"status", "status_text", has<VELMORA_HAS_STATUS>, nullptr,
-     [](const Shown &s) { return json_string(velmora_delivery_status_text(s.m.status)); }},
+     [](const Shown &s, JsonSink &o) { o.string(velmora_delivery_status_text(s.m.status)); }},
 
     // The user data header, element by element (a joined message's fields have none).
     {"header", "udh", has<VELMORA_HAS_UDH>, shown_header, json_header},
-    {"part", "reference", concatenated, nullptr, [](const Shown &s) { return std::to_string(s.m.reference); }},
-    {"part", "reference_bits", concatenated, nullptr, [](const Shown &s) { return std::to_string(s.m.reference_bits); }},
+    {"part", "reference", concatenated, nullptr, [](const Shown &s, JsonSink &o) { o.number(s.m.reference); }},
+    {"part", "reference_bits", concatenated, nullptr, [](const Shown &s, JsonSink &o) { o.number(s.m.reference_bits); }},
     {"part", "part", [](const Shown &s) { return single(s) && concatenated(s); }, shown_part,
-     [](const Shown &s) { return std::to_string(s.m.part); }},
-    {"part", "parts", concatenated, nullptr, [](const Shown &s) { return std::to_string(s.m.parts); }},
-    {"ports", "source_port", ported, nullptr, [](const Shown &s) { return std::to_string(s.m.source_port); }},
+     [](const Shown &s, JsonSink &o) { o.number(s.m.part); }},
+    {"part", "parts", concatenated, nullptr, [](const Shown &s, JsonSink &o) { o.number(s.m.parts); }},
+    {"ports", "source_port", ported, nullptr, [](const Shown &s, JsonSink &o) { o.number(s.m.source_port); }},
     {"ports", "destination_port", ported,
      [](const Shown &s) {
          return std::to_string(s.m.destination_port) + " (destination), " + std::to_string(s.m.source_port) + " (source)";
      },
-     [](const Shown &s) { return std::to_string(s.m.destination_port); }},
+     [](const Shown &s, JsonSink &o) { o.number(s.m.destination_port); }},
     {"locking", "locking_shift", [](const Shown &s) { return s.m.locking_shift != 0; },
      [](const Shown &s) -> std::string { return velmora_language_name(s.m.locking_shift); },
-     [](const Shown &s) { return std::to_string(s.m.locking_shift); }},
+     [](const Shown &s, JsonSink &o) { o.number(s.m.locking_shift); }},
     {"shift", "single_shift", [](const Shown &s) { return s.m.single_shift != 0; },
      [](const Shown &s) -> std::string { return velmora_language_name(s.m.single_shift); },
-     [](const Shown &s) { return std::to_string(s.m.single_shift); }},
-    {"parts", "parts_present", joined, shown_joined_parts, [](const Shown &s) { return json_array(s.joined->present); }},
-    {"parts", "parts_missing", joined, nullptr, [](const Shown &s) { return json_array(s.joined->missing); }},
+     [](const Shown &s, JsonSink &o) { o.number(s.m.single_shift); }},
+    {"parts", "parts_present", joined, shown_joined_parts, [](const Shown &s, JsonSink &o) { json_numbers(s.joined->present, o); }},
+    {"parts", "parts_missing", joined, nullptr, [](const Shown &s, JsonSink &o) { json_numbers(s.joined->missing, o); }},
 
     // Where the modem kept the message, and what was wrong with it.
     {"index", "index", [](const Shown &s) { return s.entry != nullptr && s.entry->index >= 0; },
      [](const Shown &s) { return std::to_string(s.entry->index); },
-     [](const Shown &s) { return std::to_string(s.entry->index); }},
+     [](const Shown &s, JsonSink &o) { o.number(s.entry->index); }},
     {"storage", "storage",
      [](const Shown &s) { return s.entry != nullptr && velmora_storage_name(s.entry->storage) != nullptr; },
      [](const Shown &s) -> std::string { return velmora_storage_name(s.entry->storage); },
-     [](const Shown &s) { return json_string(velmora_storage_name(s.entry->storage)); }},
+     [](const Shown &s, JsonSink &o) { o.string(velmora_storage_name(s.entry->storage)); }},
     {"warning", "warnings", [](const Shown &s) { return single(s) && s.m.warnings != 0; }, shown_warnings,
      json_warnings},
 
     // The user data: text, or the octets of 8-bit and compressed messages.
     {"text", "text", [](const Shown &s) { return s.user_data() && s.has(VELMORA_HAS_TEXT); },
-     [](const Shown &s) { return indented(s.text()); }, [](const Shown &s) { return json_string(s.text()); }},
+     [](const Shown &s) { return indented(s.text()); }, [](const Shown &s, JsonSink &o) { o.string(s.text()); }},
     {"data", "data", [](const Shown &s) { return s.user_data() && !s.has(VELMORA_HAS_TEXT); },
-     [](const Shown &s) { return to_hex(s.data()); }, [](const Shown &s) { return json_string(to_hex(s.data())); }},
+     [](const Shown &s) { return to_hex(s.data()); }, [](const Shown &s, JsonSink &o) { o.string(to_hex(s.data())); }},
 };
 
 constexpr bool keys_distinct() {
@@ -380,12 +411,22 @@ std::string lines(const Shown &s, const std::string &heading) {
     return label.empty() ? out : out + labelled(label, value);
 }
 
-std::string json(const Shown &s) {
-    JsonObject o;
-    for (const Field &f : kFields)
-        if (f.present(s))
-            o.add(f.key, f.json(s));
-    return o.text();
+// Unrolled, so that each field's test and value are inlined (the npm package's hot path).
+template <std::size_t... I>
+void json_fields(const Shown &s, JsonSink &out, std::index_sequence<I...>) {
+    ((kFields[I].present(s) ? (out.field(I, kFields[I].key), kFields[I].json(s, out)) : void()), ...);
+}
+
+void json(const Shown &s, JsonSink &out) {
+    out.open('{');
+    json_fields(s, out, std::make_index_sequence<std::size(kFields)>());
+    out.close('}');
+}
+
+std::string json_text(const Shown &s) {
+    JsonText text;
+    json(s, text);
+    return text.text();
 }
 
 std::string joined_sources(const JoinedMessage &j) {
@@ -429,10 +470,12 @@ std::string message_lines(const JoinedMessage &joined) {
 }
 
 std::string message_json(const velmora_message &message, std::string_view source, const velmora_modem_entry *entry) {
-    return json({message, source, nullptr, entry});
+    return json_text({message, source, nullptr, entry});
 }
 
-std::string message_json(const JoinedMessage &joined) { return json({joined.first, {}, &joined, nullptr}); }
+std::string message_json(const JoinedMessage &joined) { return json_text({joined.first, {}, &joined, nullptr}); }
+
+void message_json(const velmora_message &message, JsonSink &out) { json({message, {}, nullptr, nullptr}, out); }
 
 std::vector<std::string_view> message_json_keys() {
     std::vector<std::string_view> keys;

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "json.h"
 #include "velmora/sms.h"
 
 namespace velmora::cli {
@@ -38,6 +39,8 @@ std::string message_lines(const JoinedMessage &joined);
 std::string message_json(const velmora_message &message, std::string_view source,
                          const velmora_modem_entry *entry = nullptr);
 std::string message_json(const JoinedMessage &joined);
+// The same into a sink, without a source.
+void message_json(const velmora_message &message, JsonSink &out);
 
 // Every key message_json can give, in the order it gives them.
 std::vector<std::string_view> message_json_keys();

@@ -2,7 +2,7 @@
 // The PDU workbench: PDUs or a modem log decoded field by field with the octets linked both
 // ways, parts joined; text encoded with every sending option. Everything runs here: the page
 // loads nothing and sends nothing.
-import { count, encode, explain, Reassembler } from './velmora.js';
+import { count, encode, explain, readModemOutput, Reassembler } from './velmora.js';
 
 const $ = (id) => document.getElementById(id);
 const el = (tag, attributes = {}, ...children) => {
@@ -17,33 +17,6 @@ const el = (tag, attributes = {}, ...children) => {
 };
 
 // ---- Decoding ----
-
-// PDU lines of pasted text: bare hex lines, or modem output where +CMGL:/+CMGR: <stat> (0, 1,
-// "REC...: received; 2, 3, "STO...: stored to send) and +CMT:/+CDS: say which way the PDU
-// after them went; other lines are modem chatter.
-function direction(header) {
-  const m = /^\+(CMGL|CMGR|CMT|CDS):\s*(.*)$/i.exec(header);
-  if (!m) return null;
-  if (/^(CMT|CDS)$/i.test(m[1])) return 'from-network';
-  const stat = m[2].split(',')[/^CMGL$/i.test(m[1]) ? 1 : 0]?.trim() ?? '';
-  if (/^([01]|"REC)/i.test(stat)) return 'from-network';
-  return /^([23]|"STO)/i.test(stat) ? 'to-network' : undefined;
-}
-
-function pduLines(text) {
-  const pdus = [];
-  let announced;
-  text.split(/\r?\n/).forEach((raw, i) => {
-    const line = raw.trim();
-    const d = direction(line);
-    if (d !== null) announced = d;
-    else if (/^[0-9A-Fa-f]+$/.test(line) && line.length >= 4) {
-      pdus.push({ hex: line, line: i + 1, direction: announced });
-      announced = undefined;
-    }
-  });
-  return pdus;
-}
 
 // The field an octet belongs to: the innermost one holding it whole.
 function fieldAt(fields, octet) {
@@ -68,11 +41,12 @@ function hexView(card, hex) {
   for (let i = 0; 2 * i < hex.length; i++) {
     const field = fieldAt(card.fields, i);
     const f = card.fields[field];
-    const o = el('span', { class: `octet${f?.error ? ' bad' : ''}`, 'data-octet': i, text: hex.slice(2 * i, 2 * i + 2).toUpperCase() });
+    const o = el('span', { class: `octet${f?.error ? ' bad' : f?.warning ? ' warn' : ''}`, 'data-octet': i,
+      text: hex.slice(2 * i, 2 * i + 2).toUpperCase() });
     if (field >= 0) {
       o.tabIndex = i === 0 ? 0 : -1; // one tab stop; the arrow keys go from octet to octet
       o.title = `octet ${i}: ${f.name}`;
-      o.setAttribute('aria-label', `octet ${i}, ${o.textContent}: ${f.name}, ${f.meaning}`);
+      o.setAttribute('aria-label', `octet ${i}, ${o.textContent}: ${f.name}, ${f.meaning}${f.warning ? `, warning ${f.warning}` : ''}`);
       for (const [event, on] of [['mouseenter', true], ['mouseleave', false], ['focus', true], ['blur', false]])
         o.addEventListener(event, () => link(card, field, on));
     }
@@ -94,9 +68,11 @@ function fieldTable(card) {
   const rows = card.fields.map((f, i) => {
     const where = f.bits ? `bit${f.bits[1] > 1 ? 's' : ''} ${f.bits[0]}${f.bits[1] > 1 ? `–${f.bits[0] + f.bits[1] - 1}` : ''}`
       : `${f.offset}${f.length > 1 ? `–${f.offset + f.length - 1}` : ''}`;
-    const row = el('tr', { 'data-field': i, tabindex: 0, class: [f.level ? 'part' : '', f.error ? 'bad' : ''].join(' ') },
+    const row = el('tr', { 'data-field': i, tabindex: 0,
+      class: [f.level ? 'part' : '', f.error ? 'bad' : '', f.warning ? 'warn' : ''].join(' ') },
       el('td', { text: where }), el('th', { scope: 'row', text: f.name }),
-      el('td', { text: f.error ? `error: ${f.meaning}` : f.meaning }));
+      el('td', { text: f.error ? `error: ${f.meaning}` : f.meaning },
+        ...(f.warning ? [el('span', { class: 'warning', text: ` warning: ${f.warning}` })] : [])));
     for (const [event, on] of [['mouseenter', true], ['mouseleave', false], ['focus', true], ['blur', false]])
       row.addEventListener(event, () => link(card, i, on));
     return row;
@@ -111,8 +87,8 @@ function summary(message) {
     [el('dt', { text: k }), el('dd', { text: typeof v === 'object' ? JSON.stringify(v) : String(v) })]));
 }
 
-function pduCard({ hex, line, direction }, index) {
-  const result = explain(hex, { direction });
+function pduCard({ pdu: hex, line, options }, index) {
+  const result = explain(hex, options);
   const card = el('article', { class: `card${result.error ? ' failed' : ''}`, 'aria-labelledby': `pdu-${index}` });
   card.fields = result.fields;
   const title = result.message
@@ -124,6 +100,15 @@ function pduCard({ hex, line, direction }, index) {
   card.append(hexView(card, hex), fieldTable(card));
   if (result.message) card.append(el('details', {}, el('summary', { text: 'All fields as JSON keys' }), summary(result.message)));
   return { card, result };
+}
+
+// What the modem reader found that is no PDU: a response without its PDU, a text-mode
+// listing, +CMGS/+CMSS, +CMS ERROR.
+function noteCard(entry) {
+  const what = entry.error?.message ?? (entry.cmsError ? `+CMS ERROR: ${entry.cmsError.code} (${entry.cmsError.message})`
+    : `sent: message reference ${entry.messageReference}`);
+  return el('article', { class: `card note${entry.kind === 'failed' ? ' failed' : ''}` },
+    el('h3', { text: `Line ${entry.line}` }), el('p', { class: entry.kind === 'sent' ? '' : 'error', text: what }));
 }
 
 function joinedCard(joined) {
@@ -141,21 +126,27 @@ function decodeAll() {
   const out = $('decoded');
   out.replaceChildren();
   const reassembler = new Reassembler();
-  const pdus = pduLines(text);
+  const entries = readModemOutput(text);
+  const pdus = entries.filter((e) => e.pdu !== undefined);
   const joined = [];
-  pdus.forEach((pdu, i) => {
-    const { card, result } = pduCard(pdu, i);
+  for (const entry of entries) {
+    if (entry.pdu === undefined) {
+      out.append(noteCard(entry));
+      continue;
+    }
+    const i = pdus.indexOf(entry);
+    const { card, result } = pduCard(entry, i);
     out.append(card);
-    if (!result.message) return;
-    const added = reassembler.add(pdu.hex, { direction: pdu.direction, label: `PDU ${i + 1}` });
+    if (!result.message) continue;
+    const added = reassembler.add(entry.pdu, { ...entry.options, label: `PDU ${i + 1}` });
     if (added.joined) joined.push(added.joined);
     if (added.released) joined.push(added.released);
-  });
+  }
   joined.push(...reassembler.flush());
   reassembler.close();
   out.prepend(...joined.map(joinedCard));
   $('decode-status').textContent = `${pdus.length} PDU${pdus.length === 1 ? '' : 's'}, ${joined.length} joined message${joined.length === 1 ? '' : 's'}`;
-  const hexes = pdus.map((p) => p.hex);
+  const hexes = pdus.map((p) => p.pdu);
   if (hexes.length && hexes.join(',').length < 4000) history.replaceState(null, '', `#pdu=${hexes.join(',')}`);
 }
 

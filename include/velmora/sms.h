@@ -317,6 +317,9 @@ typedef struct velmora_message {
  * "trailing-data", "odd-ucs2", "length" for one VELMORA_WARNING_ bit; NULL for any other
  * value. */
 VELMORA_SMS_API const char *velmora_warning_name(uint32_t warning);
+/* What a VELMORA_WARNING_ bit means for the message, for people: "digits not BCD or not a
+ * date and time: left out", ...; NULL for any other value. */
+VELMORA_SMS_API const char *velmora_warning_text(uint32_t warning);
 
 /* Sets `size` and clears the rest (message_class -1). */
 VELMORA_SMS_API void velmora_message_init(velmora_message *message, size_t size);
@@ -379,6 +382,9 @@ typedef struct velmora_field {
     const char *name;     /* "TP-OA", "TP-MTI", "UDHL", "concatenation, 8-bit reference", ... */
     char meaning[VELMORA_MEANING_CAPACITY]; /* UTF-8: "international, ISDN: +4912345",
                                                "GSM 7-bit, class 0", "part 2 of 3, reference 0x12" */
+    uint32_t warnings;    /* VELMORA_WARNING_ bits met in this field: on a level-0 field, the one
+                             whose octets hold the warning's offset (octets after the user data
+                             are a field of their own, "trailing data") */
 } velmora_field;
 
 /* Sets `size` in each of `count` fields. */
@@ -666,6 +672,11 @@ typedef struct velmora_modem_entry {
     int32_t length;            /* <length> on the response line; -1: none */
     int32_t message_reference; /* SENT: <mr>; -1 otherwise */
     int32_t cms_error;         /* ERROR: <err>; -1 otherwise or when the modem gave words */
+    /* Added after the first release (within `size` when set by this header's init): */
+    const char *pdu;           /* MESSAGE, FAILED on a PDU: its hex digits in the line fed; NULL otherwise */
+    size_t pdu_length;
+    uint32_t decode_flags;     /* the flags the PDU was decoded with: its direction, VELMORA_NO_SMSC as
+                                  <length> says */
 } velmora_modem_entry;
 
 VELMORA_SMS_API void velmora_modem_entry_init(velmora_modem_entry *entry, size_t size);

@@ -1,12 +1,17 @@
 // SPDX-License-Identifier: Apache-2.0
 // The WebAssembly face of libvelmora-sms for the npm package: each call takes the public
-// C API's arguments and answers with one JSON text, the tool's own rendering of messages,
-// joined messages and counts (tools/output.cpp), valid until the next call.
+// C API's arguments and answers with the tool's own rendering of messages, joined messages
+// and counts (tools/output.cpp, tools/message_fields.cpp): as one JSON text, or on the hot
+// paths (decode, encode) as a tape index.js reads without parsing. Valid until the next call.
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "../../tools/explain.h"
@@ -18,6 +23,8 @@
 namespace {
 
 using velmora::cli::JoinedMessage;
+using velmora::cli::JsonObject;
+using velmora::cli::json_string;
 using velmora::cli::joined_message;
 using velmora::cli::Printer;
 
@@ -27,6 +34,91 @@ const char *answer(std::string text) {
     g_answer = std::move(text);
     return g_answer.c_str();
 }
+
+// A JSON value as index.js reads it: words of operations and numbers, and the strings' UTF-8
+// one after another, each string ended by its UTF-16 offset in all of them decoded, so that
+// JavaScript decodes them at once. Keys are numbered the first time they are met: a message's
+// fields by their place in the field table, other keys after them.
+class Tape final : public velmora::cli::JsonSink {
+public:
+    enum Op : std::int32_t { kObject = 1, kArray, kClose, kKey, kNewKey, kNumber, kString, kFraction, kTrue, kFalse };
+
+    // The tape of one value: [strings' address, their length in octets, operations...].
+    void start() {
+        words_.assign(2, 0);
+        strings_.clear();
+        strings_.reserve(1024);
+        units_ = 0;
+    }
+    const std::int32_t *finish() {
+        words_[0] = static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(strings_.data()));
+        words_[1] = static_cast<std::int32_t>(strings_.size());
+        return words_.data();
+    }
+
+    void open(char bracket) override { words_.push_back(bracket == '{' ? kObject : kArray); }
+    void close(char) override { words_.push_back(kClose); }
+    void field(std::size_t number, std::string_view key) override {
+        const bool told = fields_told_[number];
+        put(told ? kKey : kNewKey, static_cast<std::int32_t>(number));
+        if (!told)
+            string_units(key), fields_told_[number] = true;
+    }
+    void key(std::string_view key) override {
+        Recent &recent = recent_[static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(key.data()) * 2654435761u) >> 25];
+        if (recent.key == key.data())
+            return put(kKey, recent.number);
+        const auto [known, added] = keys_.try_emplace(key.data(), kFirstKey + static_cast<std::int32_t>(keys_.size()));
+        recent = {key.data(), known->second};
+        put(added ? kNewKey : kKey, known->second);
+        if (added)
+            string_units(key);
+    }
+    void number(long long n) override { put(kNumber, static_cast<std::int32_t>(n)); }
+    void fraction(std::string_view digits) override {
+        words_.push_back(kFraction);
+        string_units(digits);
+    }
+    void string(std::string_view utf8) override {
+        words_.push_back(kString);
+        string_units(utf8);
+    }
+    void boolean(bool value) override { words_.push_back(value ? kTrue : kFalse); }
+
+private:
+    __attribute__((always_inline)) void put(Op op, std::int32_t value) {
+        words_.push_back(op), words_.push_back(value);
+    }
+    // The string's octets, and where it ends in UTF-16 units: one per octet but continuation
+    // octets, two for a 4-octet sequence. ASCII, most of what a message holds, eight at a time.
+    void string_units(std::string_view utf8) {
+        strings_.append(utf8);
+        units_ += static_cast<std::int32_t>(utf8.size());
+        std::size_t i = 0;
+        for (std::uint64_t eight; i + 8 <= utf8.size(); i += 8)
+            if (std::memcpy(&eight, utf8.data() + i, 8); (eight & 0x8080808080808080u) != 0)
+                break;
+        for (; i < utf8.size(); ++i)
+            if (const auto octet = static_cast<unsigned char>(utf8[i]); octet >= 0x80)
+                units_ += (octet >= 0xF0) - ((octet & 0xC0) == 0x80);
+        words_.push_back(units_);
+    }
+
+    static constexpr std::int32_t kFirstKey = 1000;  // numbers of keys other than fields' from here
+    std::array<bool, kFirstKey> fields_told_{};
+    std::unordered_map<const void *, std::int32_t> keys_;  // by the address of their literal
+    struct Recent {
+        const void *key = nullptr;
+        std::int32_t number = 0;
+    };
+    Recent recent_[128];  // keys_ in front: most keys found at once
+    std::vector<std::int32_t> words_;
+    std::string strings_;
+    std::int32_t units_ = 0;
+};
+
+Tape g_tape;
+velmora_error g_error = VELMORA_ERROR_INIT;
 
 // What a Printer writes, as a string: one JSON object.
 template <class Print>
@@ -59,10 +151,8 @@ std::string error_json(const velmora_error &e) {
 std::string decoded_json(std::string_view hex, unsigned flags, velmora_message &message) {
     const velmora::cli::Explained x = velmora::cli::explain_pdu(hex, flags, message);
     std::string out = "{";
-    // The tool's message without its first key, the source line, which has none here.
-    static constexpr std::string_view kNoSource = "{\"source\":\"\",";
     if (x.status == VELMORA_OK)
-        out += "\"message\":{" + velmora::cli::message_json(message, "").substr(kNoSource.size());
+        out += "\"message\":" + velmora::cli::message_json(message, "");
     else
         out += "\"error\":" + error_json(x.error);
     return out + ",\"fields\":" + velmora::cli::fields_json(x.fields) + "}";
@@ -207,56 +297,102 @@ __attribute__((used)) const char *vg_reassembler_pending(void *handle, int relea
     return answer(out + "]");
 }
 
-// Where index.js finds what it reads of the records: {"message.present":4, ...}, so that it
-// holds no offsets of its own.
-__attribute__((used)) const char *vg_layout() {
-#define VG_AT(type, member) {#type "." #member, offsetof(type, member)}
-    static const struct { const char *name; std::size_t offset; } kMembers[] = {
-        {"message.size", sizeof(velmora_message)}, VG_AT(velmora_message, present), VG_AT(velmora_message, format),
-        VG_AT(velmora_message, type), VG_AT(velmora_message, more_messages), VG_AT(velmora_message, reject_duplicates),
-        VG_AT(velmora_message, reply_path), VG_AT(velmora_message, status_report),
-        VG_AT(velmora_message, message_reference), VG_AT(velmora_message, pid), VG_AT(velmora_message, smsc),
-        VG_AT(velmora_message, originator), VG_AT(velmora_message, recipient), VG_AT(velmora_message, dcs),
-        VG_AT(velmora_message, alphabet), VG_AT(velmora_message, message_class), VG_AT(velmora_message, compressed),
-        VG_AT(velmora_message, timestamp), VG_AT(velmora_message, discharge_time),
-        VG_AT(velmora_message, validity_format), VG_AT(velmora_message, validity_seconds),
-        VG_AT(velmora_message, validity_until), VG_AT(velmora_message, status), VG_AT(velmora_message, status_category),
-        VG_AT(velmora_message, teleservice), VG_AT(velmora_message, priority), VG_AT(velmora_message, reference_bits),
-        VG_AT(velmora_message, reference), VG_AT(velmora_message, part), VG_AT(velmora_message, parts),
-        VG_AT(velmora_message, port_bits), VG_AT(velmora_message, destination_port),
-        VG_AT(velmora_message, source_port), VG_AT(velmora_message, locking_shift),
-        VG_AT(velmora_message, single_shift), VG_AT(velmora_message, udh_length),
-        VG_AT(velmora_message, element_count), VG_AT(velmora_message, text_length),
-        VG_AT(velmora_message, data_length), VG_AT(velmora_message, udh), VG_AT(velmora_message, elements),
-        VG_AT(velmora_message, text), VG_AT(velmora_message, data), VG_AT(velmora_address, type),
-        VG_AT(velmora_time, year), VG_AT(velmora_time, month), VG_AT(velmora_time, day), VG_AT(velmora_time, hour),
-        VG_AT(velmora_time, minute), VG_AT(velmora_time, second), VG_AT(velmora_time, has_utc_offset),
-        VG_AT(velmora_time, utc_offset), VG_AT(velmora_waiting, kind), VG_AT(velmora_waiting, active),
-        VG_AT(velmora_waiting, store), VG_AT(velmora_waiting, count), {"element.size", sizeof(velmora_element)},
-        VG_AT(velmora_element, iei), VG_AT(velmora_element, length), VG_AT(velmora_element, offset),
-        {"pdu.size", sizeof(velmora_pdu)}, VG_AT(velmora_pdu, hex), VG_AT(velmora_pdu, hex_length),
-        VG_AT(velmora_pdu, tpdu_length), {"error.size", sizeof(velmora_error)}, VG_AT(velmora_error, status),
-        VG_AT(velmora_error, offset), VG_AT(velmora_error, field), VG_AT(velmora_error, code_point)};
-#undef VG_AT
-    std::string out = "{";
-    for (const auto &m : kMembers) {
-        std::string name = m.name;
-        if (name.rfind("velmora_", 0) == 0)
-            name = name.substr(8);
-        out += (out.size() > 1 ? ",\"" : "\"") + name + "\":" + std::to_string(m.offset);
-    }
-    return answer(out + "}");
+// One PDU decoded into the tool's message on a tape; nullptr when it cannot be read (vg_decode
+// then tells why, with the field map).
+__attribute__((used)) const std::int32_t *vg_read(const char *hex, std::size_t length, unsigned flags) {
+    static const std::unique_ptr<velmora_message> message = [] {
+        auto m = std::make_unique<velmora_message>();
+        velmora_message_init(m.get());
+        return m;
+    }();
+    if (velmora_decode_hex(hex, length, flags, message.get(), nullptr) != VELMORA_OK)
+        return nullptr;
+    g_tape.start();
+    velmora::cli::message_json(*message, g_tape);
+    return g_tape.finish();
 }
 
-// velmora_encode or velmora_encode_data with the options of `numbers`, into pdus[0 .. capacity).
-__attribute__((used)) velmora_status vg_encode_into(const char *text, std::size_t length, int data,
+// velmora_encode or velmora_encode_data with the options of `numbers`: a tape of
+// [{"hex":..., "tpdu_length":...}, ...], or nullptr with the error for vg_encode_error.
+__attribute__((used)) const std::int32_t *vg_encode(const char *text, std::size_t length, int data,
                                                     const std::int32_t *numbers, const char *to, const char *smsc,
-                                                    const char *from, velmora_pdu *pdus, std::size_t capacity,
-                                                    std::size_t *count, velmora_error *error) {
+                                                    const char *from) {
+    static std::vector<velmora_pdu> pdus = [] {
+        std::vector<velmora_pdu> room(8);
+        velmora_pdu_init(room.data(), room.size());
+        return room;
+    }();
     const velmora_submit_options options = submit_options(numbers, to, smsc, from);
-    return data ? velmora_encode_data(reinterpret_cast<const std::uint8_t *>(text), length, &options, pdus, capacity,
-                                      count, error)
-                : velmora_encode(text, length, &options, pdus, capacity, count, error);
+    const auto encode = [&](std::size_t &count) {
+        return data ? velmora_encode_data(reinterpret_cast<const std::uint8_t *>(text), length, &options, pdus.data(),
+                                          pdus.size(), &count, &g_error)
+                    : velmora_encode(text, length, &options, pdus.data(), pdus.size(), &count, &g_error);
+    };
+    std::size_t count = 0;
+    velmora_status status = encode(count);
+    if (status == VELMORA_E_NO_ROOM && count > pdus.size()) {  // more parts than ever before: room for them
+        pdus.resize(count);
+        velmora_pdu_init(pdus.data(), pdus.size());
+        status = encode(count);
+    }
+    if (status != VELMORA_OK)
+        return nullptr;
+    g_tape.start();
+    g_tape.open('[');
+    for (std::size_t i = 0; i < count; ++i) {
+        g_tape.open('{');
+        g_tape.key("hex"), g_tape.string({pdus[i].hex, pdus[i].hex_length});
+        g_tape.key("tpdu_length"), g_tape.number(pdus[i].tpdu_length);
+        g_tape.close('}');
+    }
+    g_tape.close(']');
+    return g_tape.finish();
 }
+
+// What a modem printed, read line by line by velmora_modem_reader: [{"line":1, "kind":"message",
+// "pdu":"07...", "flags":5, "message":{...}}, {"line":4, "kind":"failed", "error":{...}},
+// {"line":6, "kind":"sent", "sent":{"message_reference":7}}, {"line":9, "kind":"modem_error",
+// "modem_error":{"code":322, "message":"memory full"}}, ...] (the tool's keys); lines it finds
+// nothing in (echoes, OK, unsolicited noise) give nothing.
+__attribute__((used)) const char *vg_modem_read(const char *text, std::size_t length, unsigned flags) {
+    static constexpr const char *kKinds[] = {"", "message", "failed", "sent", "modem_error"};
+    velmora_modem_reader reader;
+    velmora_modem_reader_init(&reader, flags);
+    velmora_modem_entry entry;
+    velmora_modem_entry_init(&entry);
+    auto message = std::make_unique<velmora_message>();
+    velmora_message_init(message.get());
+    std::string out = "[";
+    const std::string_view all(text, length);
+    std::size_t number = 0;
+    for (std::size_t start = 0; start <= all.size(); ++number) {
+        const std::size_t end = std::min(all.find('\n', start), all.size());
+        velmora_modem_feed(&reader, all.data() + start, end - start);
+        start = end + 1;
+        velmora_error error = VELMORA_ERROR_INIT;
+        for (velmora_modem_kind kind; (kind = velmora_modem_next(&reader, &entry, message.get(), &error)) != VELMORA_MODEM_NONE;) {
+            JsonObject o;
+            o.add("line", static_cast<long long>(number + 1)).add("kind", json_string(kKinds[kind]));
+            if (entry.pdu != nullptr)
+                o.add("pdu", json_string({entry.pdu, entry.pdu_length})).add("flags", entry.decode_flags);
+            if (kind == VELMORA_MODEM_MESSAGE)
+                o.add("message", velmora::cli::message_json(*message, "", &entry));
+            else if (kind == VELMORA_MODEM_FAILED)
+                o.add("error", error_json(error));
+            else if (kind == VELMORA_MODEM_SENT)
+                o.add("sent", JsonObject().add("message_reference", entry.message_reference).text());
+            else
+                o.add("modem_error", JsonObject()
+                                         .add("code", entry.cms_error)
+                                         .add("message", json_string(velmora_cms_error_text(entry.cms_error)))
+                                         .text());
+            out += (out.size() > 1 ? "," : "") + o.text();
+        }
+    }
+    return answer(out + "]");
+}
+
+// {"status":..., "message":..., "offset":..., "field":..., "code_point":...} of the last vg_encode that failed.
+__attribute__((used)) const char *vg_encode_error() { return answer(error_json(g_error)); }
 
 }  // extern "C"

@@ -1,19 +1,22 @@
 // SPDX-License-Identifier: Apache-2.0
-// The package against the shared vectors of tests/vectors: decode.jsonl (messages and errors
-// with the tool's JSON keys) and sms_encode.tsv (PDUs, counts and errors of encoding).
+// The package against the shared vectors of tests/vectors: decode.jsonl and decode_warnings.jsonl
+// (messages, warnings and errors with the tool's JSON keys), sms_encode.tsv (PDUs, counts and
+// errors of encoding) and modem_log.txt (read as the tool reads it: tests/golden/modem_log.jsonl).
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { test } from 'node:test';
 
 // The package as installed from its tarball (js/scripts/test.sh), or as resolved from here.
-const { count, decode, encode, explain, Reassembler, VelmoraError } = await import(process.env.VELMORA_PACKAGE ?? 'velmora');
+const { count, decode, encode, explain, readModemOutput, Reassembler, VelmoraError } =
+  await import(process.env.VELMORA_PACKAGE ?? 'velmora');
 
 const vectors = new URL('../../tests/vectors/', import.meta.url);
 const lines = (name) => readFileSync(new URL(name, vectors), 'utf8').split('\n').filter((l) => l && !l.startsWith('#'));
 
-test('decode.jsonl: each message as the tool shows it, each error as the C API reports it', () => {
-  for (const row of lines('decode.jsonl').map((l) => JSON.parse(l))) {
-    const options = { cdma: row.args?.includes('--cdma'), noSmsc: row.args?.includes('--no-smsc') };
+test('decode.jsonl, decode_warnings.jsonl: each message as the tool shows it, each error as the C API reports it', () => {
+  for (const row of [...lines('decode.jsonl'), ...lines('decode_warnings.jsonl')].map((l) => JSON.parse(l))) {
+    const options = { cdma: row.args?.includes('--cdma'), noSmsc: row.args?.includes('--no-smsc'),
+      strict: row.args?.includes('--strict') };
     const { message, error, fields } = explain(row.pdu, options);
     if (row.json) {
       assert.deepEqual(message, row.json, row.pdu);
@@ -83,6 +86,16 @@ test('sms_encode.tsv: PDUs, counts and errors as the C API gives them', () => {
     rows++;
   }
   assert.ok(rows > 110, `${rows} rows`);
+});
+
+test('modem_log.txt: each entry as the tool reads it (tests/golden/modem_log.jsonl), each PDU with its options', () => {
+  const golden = readFileSync(new URL('../golden/modem_log.jsonl', vectors), 'utf8').trim().split('\n')
+    .map((l) => JSON.parse(l)).filter((r) => !r.joined);
+  const entries = readModemOutput(readFileSync(new URL('modem_log.txt', vectors), 'utf8'));
+  const shown = entries.map((e) => ({ source: `modem_log.txt line ${e.line}`, ...e.message, ...(e.error && { error: e.error.status }),
+    ...(e.kind === 'sent' && { sent: { message_reference: e.messageReference } }), ...(e.cmsError && { modem_error: e.cmsError }) }));
+  assert.deepEqual(shown, golden.map((r) => (r.error ? { ...r, error: r.error.status } : r)));
+  for (const e of entries.filter((entry) => entry.message)) assert.equal(decode(e.pdu, e.options).time, e.message.time);
 });
 
 test('Reassembler: parts in any order, a duplicate, the missing part named, then joined', () => {

@@ -32,7 +32,7 @@ static_assert(sizeof(velmora_error) >= kFirstErrorSize && sizeof(velmora_message
               sizeof(velmora_count_result) >= kFirstCountResultSize &&
               sizeof(velmora_reassembly) >= kFirstReassemblySize && sizeof(velmora_group) >= kFirstGroupSize &&
               sizeof(velmora_modem_reader) == kFirstModemReaderSize &&
-              sizeof(velmora_modem_entry) == kFirstModemEntrySize);
+              sizeof(velmora_modem_entry) >= kFirstModemEntrySize);
 
 // Whether a caller's struct is there and at least as large as the first release's.
 template <class T>

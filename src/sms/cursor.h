@@ -76,6 +76,8 @@ public:
         if (strict_)
             return fail(warning_failure(warning), field, offset);
         warnings_.add(warning, field, offset);
+        if (log_ != nullptr)
+            log_->warn(warning, offset);
         return true;
     }
     const Warnings &warnings() const { return warnings_; }
@@ -85,6 +87,8 @@ public:
     bool finish() {
         if (input_end_ == VELMORA_E_NOT_HEX)
             return fail(input_end_, "end of PDU", octets_.size());
+        if (left() != 0 && !strict_)
+            logged("trailing data", left());
         if (left() != 0 || input_end_ == VELMORA_E_TRAILING_DATA)
             return warn(VELMORA_WARNING_TRAILING_DATA, "end of PDU", at_);
         return true;

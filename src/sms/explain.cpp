@@ -3,6 +3,7 @@
 // (first-octet flags, the user data header's elements, the fill bits) and a short meaning.
 #include <array>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -26,6 +27,7 @@ struct Entry {
     std::uint8_t first_bit = 0;
     std::uint8_t bit_count = 0;
     std::uint8_t kind = VELMORA_FIELD_READ;
+    std::uint32_t warnings = 0;
 };
 
 // The caller's entries: the first `capacity` are written, all are counted.
@@ -42,6 +44,7 @@ public:
         field.offset = static_cast<std::uint32_t>(entry.offset);
         field.length = static_cast<std::uint32_t>(entry.length);
         field.name = entry.name;
+        field.warnings = entry.warnings;
         std::va_list args;
         va_start(args, format);
         std::vsnprintf(field.meaning, sizeof field.meaning, format, args);
@@ -65,7 +68,8 @@ struct Read {
     const FieldRead &field;
     const velmora_message &m;
     bool whole;  // read to its end: reading did not stop inside it
-    Entry entry() const { return {field.name, field.offset, field.length}; }
+    std::uint32_t warnings;  // met in its octets, or before the next field's
+    Entry entry() const { return {field.name, field.offset, field.length, 0, 0, 0, VELMORA_FIELD_READ, warnings}; }
 };
 
 // ---- Addresses ---------------------------------------------------------------------
@@ -190,7 +194,10 @@ void explain_dcs(Explanation &out, const Read &r) {
             m.auto_delete ? ", automatic deletion" : "");
 }
 
-void explain_time(Explanation &out, const Read &r, const velmora_time &t) {
+// A time the decoder left out (VELMORA_WARNING_TIME) is not shown as one.
+void explain_time(Explanation &out, const Read &r, const velmora_time &t, std::uint32_t present_bit) {
+    if (!(r.m.present & present_bit))
+        return out.add(r.entry(), "not a date and time");
     if (!t.has_utc_offset)
         return out.add(r.entry(), "%04u-%02u-%02u %02u:%02u:%02u", t.year, t.month, t.day, t.hour, t.minute, t.second);
     const int minutes = t.utc_offset < 0 ? -t.utc_offset : t.utc_offset;
@@ -215,7 +222,7 @@ void explain_validity(Explanation &out, const Read &r) {
     case VELMORA_VPF_RELATIVE:
         return out.add(r.entry(), "relative: %s", period);
     case VELMORA_VPF_ABSOLUTE:
-        return explain_time(out, r, r.m.validity_until);
+        return explain_time(out, r, r.m.validity_until, VELMORA_HAS_VALIDITY);
     default:
         return out.add(r.entry(), "enhanced%s: %s", r.m.validity_single_shot ? ", single shot" : "",
                        r.m.validity_seconds != 0 ? period : "no period");
@@ -346,8 +353,15 @@ void explain_encoding(Explanation &out, const Read &r) {
 
 using Explainer = void (*)(Explanation &, const Read &);
 
-void explain_timestamp(Explanation &out, const Read &r) { explain_time(out, r, r.m.timestamp); }
-void explain_discharge_time(Explanation &out, const Read &r) { explain_time(out, r, r.m.discharge_time); }
+void explain_timestamp(Explanation &out, const Read &r) {
+    explain_time(out, r, r.m.timestamp, VELMORA_HAS_TIMESTAMP);
+}
+void explain_discharge_time(Explanation &out, const Read &r) {
+    explain_time(out, r, r.m.discharge_time, VELMORA_HAS_DISCHARGE_TIME);
+}
+void explain_trailing_data(Explanation &out, const Read &r) {
+    out.add(r.entry(), "%u octet%s after the user data", r.field.length, r.field.length == 1 ? "" : "s");
+}
 
 constexpr struct { const char *name; Explainer explain; } kExplainers[] = {
     {"first octet", explain_first_octet},
@@ -367,6 +381,7 @@ constexpr struct { const char *name; Explainer explain; } kExplainers[] = {
     {"teleservice", explain_teleservice},
     {"priority", explain_priority},
     {"encoding", explain_encoding},
+    {"trailing data", explain_trailing_data},
 };
 
 void explain_read(Explanation &out, const Read &r) {
@@ -412,12 +427,17 @@ velmora_status explain(std::size_t input_octets, velmora_message *message, velmo
     const velmora_status status = decode(whole, *e, log);
     Explanation out(fields, capacity);
     const bool failed = status != VELMORA_OK && status != VELMORA_E_ARGUMENT;
-    for (const FieldRead &field : log.reads()) {
+    const std::span<const FieldRead> read = log.reads();
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        const FieldRead &field = read[i];
         const bool stopped_inside = e->offset >= field.offset && e->offset < field.offset + field.length;
         const bool failing_field = failed && std::strcmp(field.name, e->field) == 0;
+        // A warning belongs to the field whose octets hold it; one past them (a header TP-UDL
+        // leaves no room for) to the field before the next.
+        const std::size_t next = i + 1 < read.size() ? read[i + 1].offset : SIZE_MAX;
         // The failure entry below stands for what was read of the field that failed.
         if (!failing_field)
-            explain_read(out, {field, whole, !failed || !stopped_inside});
+            explain_read(out, {field, whole, !failed || !stopped_inside, log.warnings(field.offset, next)});
     }
     if (failed)
         out.add({e->field, e->offset, failure_length(status, e->offset, input_octets), 0, 0, 0, VELMORA_FIELD_ERROR},

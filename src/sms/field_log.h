@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
-// The fields a decoder read, in order: name, octet offset and length, for the field map.
+// The fields a decoder read, in order: name, octet offset and length, and the warnings met
+// with their offsets, for the field map.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <array>
 #include <cstring>
 #include <span>
 
@@ -13,6 +15,11 @@ struct FieldRead {
     const char *name;
     std::uint32_t offset;
     std::uint32_t length;
+};
+
+struct WarningRead {
+    std::uint32_t warning;
+    std::uint32_t offset;
 };
 
 class FieldLog {
@@ -31,9 +38,25 @@ public:
 
     std::span<const FieldRead> reads() const { return storage_.first(count_); }
 
+    void warn(std::uint32_t warning, std::size_t offset) {
+        if (warning_count_ < warnings_.size())
+            warnings_[warning_count_++] = {warning, static_cast<std::uint32_t>(offset)};
+    }
+
+    // The warnings met at offsets [from, to).
+    std::uint32_t warnings(std::size_t from, std::size_t to) const {
+        std::uint32_t bits = 0;
+        for (std::size_t i = 0; i < warning_count_; ++i)
+            if (warnings_[i].offset >= from && warnings_[i].offset < to)
+                bits |= warnings_[i].warning;
+        return bits;
+    }
+
 private:
     std::span<FieldRead> storage_;
     std::size_t count_ = 0;
+    std::array<WarningRead, 8> warnings_{};  // more than a PDU's fields can raise
+    std::size_t warning_count_ = 0;
 };
 
 }  // namespace velmora::sms

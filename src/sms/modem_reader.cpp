@@ -290,6 +290,7 @@ private:
             if (!mismatch)
                 flags = smsc == 0 ? flags | VELMORA_NO_SMSC : flags & ~VELMORA_NO_SMSC;
         }
+        e_.pdu = hex.data(), e_.pdu_length = hex.size(), e_.decode_flags = flags;
         const velmora_status status = velmora_decode_hex(hex.data(), hex.size(), flags, &m_, &error_);
         if (mismatch && (flags & VELMORA_STRICT)) {
             if (status == VELMORA_OK) {

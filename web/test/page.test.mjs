@@ -62,9 +62,13 @@ test('a pasted modem log: each PDU, the parts joined with the missing ones named
   const page = await open();
   await page.fill('#pdus', read('modem_log.txt'));
   await page.click('#decode-form button');
-  const pdus = read('modem_log.txt').split('\n').filter((l) => /^[0-9A-F]{4,}$/.test(l.trim())).length;
-  assert.equal(await page.locator('#decoded .card:not(.joined)').count(), pdus);
-  assert.equal(await page.locator('#decoded .card.failed').count(), 4); // the refused PDUs of the session (test_tool.py)
+  // What the tool reads in the same log (tests/golden/modem_log.jsonl): a card each, the failures marked.
+  const golden = readFileSync(new URL('../golden/modem_log.jsonl', vectors), 'utf8').trim().split('\n')
+    .map((l) => JSON.parse(l)).filter((r) => !r.joined);
+  assert.equal(await page.locator('#decoded .card:not(.joined)').count(), golden.length);
+  const failures = await page.locator('#decoded .card.failed .error').allTextContents();
+  assert.deepEqual(failures.map((m) => m.replace(/ at octet offset.*/, '')),
+    golden.filter((r) => r.error).map((r) => r.error.message.replace(/ at octet offset.*/, '')));
   const joined = await page.locator('#decoded .card.joined h3').allTextContents();
   assert.ok(joined.some((t) => /all \d+ parts/.test(t)), joined.join(' | '));
   await page.screenshot({ path: `${shots}/modem-log.png`, fullPage: true });
@@ -85,13 +89,19 @@ test('an emoji text into parts, as sms_encode.tsv has it; characters forcing UCS
   await page.context().close();
 });
 
-test('bad PDUs: the C API message, and the failing octet marked', async () => {
+test('bad PDUs: the C API message, and the failing octet marked; a warning marked at its octet', async () => {
   for (const row of decodeRows.filter((r) => r.error && /^[0-9A-Fa-f]*$/.test(r.pdu))) {
     const page = await open(`#pdu=${row.pdu}`);
     assert.equal(await page.textContent('#decoded .card.failed .error'), row.error, row.pdu);
     const offset = Number(/offset (\d+)/.exec(row.error)[1]);
     if (offset < row.pdu.length / 2)
       assert.match(await page.getAttribute(`.octet[data-octet="${offset}"]`, 'class'), /bad/, row.pdu);
+    await page.context().close();
+  }
+  for (const row of read('decode_warnings.jsonl').split('\n').filter((l) => l.startsWith('{')).map((l) => JSON.parse(l))
+    .filter((r) => r.json && r.json.warnings[0].offset < r.pdu.length / 2)) {
+    const page = await open(`#pdu=${row.pdu}`);
+    assert.match(await page.getAttribute(`.octet[data-octet="${row.json.warnings[0].offset}"]`, 'class'), /warn/, row.pdu);
     await page.context().close();
   }
 });
