@@ -452,9 +452,8 @@ Workload decode_status_report() {
             hex_to_octets_floor({pdu}), 2.0};
 }
 
-// Three UCS-2 parts of one message decoded and joined into UTF-8: velmora_decode_hex and
-// the reassembly slots against Gammu's GSM_DecodePDUFrame and GSM_DecodeMultiPartSMS.
-Workload decode_and_join_ucs2(const std::string &octets) {
+// Three UCS-2 parts of one message, as PDUs.
+std::vector<std::string> ucs2_parts(const std::string &octets) {
     std::vector<std::string> pdus;
     const std::size_t per_part = 2 * 67;
     for (unsigned part = 1; part <= 3; ++part) {
@@ -463,6 +462,12 @@ Workload decode_and_join_ucs2(const std::string &octets) {
                        std::string(corpus::kScts) + corpus::octet_hex(static_cast<unsigned>(6 + chunk.size())) +
                        std::string(corpus::kConcatHeader) + "03" + corpus::octet_hex(part) + corpus::hex(chunk));
     }
+    return pdus;
+}
+
+// velmora decoding the parts and, unless `decode_only`, joining them through the reassembly
+// slots into UTF-8; returns the joined text's length.
+std::function<std::size_t()> velmora_ucs2_join(std::vector<std::string> pdus, bool decode_only) {
     struct Ours {
         velmora_message part;
         std::vector<std::max_align_t> storage = std::vector<std::max_align_t>(
@@ -475,10 +480,13 @@ Workload decode_and_join_ucs2(const std::string &octets) {
     velmora_reassembly_init(&ours->reassembly, ours->storage.data(), ours->storage.size() * sizeof(std::max_align_t));
     velmora_message_init(&ours->part);
     velmora_group_init(&ours->group, 1);
-    const auto velmora_join = [ours, pdus] {
+    return [ours, pdus, decode_only] {
         std::size_t length = 0;
         for (const std::string &pdu : pdus) {
             velmora_decode_hex(pdu.data(), pdu.size(), 0, &ours->part, nullptr);
+            length += ours->part.text_length;
+            if (decode_only)
+                continue;
             if (velmora_reassembly_add(&ours->reassembly, &ours->part, 0, &ours->group) == VELMORA_ADD_COMPLETE) {
                 velmora_reassembly_text(&ours->reassembly, &ours->group, ours->text.data(), ours->text.size(), &length);
                 velmora_reassembly_release(&ours->reassembly, &ours->group);
@@ -486,6 +494,13 @@ Workload decode_and_join_ucs2(const std::string &octets) {
         }
         return length;
     };
+}
+
+// The three parts decoded and joined into UTF-8: velmora_decode_hex and the reassembly
+// slots against Gammu's GSM_DecodePDUFrame and GSM_DecodeMultiPartSMS.
+Workload decode_and_join_ucs2(const std::string &octets) {
+    const std::vector<std::string> pdus = ucs2_parts(octets);
+    const auto velmora_join = velmora_ucs2_join(pdus, false);
     struct Theirs {
         GammuDeliver deliver;
         GSM_MultiSMSMessage parts{};
@@ -507,15 +522,25 @@ Workload decode_and_join_ucs2(const std::string &octets) {
         return joined;
     };
     const std::string name = "decode and join 3 UCS-2 parts";
-    const std::size_t length = velmora_join();
-    check(gammu_join() && length == utf8_of_ucs2(octets).size() &&
-              std::string(ours->text.data(), length) == utf8_of_ucs2(octets) &&
+    check(gammu_join() && velmora_join() == utf8_of_ucs2(octets).size() &&
               std::string(theirs->text.data()) == utf8_of_ucs2(octets),
           name);
     return {name, "Gammu DecodePDUFrame + DecodeMultiPart",
             batch([velmora_join] { benchmark::DoNotOptimize(velmora_join()); }),
             batch([gammu_join] { benchmark::DoNotOptimize(gammu_join()); }), 30.0, 0.0,
             hex_to_octets_floor(pdus), 0.0};
+}
+
+// The same join against decoding the parts alone: what joining adds.
+Workload join_against_decoding(const std::string &octets) {
+    const std::vector<std::string> pdus = ucs2_parts(octets);
+    const auto join = velmora_ucs2_join(pdus, false);
+    const auto decode = velmora_ucs2_join(pdus, true);
+    const std::string name = "join 3 UCS-2 parts";
+    check(join() == decode(), name);
+    return {name, "velmora decoding the parts",
+            batch([join] { benchmark::DoNotOptimize(join()); }),
+            batch([decode] { benchmark::DoNotOptimize(decode()); }), 1 / 1.5, 0.0};
 }
 
 Workload pack(std::uint32_t count, std::uint32_t fill) {
@@ -626,6 +651,7 @@ int main(int argc, char **argv) {
         encode_text("velmora_encode 160 chars GSM 7-bit", corpus::text(160)),
         encode_text("velmora_encode 70 chars UCS-2", utf8_of_ucs2(cyrillic)),
         decode_and_join_ucs2(corpus::ucs2_octets(201)),
+        join_against_decoding(corpus::ucs2_octets(201)),
         decode_status_report(),
         encode_text("velmora_encode 160 accented GSM", corpus::characters(corpus::kAccented, 160)),
         encode_text("velmora_encode 500 with emoji", corpus::characters(corpus::kEmoji, 500)),
@@ -671,7 +697,7 @@ int main(int argc, char **argv) {
         std::string target = "-";
         char part[48];
         if (w.min_ratio != 0)
-            std::snprintf(part, sizeof part, ">= %gx", w.min_ratio), target = part;
+            std::snprintf(part, sizeof part, ">= %.2gx", w.min_ratio), target = part;
         if (w.max_ours_ns != 0)
             std::snprintf(part, sizeof part, ", < %.0f ns", w.max_ours_ns), target += part;
         if (w.max_floors != 0)

@@ -93,7 +93,8 @@ std::uint32_t parse_digit_pairs(const char *text, std::uint32_t pairs, unsigned 
     return parse_digit_pairs(text, pairs, octets, best_vectors());
 }
 
-std::uint32_t parse_digit_pairs(const char *text, std::uint32_t pairs, unsigned char *octets, Vectors vectors) {
+std::uint32_t parse_digit_pairs(const char *text, std::uint32_t pairs, unsigned char *octets,
+                                [[maybe_unused]] Vectors vectors) {
     std::uint32_t i = 0;
 #if defined(VELMORA_X86_DISPATCH)
     if (vectors == Vectors::Avx2)

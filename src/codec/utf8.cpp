@@ -300,7 +300,7 @@ std::size_t utf16be_to_utf8(std::span<const std::uint8_t> octets, char *out) {
     return utf16be_to_utf8(octets, out, best_vectors());
 }
 
-std::size_t utf16be_to_utf8(std::span<const std::uint8_t> octets, char *out, Vectors vectors) {
+std::size_t utf16be_to_utf8(std::span<const std::uint8_t> octets, char *out, [[maybe_unused]] Vectors vectors) {
     const std::uint8_t *p = octets.data();
     const std::size_t n = octets.size();
     const auto unit = [p](std::size_t at) { return static_cast<char32_t>(p[at] << 8 | p[at + 1]); };
