@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // SMS-DELIVER, SMS-SUBMIT and SMS-STATUS-REPORT (3GPP TS 23.040 9.2.2.1-9.2.2.3).
 #include <algorithm>
+#include <cstring>
 
 #include "sms/decoders.h"
 #include "sms/fields.h"
@@ -55,7 +56,7 @@ bool read_time(Cursor &cursor, const char *field, velmora_time &time, std::uint8
     bool valid = false;
     if (!cursor.take(7, field, octets))
         return false;
-    std::copy(octets.begin(), octets.end(), raw);
+    std::memcpy(raw, octets.data(), sizeof raw);
     if (!read_gsm_time(octets, cursor, at, field, time, valid))
         return false;
     if (valid)

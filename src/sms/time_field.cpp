@@ -23,7 +23,9 @@ constexpr bool leap_year(std::uint32_t year) { return (year % 4 == 0 && year % 1
 
 constexpr std::uint32_t days_in_month(std::uint32_t year, std::uint32_t month) {
     constexpr std::uint8_t kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && leap_year(year) ? 29 : kDays[month - 1];
+    if (month != 2)
+        return kDays[month - 1];
+    return leap_year(year) ? 29 : 28;
 }
 
 // The first of two-digit year, month, day, hour, minute and second (0-5) that is not
