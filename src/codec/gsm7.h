@@ -107,7 +107,7 @@ inline const Gsm7Character &gsm7_character(char32_t cp) {
     return kGsm7Characters[index];
 }
 
-// The same for the code points below U+0800 (Latin, Greek, Cyrillic) in one step.
+// Which tables hold each code point below U+0800 (Latin, Greek, Cyrillic): one step.
 extern const std::array<Gsm7Presence, 0x800> kGsm7PresenceBelow800;
 
 inline Gsm7Presence gsm7_presence(char32_t cp) {
