@@ -46,13 +46,12 @@ public:
     // The tape of one value: [strings' address, their length in octets, operations...].
     void start() {
         words_.assign(2, 0);
-        strings_.clear();
-        strings_.reserve(1024);
+        octets_ = 0;
         units_ = 0;
     }
     const std::int32_t *finish() {
         words_[0] = static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(strings_.data()));
-        words_[1] = static_cast<std::int32_t>(strings_.size());
+        words_[1] = static_cast<std::int32_t>(octets_);
         return words_.data();
     }
 
@@ -68,7 +67,7 @@ public:
         Recent &recent = recent_[static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(key.data()) * 2654435761u) >> 25];
         if (recent.key == key.data())
             return put(kKey, recent.number);
-        const auto [known, added] = keys_.try_emplace(key.data(), kFirstKey + static_cast<std::int32_t>(keys_.size()));
+        const auto [known, added] = keys_.try_emplace(key.data(), first_key_ + static_cast<std::int32_t>(keys_.size()));
         recent = {key.data(), known->second};
         put(added ? kNewKey : kKey, known->second);
         if (added)
@@ -92,7 +91,10 @@ private:
     // The string's octets, and where it ends in UTF-16 units: one per octet but continuation
     // octets, two for a 4-octet sequence. ASCII, most of what a message holds, eight at a time.
     void string_units(std::string_view utf8) {
-        strings_.append(utf8);
+        if (octets_ + utf8.size() > strings_.size())
+            strings_.resize(2 * (octets_ + utf8.size()));
+        std::memcpy(strings_.data() + octets_, utf8.data(), utf8.size());
+        octets_ += utf8.size();
         units_ += static_cast<std::int32_t>(utf8.size());
         std::size_t i = 0;
         for (std::uint64_t eight; i + 8 <= utf8.size(); i += 8)
@@ -104,8 +106,9 @@ private:
         words_.push_back(units_);
     }
 
-    static constexpr std::int32_t kFirstKey = 1000;  // numbers of keys other than fields' from here
-    std::array<bool, kFirstKey> fields_told_{};
+    // Numbers of keys other than fields' follow the fields', so that JavaScript keeps all in one dense array.
+    const std::int32_t first_key_ = static_cast<std::int32_t>(velmora::cli::message_json_keys().size());
+    std::vector<char> fields_told_ = std::vector<char>(static_cast<std::size_t>(first_key_));
     std::unordered_map<const void *, std::int32_t> keys_;  // by the address of their literal
     struct Recent {
         const void *key = nullptr;
@@ -113,7 +116,8 @@ private:
     };
     Recent recent_[128];  // keys_ in front: most keys found at once
     std::vector<std::int32_t> words_;
-    std::string strings_;
+    std::string strings_ = std::string(1024, '\0');
+    std::size_t octets_ = 0;  // of strings_ in use
     std::int32_t units_ = 0;
 };
 
