@@ -152,8 +152,9 @@ export function explain(pdu, options) {
 
 // js/glue/glue.cpp's Tape: [strings' address, their octets, operations...], each operation
 // followed by its number, or by where its string ends among the strings decoded at once.
-const OBJECT = 1, ARRAY = 2, CLOSE = 3, KEY = 4, NEW_KEY = 5, NUMBER = 6, STRING = 7, FRACTION = 8, TRUE = 9;
-const keys = []; // the glue's keys, by number, as V8 keeps keys: internalized
+const OBJECT = 1, ARRAY = 2, CLOSE = 3, KEY = 4, NEW_KEY = 5, NUMBER = 6, STRING = 7, FRACTION = 8, TRUE = 9,
+  NAME = 11, NEW_NAME = 12;
+const keys = []; // the glue's keys and names, by number, as V8 keeps keys: internalized
 const internalized = (key) => Object.keys({ [key]: 0 })[0];
 
 // The tape being read: its words, where the next operation is, its strings decoded and where
@@ -178,6 +179,8 @@ function value() {
     case NUMBER: return words[w++];
     case STRING: return nextString();
     case TRUE: return true;
+    case NAME: return keys[words[w++]];
+    case NEW_NAME: return (keys[words[w++]] = internalized(nextString()));
     case OBJECT: {
       const object = {};
       for (let op; (op = words[w++]) !== CLOSE;) {

@@ -38,10 +38,12 @@ const char *answer(std::string text) {
 // A JSON value as index.js reads it: words of operations and numbers, and the strings' UTF-8
 // one after another, each string ended by its UTF-16 offset in all of them decoded, so that
 // JavaScript decodes them at once. Keys are numbered the first time they are met: a message's
-// fields by their place in the field table, other keys after them.
+// fields by their place in the field table, other keys and names (of types, alphabets...) after them.
 class Tape final : public velmora::cli::JsonSink {
 public:
-    enum Op : std::int32_t { kObject = 1, kArray, kClose, kKey, kNewKey, kNumber, kString, kFraction, kTrue, kFalse };
+    enum Op : std::int32_t {
+        kObject = 1, kArray, kClose, kKey, kNewKey, kNumber, kString, kFraction, kTrue, kFalse, kName, kNewName
+    };
 
     // The tape of one value: [strings' address, their length in octets, operations...].
     void start() {
@@ -63,16 +65,7 @@ public:
         if (!told)
             string_units(key), fields_told_[number] = true;
     }
-    void key(std::string_view key) override {
-        Recent &recent = recent_[static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(key.data()) * 2654435761u) >> 25];
-        if (recent.key == key.data())
-            return put(kKey, recent.number);
-        const auto [known, added] = keys_.try_emplace(key.data(), first_key_ + static_cast<std::int32_t>(keys_.size()));
-        recent = {key.data(), known->second};
-        put(added ? kNewKey : kKey, known->second);
-        if (added)
-            string_units(key);
-    }
+    void key(std::string_view key) override { known(kKey, key); }
     void number(long long n) override { put(kNumber, static_cast<std::int32_t>(n)); }
     void fraction(std::string_view digits) override {
         words_.push_back(kFraction);
@@ -82,9 +75,21 @@ public:
         words_.push_back(kString);
         string_units(utf8);
     }
+    void name(const char *name) override { known(kName, name); }
     void boolean(bool value) override { words_.push_back(value ? kTrue : kFalse); }
 
 private:
+    // A key or a name by its number, and the first time also its text (`op` + 1: kNewKey, kNewName).
+    void known(Op op, std::string_view text) {
+        Recent &recent = recent_[static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(text.data()) * 2654435761u) >> 25];
+        if (recent.key == text.data())
+            return put(op, recent.number);
+        const auto [known, added] = keys_.try_emplace(text.data(), first_key_ + static_cast<std::int32_t>(keys_.size()));
+        recent = {text.data(), known->second};
+        put(added ? static_cast<Op>(op + 1) : op, known->second);
+        if (added)
+            string_units(text);
+    }
     __attribute__((always_inline)) void put(Op op, std::int32_t value) {
         words_.push_back(op), words_.push_back(value);
     }
