@@ -185,7 +185,8 @@ function value() {
       const object = {};
       for (let op; (op = words[w++]) !== CLOSE;) {
         const key = op === KEY ? keys[words[w++]] : (keys[words[w++]] = internalized(nextString()));
-        object[key] = value();
+        const kind = words[w]; // the most common values without a call
+        object[key] = kind === NUMBER ? words[(w += 2) - 1] : kind === STRING ? (w++, nextString()) : value();
       }
       return object;
     }
