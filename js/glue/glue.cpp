@@ -4,7 +4,6 @@
 // and counts (tools/output.cpp, tools/message_fields.cpp): as one JSON text, or on the hot
 // paths (decode, encode) as a tape index.js reads without parsing. Valid until the next call.
 #include <algorithm>
-#include <array>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
