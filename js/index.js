@@ -42,6 +42,18 @@ function room(size) {
   return scratch.at;
 }
 
+// The UTF-8 of `text` into bytes from `at`, with room for 3 octets a character; its length.
+// Short ASCII (numbers, options) without the cost of a call to TextEncoder.
+function utf8Into(text, bytes, at) {
+  if (text.length > 32) return encoder.encodeInto(text, bytes.subarray(at)).written;
+  for (let i = 0; i < text.length; i++) {
+    const c = text.charCodeAt(i);
+    if (c > 0x7F) return encoder.encodeInto(text, bytes.subarray(at)).written;
+    bytes[at + i] = c;
+  }
+  return text.length;
+}
+
 // Arguments laid out one after another in the scratch area: strings as NUL-terminated UTF-8,
 // byte arrays as they are, numbers left as they are; each string or array becomes (pointer, length).
 function place(args) {
@@ -52,7 +64,7 @@ function place(args) {
   const out = [];
   for (const a of args) {
     if (typeof a === 'number') { out.push(a); continue; }
-    const length = typeof a === 'string' ? encoder.encodeInto(a, bytes.subarray(next)).written : (bytes.set(a, next), a.length);
+    const length = typeof a === 'string' ? utf8Into(a, bytes, next) : (bytes.set(a, next), a.length);
     bytes[next + length] = 0;
     out.push(start + next, length);
     next += (length + 8) & ~3;
@@ -140,53 +152,61 @@ export function explain(pdu, options) {
 
 // js/glue/glue.cpp's Tape: [strings' address, their octets, operations...], each operation
 // followed by its number, or by where its string ends among the strings decoded at once.
-const OBJECT = 1, ARRAY = 2, CLOSE = 3, KEY = 4, NEW_KEY = 5, NUMBER = 6, STRING = 7, FRACTION = 8, TRUE = 9;
-const keys = []; // the glue's keys, by number, as V8 keeps keys: internalized
+const OBJECT = 1, ARRAY = 2, CLOSE = 3, KEY = 4, NEW_KEY = 5, NUMBER = 6, STRING = 7, FRACTION = 8, TRUE = 9,
+  NAME = 11, NEW_NAME = 12;
+const keys = []; // the glue's keys and names, by number, as V8 keeps keys: internalized
 const internalized = (key) => Object.keys({ [key]: 0 })[0];
+
+// The tape being read: its words, where the next operation is, its strings decoded and where
+// the next one starts.
+let words, w = 0, strings = '', stringEnd = 0;
+const nextString = () => strings.slice(stringEnd, (stringEnd = words[w++]));
 
 // The value on the tape at `tape` (an address in the module's memory).
 function read(tape) {
   view();
-  const words = i32;
-  let w = tape >> 2;
+  words = i32;
+  w = tape >> 2;
   const at = words[w++], octets = words[w++];
-  const strings = utf8(u8, at, at + octets);
-  let stringEnd = 0, top = null, key;
-  const outer = []; // the objects and arrays being filled, and their keys, around `top`
-  for (;;) {
-    const op = words[w++];
-    let value;
-    if (op === KEY) {
-      key = keys[words[w++]];
-      continue;
-    } else if (op === NEW_KEY) {
-      const number = words[w++];
-      key = keys[number] = internalized(strings.slice(stringEnd, (stringEnd = words[w++])));
-      continue;
-    } else if (op === OBJECT || op === ARRAY) {
-      outer.push(key, top);
-      top = op === OBJECT ? {} : [];
-      continue;
-    } else if (op === STRING) value = strings.slice(stringEnd, (stringEnd = words[w++]));
-    else if (op === NUMBER) value = words[w++];
-    else if (op === CLOSE) {
-      value = top;
-      top = outer.pop();
-      key = outer.pop();
-    } else if (op === FRACTION) value = Number(strings.slice(stringEnd, (stringEnd = words[w++])));
-    else value = op === TRUE;
-    if (top === null) return value;
-    if (Array.isArray(top)) top.push(value);
-    else top[key] = value;
+  strings = utf8(u8, at, at + octets);
+  stringEnd = 0;
+  return value();
+}
+
+// The value whose operation is next on the tape.
+function value() {
+  switch (words[w++]) {
+    case NUMBER: return words[w++];
+    case STRING: return nextString();
+    case TRUE: return true;
+    case NAME: return keys[words[w++]];
+    case NEW_NAME: return (keys[words[w++]] = internalized(nextString()));
+    case OBJECT: {
+      const object = {};
+      for (let op; (op = words[w++]) !== CLOSE;) {
+        const key = op === KEY ? keys[words[w++]] : (keys[words[w++]] = internalized(nextString()));
+        const kind = words[w]; // the most common values without a call
+        object[key] = kind === NUMBER ? words[(w += 2) - 1] : kind === STRING ? (w++, nextString()) : value();
+      }
+      return object;
+    }
+    case ARRAY: {
+      const array = [];
+      while (words[w] !== CLOSE) array.push(value());
+      w++;
+      return array;
+    }
+    case FRACTION: return Number(nextString());
+    default: return false;
   }
 }
 
 /** One PDU (hex) into a message with the tool's JSON keys; throws VelmoraError. */
 export function decode(pdu, options) {
   if (typeof pdu !== 'string') throw new TypeError('a PDU is a string of hex digits');
-  // Characters past ASCII become octets no hex digit is.
   const at = room(3 * pdu.length), bytes = scratch.bytes;
-  let start = 0, end = encoder.encodeInto(pdu, bytes).written;
+  // Characters past ASCII become octets no hex digit is.
+  let start = 0, end = utf8Into(pdu, bytes, 0);
   while (start < end && bytes[start] <= 0x20) start++; // without the blanks around it
   while (end > start && bytes[end - 1] <= 0x20) end--;
   const tape = lib.vg_read(at + start, end - start, options === undefined ? 0 : decodeFlags(options));

@@ -23,6 +23,9 @@ public:
     virtual void number(long long n) = 0;
     virtual void fraction(std::string_view digits) = 0;  // a number as formatted: "1.5"
     virtual void string(std::string_view utf8) = 0;
+    // A name from a fixed table (type, alphabet, status...): a string that lives as long as the
+    // program, which sinks may keep by address as they keep keys.
+    virtual void name(const char *name) = 0;
     virtual void boolean(bool value) = 0;
 
 protected:
@@ -39,6 +42,7 @@ public:
     void number(long long n) override { value(std::to_string(n)); }
     void fraction(std::string_view digits) override { value(digits); }
     void string(std::string_view utf8) override { value(json_string(utf8)); }
+    void name(const char *name) override { string(name); }
     void boolean(bool v) override { value(v ? "true" : "false"); }
     // A value already in JSON.
     void raw(std::string_view json) { value(json); }

@@ -200,7 +200,7 @@ void json_warnings(const Shown &s, JsonSink &out) {
     out.open('[');
     for (const std::uint32_t bit : warnings_in_order(s.m)) {
         out.open('{');
-        out.key("warning"), out.string(velmora_warning_name(bit));
+        out.key("warning"), out.name(velmora_warning_name(bit));
         if (bit == s.m.first_warning)
             out.key("offset"), out.number(s.m.warning_offset), out.key("field"), out.string(s.m.warning_field);
         out.close('}');
@@ -213,7 +213,7 @@ void json_true(const Shown &, JsonSink &out) { out.boolean(true); }
 void json_waiting(const Shown &s, JsonSink &out) {
     const velmora_waiting &w = *velmora_message_waiting(&s.m);
     out.open('{');
-    out.key("kind"), out.string(velmora_waiting_kind_name(w.kind));
+    out.key("kind"), out.name(velmora_waiting_kind_name(w.kind));
     out.key("active"), out.boolean(w.active != 0), out.key("store"), out.boolean(w.store != 0);
     if (w.count != 0)
         out.key("count"), out.number(w.count);
@@ -278,8 +278,8 @@ constexpr Field kFields[] = {
              o.string(source);
          o.close(']');
      }},
-    {"type", "format", always, nullptr, [](const Shown &s, JsonSink &o) { o.string(s.gsm() ? "gsm" : "cdma"); }},
-    {"type", "type", always, shown_type, [](const Shown &s, JsonSink &o) { o.string(velmora_type_name(s.m.type)); }},
+    {"type", "format", always, nullptr, [](const Shown &s, JsonSink &o) { o.name(s.gsm() ? "gsm" : "cdma"); }},
+    {"type", "type", always, shown_type, [](const Shown &s, JsonSink &o) { o.name(velmora_type_name(s.m.type)); }},
     {"smsc", "smsc", has<VELMORA_HAS_SMSC>, [](const Shown &s) { return shown_address(s.m.smsc); },
      [](const Shown &s, JsonSink &o) { o.string(s.m.smsc.text); }},
     // The first octet's flags.
@@ -321,7 +321,7 @@ constexpr Field kFields[] = {
     // TP-DCS: the alphabet and what the coding group adds.
     {"coding", "coding", has<VELMORA_HAS_DCS>, shown_coding, [](const Shown &s, JsonSink &o) { o.number(s.m.dcs); }},
     {"coding", "alphabet", has<VELMORA_HAS_DCS>, nullptr,
-     [](const Shown &s, JsonSink &o) { o.string(velmora_alphabet_name(s.m.alphabet)); }},
+     [](const Shown &s, JsonSink &o) { o.name(velmora_alphabet_name(s.m.alphabet)); }},
     {"coding", "class", [](const Shown &s) { return s.m.message_class >= 0; }, nullptr,
      [](const Shown &s, JsonSink &o) { o.number(s.m.message_class); }},
     {"coding", "compressed", [](const Shown &s) { return s.m.compressed != 0; }, nullptr, json_true},
@@ -339,9 +339,9 @@ constexpr Field kFields[] = {
      [](const Shown &s, JsonSink &o) { o.string(time_text(s.m.validity_until, true).view()); }},
     {"status", "status", has<VELMORA_HAS_STATUS>, shown_status, [](const Shown &s, JsonSink &o) { o.number(s.m.status); }},
     {"status", "status_category", has<VELMORA_HAS_STATUS>, nullptr,
-     [](const Shown &s, JsonSink &o) { o.string(velmora_delivery_category_name(s.m.status_category)); }},
+     [](const Shown &s, JsonSink &o) { o.name(velmora_delivery_category_name(s.m.status_category)); }},
     {"status", "status_text", has<VELMORA_HAS_STATUS>, nullptr,
-     [](const Shown &s, JsonSink &o) { o.string(velmora_delivery_status_text(s.m.status)); }},
+     [](const Shown &s, JsonSink &o) { o.name(velmora_delivery_status_text(s.m.status)); }},
 
     // The user data header, element by element (a joined message's fields have none).
     {"header", "udh", has<VELMORA_HAS_UDH>, shown_header, json_header},
@@ -372,7 +372,7 @@ constexpr Field kFields[] = {
     {"storage", "storage",
      [](const Shown &s) { return s.entry != nullptr && velmora_storage_name(s.entry->storage) != nullptr; },
      [](const Shown &s) -> std::string { return velmora_storage_name(s.entry->storage); },
-     [](const Shown &s, JsonSink &o) { o.string(velmora_storage_name(s.entry->storage)); }},
+     [](const Shown &s, JsonSink &o) { o.name(velmora_storage_name(s.entry->storage)); }},
     {"warning", "warnings", [](const Shown &s) { return single(s) && s.m.warnings != 0; }, shown_warnings,
      json_warnings},
 

@@ -4,7 +4,6 @@
 // and counts (tools/output.cpp, tools/message_fields.cpp): as one JSON text, or on the hot
 // paths (decode, encode) as a tape index.js reads without parsing. Valid until the next call.
 #include <algorithm>
-#include <array>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -38,21 +37,22 @@ const char *answer(std::string text) {
 // A JSON value as index.js reads it: words of operations and numbers, and the strings' UTF-8
 // one after another, each string ended by its UTF-16 offset in all of them decoded, so that
 // JavaScript decodes them at once. Keys are numbered the first time they are met: a message's
-// fields by their place in the field table, other keys after them.
+// fields by their place in the field table, other keys and names (of types, alphabets...) after them.
 class Tape final : public velmora::cli::JsonSink {
 public:
-    enum Op : std::int32_t { kObject = 1, kArray, kClose, kKey, kNewKey, kNumber, kString, kFraction, kTrue, kFalse };
+    enum Op : std::int32_t {
+        kObject = 1, kArray, kClose, kKey, kNewKey, kNumber, kString, kFraction, kTrue, kFalse, kName, kNewName
+    };
 
     // The tape of one value: [strings' address, their length in octets, operations...].
     void start() {
         words_.assign(2, 0);
-        strings_.clear();
-        strings_.reserve(1024);
+        octets_ = 0;
         units_ = 0;
     }
     const std::int32_t *finish() {
         words_[0] = static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(strings_.data()));
-        words_[1] = static_cast<std::int32_t>(strings_.size());
+        words_[1] = static_cast<std::int32_t>(octets_);
         return words_.data();
     }
 
@@ -64,16 +64,7 @@ public:
         if (!told)
             string_units(key), fields_told_[number] = true;
     }
-    void key(std::string_view key) override {
-        Recent &recent = recent_[static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(key.data()) * 2654435761u) >> 25];
-        if (recent.key == key.data())
-            return put(kKey, recent.number);
-        const auto [known, added] = keys_.try_emplace(key.data(), kFirstKey + static_cast<std::int32_t>(keys_.size()));
-        recent = {key.data(), known->second};
-        put(added ? kNewKey : kKey, known->second);
-        if (added)
-            string_units(key);
-    }
+    void key(std::string_view key) override { known(kKey, key); }
     void number(long long n) override { put(kNumber, static_cast<std::int32_t>(n)); }
     void fraction(std::string_view digits) override {
         words_.push_back(kFraction);
@@ -83,16 +74,31 @@ public:
         words_.push_back(kString);
         string_units(utf8);
     }
+    void name(const char *name) override { known(kName, name); }
     void boolean(bool value) override { words_.push_back(value ? kTrue : kFalse); }
 
 private:
+    // A key or a name by its number, and the first time also its text (`op` + 1: kNewKey, kNewName).
+    void known(Op op, std::string_view text) {
+        Recent &recent = recent_[static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(text.data()) * 2654435761u) >> 25];
+        if (recent.key == text.data())
+            return put(op, recent.number);
+        const auto [known, added] = keys_.try_emplace(text.data(), first_key_ + static_cast<std::int32_t>(keys_.size()));
+        recent = {text.data(), known->second};
+        put(added ? static_cast<Op>(op + 1) : op, known->second);
+        if (added)
+            string_units(text);
+    }
     __attribute__((always_inline)) void put(Op op, std::int32_t value) {
         words_.push_back(op), words_.push_back(value);
     }
     // The string's octets, and where it ends in UTF-16 units: one per octet but continuation
     // octets, two for a 4-octet sequence. ASCII, most of what a message holds, eight at a time.
     void string_units(std::string_view utf8) {
-        strings_.append(utf8);
+        if (octets_ + utf8.size() > strings_.size())
+            strings_.resize(2 * (octets_ + utf8.size()));
+        std::memcpy(strings_.data() + octets_, utf8.data(), utf8.size());
+        octets_ += utf8.size();
         units_ += static_cast<std::int32_t>(utf8.size());
         std::size_t i = 0;
         for (std::uint64_t eight; i + 8 <= utf8.size(); i += 8)
@@ -104,8 +110,9 @@ private:
         words_.push_back(units_);
     }
 
-    static constexpr std::int32_t kFirstKey = 1000;  // numbers of keys other than fields' from here
-    std::array<bool, kFirstKey> fields_told_{};
+    // Numbers of keys other than fields' follow the fields', so that JavaScript keeps all in one dense array.
+    const std::int32_t first_key_ = static_cast<std::int32_t>(velmora::cli::message_json_keys().size());
+    std::vector<char> fields_told_ = std::vector<char>(static_cast<std::size_t>(first_key_));
     std::unordered_map<const void *, std::int32_t> keys_;  // by the address of their literal
     struct Recent {
         const void *key = nullptr;
@@ -113,7 +120,8 @@ private:
     };
     Recent recent_[128];  // keys_ in front: most keys found at once
     std::vector<std::int32_t> words_;
-    std::string strings_;
+    std::string strings_ = std::string(1024, '\0');
+    std::size_t octets_ = 0;  // of strings_ in use
     std::int32_t units_ = 0;
 };
 
