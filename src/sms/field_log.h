@@ -3,9 +3,9 @@
 // with their offsets, for the field map.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <array>
 #include <cstring>
 #include <span>
 
