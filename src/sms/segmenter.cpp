@@ -76,10 +76,6 @@ public:
     // `count` characters of one unit and one byte each, from `offset` on.
     void add_ones(std::uint32_t count, std::size_t offset) {
         total_ += count;
-        if (used_ + count <= multi_) {
-            used_ += count;
-            return;
-        }
         while (count != 0) {
             if (used_ == multi_)
                 next_part(offset);
@@ -124,19 +120,11 @@ private:
 struct Census {
     Cutter gsm7, octets;
     bool octets_wanted;  // text is cut into octets only when 8-bit is asked for
-    Gsm7Codes *codes;    // the default alphabet's codes, kept when given
+    Gsm7Codes *codes;    // a short text's default-alphabet codes, when given
     bool gsm7_fits = true;
     std::size_t unencodable_at = 0;
     char32_t unencodable = 0;
 };
-
-// The ASCII characters from `at` on (at most `max` of them) that the locking table of
-// `language` holds, their codes written to `codes` when given.
-std::uint32_t ascii_run(std::string_view bytes, std::size_t at, std::size_t max, std::uint8_t language,
-                        std::uint8_t *codes) {
-    const auto *in = reinterpret_cast<const std::uint8_t *>(bytes.data()) + at;
-    return static_cast<std::uint32_t>(gsm7_ascii_run(in, std::min(bytes.size() - at, max), language, codes));
-}
 
 // UCS-2 parts as the UTF-16 writer fills them, which checks the text's UTF-8 on the way.
 bool ucs2_plan(std::string_view bytes, std::size_t end, const SubmitFields &fields, Plan &plan,
@@ -219,18 +207,16 @@ bool take_census(Payload payload, const SubmitFields &fields, std::size_t limit,
     }
     census.gsm7_fits = fields.alphabet != VELMORA_ALPHABET_UCS2;
     // Every character takes a byte or more and two septets at most: a short text's codes fit.
-    Gsm7Codes *const codes =
-        census.codes != nullptr && end == bytes.size() && 2 * end <= census.codes->codes.size() ? census.codes : nullptr;
-    if (codes != nullptr && census.gsm7_fits && !census.octets_wanted)
-        return census_of_codes(bytes, *codes, census, error);
+    if (census.codes != nullptr && end == bytes.size() && 2 * end <= census.codes->codes.size() &&
+        census.gsm7_fits && !census.octets_wanted)
+        return census_of_codes(bytes, *census.codes, census, error);
+    census.codes = nullptr;  // a long text, or 8-bit: no codes kept
+    const auto *in = reinterpret_cast<const std::uint8_t *>(bytes.data());
     for (std::size_t at = 0; at < end && (census.gsm7_fits || census.octets_wanted);) {
         // Most text is a run of ASCII characters that take one unit in every alphabet.
-        std::uint8_t *const out = codes != nullptr ? codes->codes.data() + codes->length : nullptr;
-        if (const std::uint32_t run = ascii_run(bytes, at, end - at, 0, out); run != 0) {
+        if (const auto run = static_cast<std::uint32_t>(gsm7_ascii_run(in + at, end - at, 0, nullptr)); run != 0) {
             if (census.gsm7_fits)
                 census.gsm7.add_ones(run, at);
-            if (codes != nullptr)
-                codes->length += run;
             if (census.octets_wanted)
                 census.octets.add_ones(run, at);
             at += run;
@@ -241,14 +227,8 @@ bool take_census(Payload payload, const SubmitFields &fields, std::size_t limit,
         if (cp >= 0x80 && (length = next_utf8(bytes, at, cp)) == 0)
             return fail(error, VELMORA_E_INVALID_UTF8, "text", at);
         if (census.gsm7_fits) {
-            const Gsm7Code code = gsm7_code(cp, {});
-            if (code.septets != 0) {
+            if (const Gsm7Code code = gsm7_code(cp, {}); code.septets != 0) {
                 census.gsm7.add(code.septets, at);
-                if (codes != nullptr) {
-                    if (code.septets == 2)
-                        codes->codes[codes->length++] = kGsm7Escape;
-                    codes->codes[codes->length++] = code.code;
-                }
             } else {
                 census.gsm7_fits = false;
                 census.unencodable_at = at, census.unencodable = cp;
@@ -258,7 +238,6 @@ bool take_census(Payload payload, const SubmitFields &fields, std::size_t limit,
             census.octets.add(static_cast<std::uint32_t>(length), at);
         at += length;
     }
-    census.codes = codes;
     return true;
 }
 
