@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "json.h"
+#include "message_fields.h"
 
 namespace velmora::cli {
 namespace {
@@ -57,22 +58,20 @@ std::string line(std::string_view offset, std::string_view octets, const velmora
 // Each warning met in the field, a line each under its name: "warning time: digits not BCD ...".
 std::string warning_lines(const velmora_field &f) {
     std::string out;
-    for (std::uint32_t bit = 1; bit != 0; bit <<= 1)
-        if ((f.warnings & bit) != 0 && velmora_warning_name(bit) != nullptr) {
-            char text[256];
-            std::snprintf(text, sizeof text, "%5s  %-*s  %-32s %s\n", "", kOctetColumn, "",
-                          (std::string("  warning ") + velmora_warning_name(bit)).c_str(), velmora_warning_text(bit));
-            out += text;
-        }
+    for (const std::uint32_t bit : warning_bits(f.warnings)) {
+        char text[256];
+        std::snprintf(text, sizeof text, "%5s  %-*s  %-32s %s\n", "", kOctetColumn, "",
+                      (std::string("  warning ") + velmora_warning_name(bit)).c_str(), velmora_warning_text(bit));
+        out += text;
+    }
     return out;
 }
 
 // "time" or "time, trailing-data": the names of the warnings met in the field.
 std::string warning_names(std::uint32_t warnings) {
     std::string out;
-    for (std::uint32_t bit = 1; bit != 0; bit <<= 1)
-        if ((warnings & bit) != 0 && velmora_warning_name(bit) != nullptr)
-            out += (out.empty() ? "" : ", ") + std::string(velmora_warning_name(bit));
+    for (const std::uint32_t bit : warning_bits(warnings))
+        out += (out.empty() ? "" : ", ") + std::string(velmora_warning_name(bit));
     return out;
 }
 

@@ -178,9 +178,8 @@ std::vector<std::uint32_t> warnings_in_order(const velmora_message &m) {
     std::vector<std::uint32_t> list;
     if (m.first_warning != 0)
         list.push_back(m.first_warning);
-    for (std::uint32_t bit = 1; bit != 0; bit <<= 1)
-        if ((m.warnings & bit) != 0 && bit != m.first_warning && velmora_warning_name(bit) != nullptr)
-            list.push_back(bit);
+    for (const std::uint32_t bit : warning_bits(m.warnings & ~m.first_warning))
+        list.push_back(bit);
     return list;
 }
 
@@ -482,6 +481,14 @@ std::vector<std::string_view> message_json_keys() {
     for (const Field &f : kFields)
         keys.push_back(f.key);
     return keys;
+}
+
+std::vector<std::uint32_t> warning_bits(std::uint32_t warnings) {
+    std::vector<std::uint32_t> bits;
+    for (std::uint32_t bit = 1; bit != 0; bit <<= 1)
+        if ((warnings & bit) != 0 && velmora_warning_name(bit) != nullptr)
+            bits.push_back(bit);
+    return bits;
 }
 
 }  // namespace velmora::cli

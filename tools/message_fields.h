@@ -42,6 +42,9 @@ std::string message_json(const JoinedMessage &joined);
 // The same into a sink, without a source.
 void message_json(const velmora_message &message, JsonSink &out);
 
+// The warning bits of `warnings` that the library names, lowest first.
+std::vector<std::uint32_t> warning_bits(std::uint32_t warnings);
+
 // Every key message_json can give, in the order it gives them.
 std::vector<std::string_view> message_json_keys();
 
