@@ -59,8 +59,9 @@ public:
         return true;
     }
 
-    // Records a failure at `offset` (first failure wins) and returns false.
-    bool fail(velmora_status status, const char *field, std::size_t offset) {
+    // Records a failure at `offset` (first failure wins) and returns false. This and warn
+    // stay out of line, so that the paths that read well-formed fields stay short.
+    [[gnu::cold, gnu::noinline]] bool fail(velmora_status status, const char *field, std::size_t offset) {
         if (error_.status == VELMORA_OK) {
             error_.status = status;
             error_.field = field;
@@ -72,7 +73,7 @@ public:
 
     // A field that breaks a rule but leaves the message readable: a warning, or when
     // strict the failure it names. True when reading goes on.
-    bool warn(std::uint32_t warning, const char *field, std::size_t offset) {
+    [[gnu::cold, gnu::noinline]] bool warn(std::uint32_t warning, const char *field, std::size_t offset) {
         if (strict_)
             return fail(warning_failure(warning), field, offset);
         warnings_.add(warning, field, offset);
@@ -97,8 +98,9 @@ public:
 private:
     void logged(const char *field, std::size_t count) {
         if (log_ != nullptr)
-            log_->add(field, at_, count);
+            log(field, count);
     }
+    [[gnu::cold, gnu::noinline]] void log(const char *field, std::size_t count) { log_->add(field, at_, count); }
 
     bool need(std::size_t count, const char *field) {
         if (left() >= count)
