@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 // Time stamps: TP-SCTS, TP-DT and the absolute TP-VP, and the 3GPP2 time stamp.
+#include <bit>
+#include <cstring>
+
 #include "codec/semi_octets.h"
 #include "sms/fields.h"
 
@@ -28,6 +31,16 @@ constexpr std::uint32_t days_in_month(std::uint32_t year, std::uint32_t month) {
     return leap_year(year) ? 29 : 28;
 }
 
+// The values two-digit year, month, day, hour, minute and second may take; a day also
+// has to be within its month.
+struct Range {
+    std::uint8_t low, high;
+};
+constexpr Range kRanges[6] = {{0, 99}, {1, 12}, {1, 31}, {0, 23}, {0, 59}, {0, 59}};
+constexpr bool day_in_month(std::uint32_t yy, std::uint32_t month, std::uint32_t day) {
+    return day <= 28 || day <= days_in_month(four_digit_year(yy), month);
+}
+
 // The first of two-digit year, month, day, hour, minute and second (0-5) that is not
 // decimal or not possible in a date and time; kAllPossible when all are.
 constexpr std::size_t kAllPossible = 6;
@@ -35,15 +48,28 @@ inline std::size_t first_impossible(const std::uint32_t (&v)[6]) {
     for (std::size_t i = 0; i < 6; ++i)
         if (v[i] == kNotDecimal)
             return i;
-    if (v[1] < 1 || v[1] > 12)
-        return 1;
-    if (v[2] < 1 || v[2] > days_in_month(four_digit_year(v[0]), v[1]))
-        return 2;
-    static constexpr std::uint32_t kLimits[3] = {24, 60, 60};
-    for (std::size_t i = 3; i < 6; ++i)
-        if (v[i] >= kLimits[i - 3])
+    for (std::size_t i = 0; i < 6; ++i)
+        if (v[i] < kRanges[i].low || v[i] > kRanges[i].high || (i == 2 && !day_in_month(v[0], v[1], v[2])))
             return i;
     return kAllPossible;
+}
+
+// The same test for the six values at once, one a byte of `values` from the lowest on,
+// all below 100: with bit 7 set, taking a byte's low leaves it set only if the value is
+// at least low; adding 127 - high sets it only if the value is above high.
+constexpr std::uint64_t byte_of_each(std::uint8_t Range::*end, int bias) {
+    std::uint64_t word = 0;
+    for (int i = 0; i < 6; ++i)
+        word |= static_cast<std::uint64_t>(bias + (bias != 0 ? -1 : 1) * kRanges[i].*end) << 8 * i;
+    return word;
+}
+inline bool all_possible(std::uint64_t values) {
+    constexpr std::uint64_t kBit7 = 0x0000808080808080, kLows = byte_of_each(&Range::low, 0),
+                            kAboveHigh = byte_of_each(&Range::high, 127);
+    const std::uint64_t at_least_low = ((values | kBit7) - kLows) & kBit7;
+    const std::uint64_t above_high = (values + kAboveHigh) & kBit7;
+    return at_least_low == kBit7 && above_high == 0 &&
+           day_in_month(values & 0xFF, values >> 8 & 0xFF, values >> 16 & 0xFF);
 }
 
 }  // namespace
@@ -68,19 +94,27 @@ std::optional<std::array<std::uint8_t, 7>> gsm_time_octets(const velmora_time &t
 bool read_gsm_time(std::span<const std::uint8_t> octets, Cursor &cursor, std::size_t at, const char *field,
                    velmora_time &time, bool &valid) {
     // Each octet holds its first digit in the low nibble; the zone counts quarter hours,
-    // its sign in bit 3 of the tens.
-    std::uint32_t v[6];
-    for (std::size_t i = 0; i < 6; ++i)
-        v[i] = kDecimalOfSwapped[octets[i]];
-    const std::uint8_t zone = octets[6];
-    const std::uint8_t quarters = kDecimalOfSwapped[zone & 0xF7];
-    const std::size_t bad = first_impossible(v);  // the zone, octet 6, after the others
-    valid = bad == kAllPossible && quarters != kNotDecimal;
-    if (!valid)
-        return cursor.warn(VELMORA_WARNING_TIME, field, at + bad);
-    set_date_and_time(v, time);
+    // its sign in bit 3 of the tens. The seven octets are read as one word: a semi-octet
+    // above 9 sets bit 4 of its byte once 6 is added, and each byte's value,
+    // tens x 10 + units, stays within the byte.
+    static_assert(std::endian::native == std::endian::little, "octet i is byte i of the word");
+    std::uint64_t word = 0;
+    std::memcpy(&word, octets.data(), 7);
+    const std::uint64_t tens = word & 0x00070F0F0F0F0F0F, units = word >> 4 & 0x000F0F0F0F0F0F0F;
+    const bool decimal = (((tens + 0x0606060606060606) | (units + 0x0606060606060606)) & 0x1010101010101010) == 0;
+    const std::uint64_t values = (tens << 3) + (tens << 1) + units;
+    valid = decimal && all_possible(values & 0x0000FFFFFFFFFFFF);
+    if (!valid) {
+        // Which octet is wrong: the zone, octet 6, after the others.
+        std::uint32_t v[6];
+        for (std::size_t i = 0; i < 6; ++i)
+            v[i] = kDecimalOfSwapped[octets[i]];
+        return cursor.warn(VELMORA_WARNING_TIME, field, at + first_impossible(v));
+    }
+    const auto value = [values](int i) { return static_cast<std::uint32_t>(values >> 8 * i & 0xFF); };
+    set_date_and_time({value(0), value(1), value(2), value(3), value(4), value(5)}, time);
     time.has_utc_offset = 1;
-    time.utc_offset = static_cast<std::int16_t>((zone & 0x08 ? -15 : 15) * static_cast<int>(quarters));
+    time.utc_offset = static_cast<std::int16_t>((word >> 48 & 0x08 ? -15 : 15) * static_cast<int>(value(6)));
     return true;
 }
 
