@@ -10,6 +10,7 @@
 #include "codec/gsm7.h"
 #include "codec/gsm7_tables.h"
 #include "codec/hex.h"
+#include "codec/semi_octets.h"
 #include "codec/utf8.h"
 #include "compat/hex_field.h"
 #include "compat/septets.h"
@@ -390,6 +391,30 @@ TEST(VectorFormsTest, Gsm7AsciiRunAgreesWithThePortableForm) {
             EXPECT_EQ(out[text.size()], 0xEE) << "written past the text, round " << round;
             out.resize(n);
             return out;
+        }, round);
+    }
+}
+
+// Addresses of every length up to 20 semi-octets, mostly digits, now and then a filler
+// (last or misplaced) or one of * # a b c, with and without octets after them.
+TEST(VectorFormsTest, SemiOctetsAgreeWithThePortableForm) {
+    std::mt19937 random(29);
+    for (int round = 0; round < 4000; ++round) {
+        const std::size_t count = random() % 21;
+        std::vector<std::uint8_t> octets((count + 1) / 2 + random() % 9);
+        for (auto &octet : octets) {
+            const auto nibble = [&] { return random() % 10 == 0 ? 10 + random() % 6 : random() % 10; };
+            octet = static_cast<std::uint8_t>(nibble() | nibble() << 4);
+        }
+        if (count % 2 == 0 && count != 0 && random() % 2 == 0)
+            octets[count / 2 - 1] |= 0xF0;  // a filler as the last semi-octet
+        agree([&](Vectors v) {  // the digits and the misplaced filler; past the digits zeros at most
+            std::string out(std::max<std::size_t>(16, count) + 1, '\xEE');
+            std::optional<std::size_t> filler;
+            const std::size_t written = velmora::semi_octets_to_digits(octets, count, out.data(), &filler, v);
+            for (std::size_t k = written; k < out.size(); ++k)
+                EXPECT_TRUE(out[k] == '\xEE' || (out[k] == '\0' && k + 1 < out.size())) << k << ", round " << round;
+            return std::make_tuple(out.substr(0, written), filler);
         }, round);
     }
 }

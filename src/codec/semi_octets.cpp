@@ -3,6 +3,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace velmora {
 namespace {
 
@@ -21,10 +25,45 @@ constexpr std::array<DigitPair, 256> kDigitPairs = [] {
     return pairs;
 }();
 
+#if defined(__SSE2__)
+// Up to 16 semi-octets from eight octets at once, when all are digits 0-9 or only the last
+// is a filler; zeros follow the digits up to 16 characters. Nullopt leaves the octets to
+// the loop.
+std::optional<std::size_t> eight_octets_to_digits(const std::uint8_t *octets, std::size_t count, char *out,
+                                                  std::optional<std::size_t> *misplaced_filler) {
+    std::uint64_t word;
+    std::memcpy(&word, octets, sizeof word);
+    const __m128i in = _mm_cvtsi64_si128(static_cast<long long>(word));
+    const __m128i low = _mm_and_si128(in, _mm_set1_epi8(0x0F));
+    const __m128i high = _mm_and_si128(_mm_srli_epi16(in, 4), _mm_set1_epi8(0x0F));
+    const __m128i values = _mm_unpacklo_epi8(low, high);  // in reading order
+    const unsigned read = (1u << count) - 1;
+    const unsigned not_decimal = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(values, _mm_set1_epi8(9)))) & read;
+    std::size_t written = count;
+    if (not_decimal != 0) {
+        const unsigned fillers = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(values, _mm_set1_epi8(0x0F))));
+        if (not_decimal != 1u << (count - 1) || (fillers & not_decimal) == 0)
+            return std::nullopt;
+        written = count - 1;
+        if (misplaced_filler != nullptr)
+            *misplaced_filler = written;
+    }
+    const __m128i kept = _mm_cmpgt_epi8(_mm_set1_epi8(static_cast<char>(written)),
+                                        _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_and_si128(_mm_add_epi8(values, _mm_set1_epi8('0')), kept));
+    return written;
+}
+#endif
+
 }  // namespace
 
 std::size_t semi_octets_to_digits(std::span<const std::uint8_t> octets, std::size_t count, char *out,
-                                  std::optional<std::size_t> *misplaced_filler) {
+                                  std::optional<std::size_t> *misplaced_filler, [[maybe_unused]] Vectors vectors) {
+#if defined(__SSE2__)
+    if (vectors != Vectors::Portable && count <= 16 && octets.size() >= 8)
+        if (const auto written = eight_octets_to_digits(octets.data(), count, out, misplaced_filler))
+            return *written;
+#endif
     // Two digits an octet, each pair in its place, up to the first filler; from there on
     // each octet writes as many as it has.
     std::size_t i = 0;

@@ -10,6 +10,8 @@
 #include <optional>
 #include <span>
 
+#include "codec/cpu.h"
+
 namespace velmora {
 
 // Semi-octet values 0-9, then '*', '#', 'a', 'b', 'c'; 0xF fills the last octet of an odd count.
@@ -45,9 +47,13 @@ constexpr std::size_t pack_semi_octets(std::span<const std::uint8_t> values, std
 
 // Digit characters of `count` semi-octets, fillers left out; returns the characters written.
 // A filler before the last semi-octet is not a digit: `misplaced_filler` (when given) gets
-// its semi-octet index.
+// its semi-octet index. `octets` may go on past the semi-octets: when it holds eight
+// octets, the vector form reads eight at once. `out` holds 16 characters or `count`,
+// whichever is more; those past the digits may be written with zeros. `vectors`: the
+// widest form to use (SSE2 is in every x86-64), for tests to compare.
 std::size_t semi_octets_to_digits(std::span<const std::uint8_t> octets, std::size_t count, char *out,
-                                  std::optional<std::size_t> *misplaced_filler = nullptr);
+                                  std::optional<std::size_t> *misplaced_filler = nullptr,
+                                  Vectors vectors = Vectors::Sse2);
 
 // A decimal value 0-99 as two swapped semi-octets (tens first, in the low nibble), and back:
 // nullopt when either semi-octet is not a decimal digit.

@@ -31,7 +31,7 @@ bool put_digits(std::span<const std::uint8_t> octets, std::uint32_t semi_octets,
     if (address.ton == kTonInternational)
         *out++ = '+';
     std::optional<std::size_t> filler;
-    out += semi_octets_to_digits(octets, semi_octets, out, &filler);
+    out += semi_octets_to_digits(cursor.through_end(octets), semi_octets, out, &filler);
     *out = '\0';
     const bool misplaced = filler && !(counted_in_octets && *filler + 1 == semi_octets);
     return !misplaced || cursor.warn(VELMORA_WARNING_ADDRESS_DIGITS, field, at + *filler / 2);

@@ -59,6 +59,11 @@ public:
         return true;
     }
 
+    // The octets of a field `take` gave, and all the input that could be read after them.
+    std::span<const std::uint8_t> through_end(std::span<const std::uint8_t> field) const {
+        return octets_.subspan(static_cast<std::size_t>(field.data() - octets_.data()));
+    }
+
     // Records a failure at `offset` (first failure wins) and returns false. This and warn
     // stay out of line, so that the paths that read well-formed fields stay short.
     [[gnu::cold, gnu::noinline]] bool fail(velmora_status status, const char *field, std::size_t offset) {
