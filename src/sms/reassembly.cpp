@@ -242,7 +242,18 @@ extern "C" velmora_add_result velmora_reassembly_add(velmora_reassembly *r, cons
         return VELMORA_ADD_INVALID;
     if (!concatenated(*part))
         return VELMORA_ADD_SINGLE;
-    velmora_group g{};
+    Slot *end = slots(*r) + r->capacity;
+    Slot *free = std::find_if(slots(*r), end, [](const Slot &s) { return !s.used; });
+    // With a free slot the call cannot fail, and a whole group is built where the caller
+    // has it: copying out one just built would wait on the stores of its narrow members.
+    velmora_group local{};
+    const bool in_place = free != end && group != nullptr && group->size >= sizeof(velmora_group);
+    velmora_group &g = in_place ? *group : local;
+    if (in_place) {
+        const std::uint32_t size = group->size;
+        g = velmora_group{};
+        g.size = size;
+    }
     bool held = false;
     for_each_part(*r, key_of(*part), [&](std::uint32_t i) {
         held = held || part_of(slots(*r)[i]) == part->part;
@@ -250,8 +261,6 @@ extern "C" velmora_add_result velmora_reassembly_add(velmora_reassembly *r, cons
     });
     velmora_add_result result = VELMORA_ADD_DUPLICATE;
     if (!held) {
-        Slot *end = slots(*r) + r->capacity;
-        Slot *free = std::find_if(slots(*r), end, [](const Slot &s) { return !s.used; });
         if (free == end)
             return VELMORA_ADD_FULL;
         store(*free, *part, time);
@@ -260,7 +269,7 @@ extern "C" velmora_add_result velmora_reassembly_add(velmora_reassembly *r, cons
     finish(*r, g);
     if (!held)
         result = g.present == g.parts ? VELMORA_ADD_COMPLETE : VELMORA_ADD_STORED;
-    if (group != nullptr)
+    if (group != nullptr && !in_place)
         write_prefix(g, *group);
     return result;
 }

@@ -74,6 +74,17 @@ int main(void) {
           velmora_reassembly_release(&joiner, &stale) == VELMORA_E_STALE_GROUP, "A's group is stale");
     check(velmora_reassembly_slot(&joiner, &group, 1) == (int32_t)group.slot && group.reference == 2, "B kept");
 
+    /* Three more messages fill the four slots; a fifth is refused and leaves the group
+     * given with it as it was. */
+    for (i = 3; i <= 6; ++i) {
+        o.reference = (uint16_t)i;
+        velmora_encode(text, strlen(text), &o, pdus, 3, &n, &e);
+        velmora_decode_hex(pdus[0].hex, pdus[0].hex_length, 0, &m, &e);
+        stale = group;
+        check(velmora_reassembly_add(&joiner, &m, i, &group) == (i < 6 ? VELMORA_ADD_STORED : VELMORA_ADD_FULL), "fill");
+    }
+    check(memcmp(&group, &stale, sizeof group) == 0, "a refused part's group untouched");
+
     o.to = "+49-30";
     check(velmora_encode("x", 1, &o, pdus, 3, &n, &e) == VELMORA_E_ARGUMENT && strcmp(e.field, "to") == 0 &&
           e.offset == 3, "a number refused at its character");
