@@ -33,6 +33,7 @@ struct Slot {
     Content content;
     std::uint16_t payload_length;
     std::uint16_t text_length;  // of the UTF-8 after UCS-2 octets; 0xFFFF: not kept
+    std::uint32_t message;  // the slot its message's first part went to, which stays held as long as the message
     alignas(8) unsigned char fields[kFieldsSize];
     char payload[VELMORA_TEXT_CAPACITY];
 };
@@ -90,6 +91,14 @@ void for_each_part(const velmora_reassembly &r, const Key &key, Visit &&visit) {
             visit(i);
 }
 
+// The same for the message a slot holds a part of, known by its Slot::message.
+template <class Visit>
+void for_each_part(const velmora_reassembly &r, const Slot &of, Visit &&visit) {
+    for (std::uint32_t i = 0; i < r.capacity; ++i)
+        if (slots(r)[i].used && slots(r)[i].message == of.message)
+            visit(i);
+}
+
 // Counts slot i, which holds a part of the group's message, into the group.
 void include(const velmora_reassembly &r, std::uint32_t i, velmora_group &g) {
     const Slot &slot = slots(r)[i];
@@ -110,9 +119,9 @@ void finish(const velmora_reassembly &r, velmora_group &g) {
     g.generation = lowest.generation;
 }
 
-velmora_group describe(const velmora_reassembly &r, const Key &key) {
+velmora_group describe(const velmora_reassembly &r, const Slot &of) {
     velmora_group g{};
-    for_each_part(r, key, [&](std::uint32_t i) { include(r, i, g); });
+    for_each_part(r, of, [&](std::uint32_t i) { include(r, i, g); });
     finish(r, g);
     return g;
 }
@@ -142,7 +151,7 @@ struct PartSlots {
 
 PartSlots parts_in_order(const velmora_reassembly &r, const Slot &first) {
     PartSlots held;
-    for_each_part(r, key_of(first), [&](std::uint32_t i) { held.slots[held.count++] = &slots(r)[i]; });
+    for_each_part(r, first, [&](std::uint32_t i) { held.slots[held.count++] = &slots(r)[i]; });
     std::sort(held.slots.begin(), held.slots.begin() + held.count,
               [](const Slot *a, const Slot *b) { return part_of(*a) < part_of(*b); });
     return held;
@@ -186,9 +195,10 @@ private:
     std::size_t carried_ = 0;
 };
 
-void store(Slot &slot, const velmora_message &part, std::uint64_t time) {
+void store(Slot &slot, const velmora_message &part, std::uint64_t time, std::uint32_t message) {
     copy_bytes(slot.fields, &part, kFieldsSize);
     slot.ident = ident_of(part);
+    slot.message = message;
     slot.time = time;
     slot.used = 1;
     const bool text = part.present & VELMORA_HAS_TEXT;
@@ -263,8 +273,9 @@ extern "C" velmora_add_result velmora_reassembly_add(velmora_reassembly *r, cons
     if (!held) {
         if (free == end)
             return VELMORA_ADD_FULL;
-        store(*free, *part, time);
-        include(*r, static_cast<std::uint32_t>(free - slots(*r)), g);
+        const auto index = static_cast<std::uint32_t>(free - slots(*r));
+        store(*free, *part, time, g.present != 0 ? slots(*r)[g.slot].message : index);
+        include(*r, index, g);
     }
     finish(*r, g);
     if (!held)
@@ -289,11 +300,11 @@ extern "C" std::size_t velmora_reassembly_groups(const velmora_reassembly *r, ve
             continue;
         bool earlier = false;
         for (std::uint32_t j = 0; j < i && !earlier; ++j)
-            earlier = slots(*r)[j].used && same_message(key_of(slots(*r)[j]), key_of(slot));
+            earlier = slots(*r)[j].used && slots(*r)[j].message == slot.message;
         if (earlier)
             continue;
         ++count;
-        const velmora_group g = describe(*r, key_of(slot));
+        const velmora_group g = describe(*r, slot);
         // Insertion into the kept list, by first_time, the latest falling out when full.
         std::size_t place = kept;
         while (place > 0 && at(place - 1).first_time > g.first_time)
@@ -315,7 +326,7 @@ extern "C" std::int32_t velmora_reassembly_slot(const velmora_reassembly *r, con
     if (first == nullptr)
         return -1;
     std::int32_t found = -1;
-    for_each_part(*r, key_of(*first), [&](std::uint32_t i) {
+    for_each_part(*r, *first, [&](std::uint32_t i) {
         if (part_of(slots(*r)[i]) == part)
             found = static_cast<std::int32_t>(i);
     });
@@ -383,7 +394,7 @@ extern "C" velmora_status velmora_reassembly_release(velmora_reassembly *r, cons
     const Slot *first = nullptr;
     if (const velmora_status status = find_group(r, g, first); status != VELMORA_OK)
         return status;
-    for_each_part(*r, key_of(*first), [&](std::uint32_t i) {
+    for_each_part(*r, *first, [&](std::uint32_t i) {
         Slot &slot = slots(*r)[i];
         slot.used = 0;
         ++slot.generation;
