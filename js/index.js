@@ -150,12 +150,32 @@ export function explain(pdu, options) {
 
 // ---- decode and encode: the glue's answer read from a tape ----
 
-// js/glue/glue.cpp's Tape: [strings' address, their octets, operations...], each operation
-// followed by its number, or by where its string ends among the strings decoded at once.
-const OBJECT = 1, ARRAY = 2, CLOSE = 3, KEY = 4, NEW_KEY = 5, NUMBER = 6, STRING = 7, FRACTION = 8, TRUE = 9,
-  NAME = 11, NEW_NAME = 12;
-const keys = []; // the glue's keys and names, by number, as V8 keeps keys: internalized
-const internalized = (key) => Object.keys({ [key]: 0 })[0];
+// js/glue/glue.cpp's Tape: [strings' address, their octets, operations...]; after OBJECT its
+// shape's number, then its values; after NUMBER the number; after STRING and FRACTION where
+// the string ends among the strings decoded at once; after NAME the name's number, after
+// NEW_NAME that and where its text ends.
+const OBJECT = 1, ARRAY = 2, CLOSE = 3, NUMBER = 4, STRING = 5, FRACTION = 6, TRUE = 7, NAME = 9, NEW_NAME = 10;
+const names = []; // by number
+const builders = []; // by shape: the values the tape gives next as an object with its keys
+
+// A function making an object of `keys` in order from the values next() gives: an object
+// literal, so that V8 gives all objects of a shape one hidden class; where a page's
+// Content-Security-Policy forbids making code, the keys added one by one.
+let generate = true;
+function builder(keys) {
+  if (generate) {
+    try {
+      return new Function('next', `return {${keys.map((k) => `${JSON.stringify(k)}: next()`).join(', ')}};`);
+    } catch {
+      generate = false;
+    }
+  }
+  return (next) => {
+    const object = {};
+    for (const key of keys) object[key] = next();
+    return object;
+  };
+}
 
 // The tape being read: its words, where the next operation is, its strings decoded and where
 // the next one starts.
@@ -178,18 +198,13 @@ function value() {
   switch (words[w++]) {
     case NUMBER: return words[w++];
     case STRING: return nextString();
-    case TRUE: return true;
-    case NAME: return keys[words[w++]];
-    case NEW_NAME: return (keys[words[w++]] = internalized(nextString()));
     case OBJECT: {
-      const object = {};
-      for (let op; (op = words[w++]) !== CLOSE;) {
-        const key = op === KEY ? keys[words[w++]] : (keys[words[w++]] = internalized(nextString()));
-        const kind = words[w]; // the most common values without a call
-        object[key] = kind === NUMBER ? words[(w += 2) - 1] : kind === STRING ? (w++, nextString()) : value();
-      }
-      return object;
+      const shape = words[w++];
+      return (builders[shape] ?? newShape(shape))(value);
     }
+    case TRUE: return true;
+    case NAME: return names[words[w++]];
+    case NEW_NAME: return (names[words[w++]] = nextString());
     case ARRAY: {
       const array = [];
       while (words[w] !== CLOSE) array.push(value());
@@ -199,6 +214,13 @@ function value() {
     case FRACTION: return Number(nextString());
     default: return false;
   }
+}
+
+// The builder of a shape met for the first time, made from the keys the glue tells.
+function newShape(shape) {
+  builders[shape] = builder(JSON.parse(cString(lib.vg_shape(shape))));
+  words = i32; // anew if the module's memory grew
+  return builders[shape];
 }
 
 /** One PDU (hex) into a message with the tool's JSON keys; throws VelmoraError. */

@@ -5,12 +5,16 @@
 // paths (decode, encode) as a tape index.js reads without parsing. Valid until the next call.
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "../../tools/explain.h"
@@ -36,13 +40,13 @@ const char *answer(std::string text) {
 
 // A JSON value as index.js reads it: words of operations and numbers, and the strings' UTF-8
 // one after another, each string ended by its UTF-16 offset in all of them decoded, so that
-// JavaScript decodes them at once. Keys are numbered the first time they are met: a message's
-// fields by their place in the field table, other keys and names (of types, alphabets...) after them.
+// JavaScript decodes them at once. An object is the number of its shape (its keys in order,
+// numbered the first time it is met; vg_shape tells them) and its values, so that JavaScript
+// makes the objects of one shape alike. Names (of types, alphabets...) are numbered too, and
+// come with their text the first time.
 class Tape final : public velmora::cli::JsonSink {
 public:
-    enum Op : std::int32_t {
-        kObject = 1, kArray, kClose, kKey, kNewKey, kNumber, kString, kFraction, kTrue, kFalse, kName, kNewName
-    };
+    enum Op : std::int32_t { kObject = 1, kArray, kClose, kNumber, kString, kFraction, kTrue, kFalse, kName, kNewName };
 
     // The tape of one value: [strings' address, their length in octets, operations...].
     void start() {
@@ -56,15 +60,29 @@ public:
         return words_.data();
     }
 
-    void open(char bracket) override { words_.push_back(bracket == '{' ? kObject : kArray); }
-    void close(char) override { words_.push_back(kClose); }
-    void field(std::size_t number, std::string_view key) override {
-        const bool told = fields_told_[number];
-        put(told ? kKey : kNewKey, static_cast<std::int32_t>(number));
-        if (!told)
-            string_units(key), fields_told_[number] = true;
+    void open(char bracket) override {
+        if (bracket == '[')
+            return words_.push_back(kArray);
+        open_.push_back({keys_.size(), words_.size() + 1, hash_});
+        hash_ = kHashStart;
+        put(kObject, 0);
     }
-    void key(std::string_view key) override { known(kKey, key); }
+    void close(char bracket) override {
+        if (bracket == ']')
+            return words_.push_back(kClose);
+        const Open object = open_.back();
+        open_.pop_back();
+        words_[object.shape] = shape_number(std::span(keys_).subspan(object.keys));
+        keys_.resize(object.keys);
+        hash_ = object.hash;
+    }
+    void field(std::size_t number, std::string_view) override { add_key(static_cast<std::int32_t>(number)); }
+    void key(std::string_view key) override {
+        const auto [number, added] = other_keys_.number(key.data());
+        add_key(first_key_ + number);
+        if (added)
+            key_texts_.push_back(key);
+    }
     void number(long long n) override { put(kNumber, static_cast<std::int32_t>(n)); }
     void fraction(std::string_view digits) override {
         words_.push_back(kFraction);
@@ -74,24 +92,67 @@ public:
         words_.push_back(kString);
         string_units(utf8);
     }
-    void name(const char *name) override { known(kName, name); }
+    void name(const char *name) override {
+        const auto [number, added] = names_.number(name);
+        put(added ? kNewName : kName, number);
+        if (added)
+            string_units(name);
+    }
     void boolean(bool value) override { words_.push_back(value ? kTrue : kFalse); }
 
-private:
-    // A key or a name by its number, and the first time also its text (`op` + 1: kNewKey, kNewName).
-    void known(Op op, std::string_view text) {
-        Recent &recent = recent_[static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(text.data()) * 2654435761u) >> 25];
-        if (recent.key == text.data())
-            return put(op, recent.number);
-        const auto [known, added] = keys_.try_emplace(text.data(), first_key_ + static_cast<std::int32_t>(keys_.size()));
-        recent = {text.data(), known->second};
-        put(added ? static_cast<Op>(op + 1) : op, known->second);
-        if (added)
-            string_units(text);
+    // The keys of shape `number`, in order: a JSON array of strings.
+    std::string shape(std::size_t number) const {
+        std::string out = "[";
+        for (const std::int32_t key : *shapes_.at(number))
+            out += (out.size() > 1 ? "," : "") + json_string(key_texts_[static_cast<std::size_t>(key)]);
+        return out + "]";
     }
+
+private:
+    // Strings that live as long as the program, numbered by their address as they are met.
+    class Numbering {
+    public:
+        // The text's number, and whether it is new.
+        std::pair<std::int32_t, bool> number(const void *text) {
+            Recent &recent = recent_[static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(text) * 2654435761u) >> 25];
+            if (recent.text == text)
+                return {recent.number, false};
+            const auto [known, added] = numbers_.try_emplace(text, static_cast<std::int32_t>(numbers_.size()));
+            recent = {text, known->second};
+            return {known->second, added};
+        }
+
+    private:
+        std::unordered_map<const void *, std::int32_t> numbers_;
+        struct Recent {
+            const void *text = nullptr;
+            std::int32_t number = 0;
+        };
+        Recent recent_[128];  // numbers_ in front: most found at once
+    };
+
     __attribute__((always_inline)) void put(Op op, std::int32_t value) {
         words_.push_back(op), words_.push_back(value);
     }
+    // Keys of the object being written, and their hash (FNV-1a of the numbers).
+    static constexpr std::uint64_t kHashStart = 0xcbf29ce484222325u;
+    void add_key(std::int32_t number) {
+        keys_.push_back(number);
+        hash_ = (hash_ ^ static_cast<std::uint32_t>(number)) * 0x100000001b3u;
+    }
+    // The number of the shape of `keys`, whose hash is hash_.
+    std::int32_t shape_number(std::span<const std::int32_t> keys) {
+        RecentShape &recent = recent_shapes_[hash_ % std::size(recent_shapes_)];
+        if (recent.keys != nullptr && std::equal(keys.begin(), keys.end(), recent.keys->begin(), recent.keys->end()))
+            return recent.number;
+        const auto [known, added] = shape_numbers_.try_emplace({keys.begin(), keys.end()},
+                                                               static_cast<std::int32_t>(shapes_.size()));
+        if (added)
+            shapes_.push_back(&known->first);
+        recent = {&known->first, known->second};
+        return known->second;
+    }
+
     // The string's octets, and where it ends in UTF-16 units: one per octet but continuation
     // octets, two for a 4-octet sequence. ASCII, most of what a message holds, eight at a time.
     void string_units(std::string_view utf8) {
@@ -110,15 +171,26 @@ private:
         words_.push_back(units_);
     }
 
-    // Numbers of keys other than fields' follow the fields', so that JavaScript keeps all in one dense array.
-    const std::int32_t first_key_ = static_cast<std::int32_t>(velmora::cli::message_json_keys().size());
-    std::vector<char> fields_told_ = std::vector<char>(static_cast<std::size_t>(first_key_));
-    std::unordered_map<const void *, std::int32_t> keys_;  // by the address of their literal
-    struct Recent {
-        const void *key = nullptr;
+    // Keys by number: a message's fields by their place in the field table, other keys after them.
+    std::vector<std::string_view> key_texts_ = velmora::cli::message_json_keys();
+    const std::int32_t first_key_ = static_cast<std::int32_t>(key_texts_.size());
+    Numbering other_keys_, names_;
+    // The objects open: where their keys start in keys_, where their shape goes on the tape,
+    // the hash of the keys of the object around them.
+    struct Open {
+        std::size_t keys, shape;
+        std::uint64_t hash;
+    };
+    std::vector<Open> open_;
+    std::vector<std::int32_t> keys_;
+    std::uint64_t hash_ = kHashStart;
+    std::map<std::vector<std::int32_t>, std::int32_t> shape_numbers_;
+    std::vector<const std::vector<std::int32_t> *> shapes_;  // their keys by number
+    struct RecentShape {
+        const std::vector<std::int32_t> *keys = nullptr;
         std::int32_t number = 0;
     };
-    Recent recent_[128];  // keys_ in front: most keys found at once
+    RecentShape recent_shapes_[64];  // shape_numbers_ in front, by hash
     std::vector<std::int32_t> words_;
     std::string strings_ = std::string(1024, '\0');
     std::size_t octets_ = 0;  // of strings_ in use
@@ -399,6 +471,9 @@ __attribute__((used)) const char *vg_modem_read(const char *text, std::size_t le
     }
     return answer(out + "]");
 }
+
+// The keys of the objects of shape `number` on a tape, in order: ["format","type",...].
+__attribute__((used)) const char *vg_shape(std::size_t number) { return answer(g_tape.shape(number)); }
 
 // {"status":..., "message":..., "offset":..., "field":..., "code_point":...} of the last vg_encode that failed.
 __attribute__((used)) const char *vg_encode_error() { return answer(error_json(g_error)); }
