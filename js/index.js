@@ -160,77 +160,93 @@ export function explain(pdu, options) {
 
 // ---- decode and encode: the glue's answer read from a tape ----
 
-// js/glue/glue.cpp's Tape: [strings' address, their octets, operations...]; after OBJECT its
-// shape's number, then its values; after NUMBER the number; after STRING and FRACTION where
-// the string ends among the strings decoded at once; after NAME the name's number, after
-// NEW_NAME that and where its text ends.
-const OBJECT = 1, ARRAY = 2, CLOSE = 3, NUMBER = 4, STRING = 5, FRACTION = 6, TRUE = 7, NAME = 9, NEW_NAME = 10;
+// js/glue/glue.cpp's Tape: [strings' address, their octets, words...]. A value is its kind
+// and its payload: a number, where its string ends among the strings decoded at once, a name's
+// number, an object's shape and its values' payloads (their keys and kinds are the shape's).
+const OBJECT = 1, ARRAY = 2, CLOSE = 3, NUMBER = 4, STRING = 5, FRACTION = 6, TRUE = 7, FALSE = 8, NAME = 9;
+
+// The tape being read: its words, where the next one is, its strings decoded and where the
+// next one starts.
+const tape = { words: new Int32Array(0), w: 0, strings: '', stringEnd: 0 };
 const names = []; // by number
-const builders = []; // by shape: the values the tape gives next as an object with its keys
+const builders = []; // by shape: makes the object whose payloads are next
 
-// A function making an object of `keys` in order from the values next() gives: an object
-// literal, so that V8 gives all objects of a shape one hidden class; where a page's
-// Content-Security-Policy forbids making code, the keys added one by one.
-let generate = true;
-function builder(keys) {
-  if (generate) {
-    try {
-      return new Function('next', `return {${keys.map((k) => `${JSON.stringify(k)}: next()`).join(', ')}};`);
-    } catch {
-      generate = false;
-    }
-  }
-  return (next) => {
-    const object = {};
-    for (const key of keys) object[key] = next();
-    return object;
-  };
-}
-
-// The tape being read: its words, where the next operation is, its strings decoded and where
-// the next one starts.
-let words, w = 0, strings = '', stringEnd = 0;
-const nextString = () => strings.slice(stringEnd, (stringEnd = words[w++]));
-
-// The value on the tape at `tape` (an address in the module's memory).
-function read(tape) {
+// The value at `at` (an address in the module's memory).
+function read(at) {
   view();
-  words = i32;
-  w = tape >> 2;
-  const at = words[w++], octets = words[w++];
-  strings = utf8(at, at + octets);
-  stringEnd = 0;
+  const w = at >> 2, start = i32[w];
+  tape.words = i32;
+  tape.w = w + 2;
+  tape.strings = utf8(start, start + i32[w + 1]);
+  tape.stringEnd = 0;
   return value();
 }
 
-// The value whose operation is next on the tape.
-function value() {
-  switch (words[w++]) {
-    case NUMBER: return words[w++];
+const value = () => payload(tape.words[tape.w++]);
+
+// The payload of a value of `kind` as the value.
+function payload(kind) {
+  switch (kind) {
+    case NUMBER: return tape.words[tape.w++];
     case STRING: return nextString();
-    case OBJECT: {
-      const shape = words[w++];
-      return (builders[shape] ?? newShape(shape))(value);
-    }
+    case NAME: return nextName();
+    case OBJECT: return nextObject();
+    case ARRAY: return nextArray();
     case TRUE: return true;
-    case NAME: return names[words[w++]];
-    case NEW_NAME: return (names[words[w++]] = nextString());
-    case ARRAY: {
-      const array = [];
-      while (words[w] !== CLOSE) array.push(value());
-      w++;
-      return array;
-    }
     case FRACTION: return Number(nextString());
     default: return false;
   }
 }
 
-// The builder of a shape met for the first time, made from the keys the glue tells.
+const nextString = () => tape.strings.slice(tape.stringEnd, (tape.stringEnd = tape.words[tape.w++]));
+
+function nextName() {
+  const number = tape.words[tape.w++];
+  return names[number] ?? (names[number] = cString(lib.vg_name(number)));
+}
+
+function nextObject() {
+  const shape = tape.words[tape.w++];
+  return (builders[shape] ?? newShape(shape))(tape, nextString, nextName, nextObject, nextArray);
+}
+
+function nextArray() {
+  const array = [];
+  while (tape.words[tape.w] !== CLOSE) array.push(value());
+  tape.w++;
+  return array;
+}
+
+// The builder of a shape met for the first time, made from the keys and kinds the glue tells.
 function newShape(shape) {
   builders[shape] = builder(JSON.parse(cString(lib.vg_shape(shape))));
-  words = i32; // anew if the module's memory grew
+  tape.words = i32; // anew if the module's memory grew
   return builders[shape];
+}
+
+// payload() of each kind as code, for builders.
+const payloads = { [NUMBER]: 't.words[t.w++]', [STRING]: 's()', [FRACTION]: 'Number(s())', [NAME]: 'n()',
+  [OBJECT]: 'o()', [ARRAY]: 'a()', [TRUE]: 'true', [FALSE]: 'false' };
+
+// A function making the object of `fields` ([key, kind] in order) from the payloads next on
+// the tape: one object literal, so that V8 gives all objects of a shape one hidden class and
+// reads each payload without asking its kind; where a page's Content-Security-Policy forbids
+// making code, the keys added one by one.
+let generate = true;
+function builder(fields) {
+  if (generate) {
+    try {
+      const literal = fields.map(([key, kind]) => `${JSON.stringify(key)}: ${payloads[kind]}`).join(', ');
+      return new Function('t', 's', 'n', 'o', 'a', `return {${literal}};`);
+    } catch {
+      generate = false;
+    }
+  }
+  return () => {
+    const object = {};
+    for (const [key, kind] of fields) object[key] = payload(kind);
+    return object;
+  };
 }
 
 /** One PDU (hex) into a message with the tool's JSON keys; throws VelmoraError. */
@@ -241,9 +257,9 @@ export function decode(pdu, options) {
   let start = 0, end = utf8Into(pdu, bytes, 0);
   while (start < end && bytes[start] <= 0x20) start++; // without the blanks around it
   while (end > start && bytes[end - 1] <= 0x20) end--;
-  const tape = lib.vg_read(at + start, end - start, options === undefined ? 0 : decodeFlags(options));
-  if (tape === 0) throw explain(pdu, options).error;
-  return read(tape);
+  const message = lib.vg_read(at + start, end - start, options === undefined ? 0 : decodeFlags(options));
+  if (message === 0) throw explain(pdu, options).error;
+  return read(message);
 }
 
 // ---- encode and count ----
@@ -318,9 +334,9 @@ export function encode(message, options = {}) {
   const data = message instanceof Uint8Array;
   if (!data && typeof message !== 'string') throw new TypeError('encode takes a string or a Uint8Array');
   const a = place([message, numbers(options), options.to ?? '', options.smsc ?? '', options.from ?? '']);
-  const tape = lib.vg_encode(a[0], a[1], data ? 1 : 0, a[2], a[3], a[5], a[7]);
-  if (tape === 0) throw new VelmoraError(JSON.parse(cString(lib.vg_encode_error())));
-  return read(tape);
+  const pdus = lib.vg_encode(a[0], a[1], data ? 1 : 0, a[2], a[3], a[5], a[7]);
+  if (pdus === 0) throw new VelmoraError(JSON.parse(cString(lib.vg_encode_error())));
+  return read(pdus);
 }
 
 /** What a phone shows while text is typed: alphabet, parts, units per part, used and left. */
