@@ -6,10 +6,16 @@ import wasmBase64 from './velmora-wasm.js';
 
 const bytes = Uint8Array.from(atob(wasmBase64), (c) => c.charCodeAt(0));
 let memory;
-// Views of the module's memory, made again when it grows (which leaves the old ones empty).
-let u8 = new Uint8Array(0), i32;
+// Views of the module's memory, made again when it grows (which leaves the old ones empty):
+// in Node also a Buffer, whose utf8Slice makes a string in half the time TextDecoder takes;
+// the options' numbers of encode and count.
+let u8 = new Uint8Array(0), i32, buffer, values;
 const view = () => {
-  if (u8.length === 0) [u8, i32] = [new Uint8Array(memory.buffer), new Int32Array(memory.buffer)];
+  if (u8.length === 0) {
+    [u8, i32] = [new Uint8Array(memory.buffer), new Int32Array(memory.buffer)];
+    if (globalThis.Buffer?.prototype.utf8Slice) buffer = Buffer.from(memory.buffer);
+    values = new Int32Array(memory.buffer, valuesAt, 26);
+  }
   return u8;
 };
 const wasi = {
@@ -27,6 +33,8 @@ const { instance } = await WebAssembly.instantiate(bytes, {
 const lib = instance.exports;
 memory = lib.memory;
 lib._initialize();
+// Room for the numbers of velmora_submit_options, in the order of js/glue/glue.cpp's Number.
+const valuesAt = lib.vg_alloc(26 * 4);
 
 const encoder = new TextEncoder();
 const decoder = new TextDecoder();
@@ -45,10 +53,10 @@ function room(size) {
 // The UTF-8 of `text` into bytes from `at`, with room for 3 octets a character; its length.
 // Short ASCII (numbers, options) without the cost of a call to TextEncoder.
 function utf8Into(text, bytes, at) {
-  if (text.length > 32) return encoder.encodeInto(text, bytes.subarray(at)).written;
+  if (text.length > 32) return encoder.encodeInto(text, at === 0 ? bytes : bytes.subarray(at)).written;
   for (let i = 0; i < text.length; i++) {
     const c = text.charCodeAt(i);
-    if (c > 0x7F) return encoder.encodeInto(text, bytes.subarray(at)).written;
+    if (c > 0x7F) return encoder.encodeInto(text, at === 0 ? bytes : bytes.subarray(at)).written;
     bytes[at + i] = c;
   }
   return text.length;
@@ -72,13 +80,15 @@ function place(args) {
   return out;
 }
 
-// UTF-8 of bytes[start, end) as a string; short ASCII, the most of what a PDU holds, without TextDecoder.
-function utf8(bytes, start, end) {
-  if (end - start > 16) return decoder.decode(bytes.subarray(start, end));
+// The UTF-8 of the module's memory from `start` to `end` as a string: by the Buffer in Node;
+// elsewhere short ASCII, the most of what a PDU holds, without TextDecoder.
+function utf8(start, end) {
+  if (buffer) return buffer.utf8Slice(start, end);
+  if (end - start > 16) return decoder.decode(u8.subarray(start, end));
   let out = '';
   for (let i = start; i < end; i++) {
-    if (bytes[i] > 0x7F) return decoder.decode(bytes.subarray(start, end));
-    out += String.fromCharCode(bytes[i]);
+    if (u8[i] > 0x7F) return decoder.decode(u8.subarray(start, end));
+    out += String.fromCharCode(u8[i]);
   }
   return out;
 }
@@ -87,7 +97,7 @@ function cString(pointer) {
   view();
   let end = pointer;
   while (u8[end] !== 0) end++;
-  return utf8(u8, pointer, end);
+  return utf8(pointer, end);
 }
 
 // Runs call with its arguments placed, and parses the JSON it answers.
@@ -150,55 +160,93 @@ export function explain(pdu, options) {
 
 // ---- decode and encode: the glue's answer read from a tape ----
 
-// js/glue/glue.cpp's Tape: [strings' address, their octets, operations...], each operation
-// followed by its number, or by where its string ends among the strings decoded at once.
-const OBJECT = 1, ARRAY = 2, CLOSE = 3, KEY = 4, NEW_KEY = 5, NUMBER = 6, STRING = 7, FRACTION = 8, TRUE = 9,
-  NAME = 11, NEW_NAME = 12;
-const keys = []; // the glue's keys and names, by number, as V8 keeps keys: internalized
-const internalized = (key) => Object.keys({ [key]: 0 })[0];
+// js/glue/glue.cpp's Tape: [strings' address, their octets, words...]. A value is its kind
+// and its payload: a number, where its string ends among the strings decoded at once, a name's
+// number, an object's shape and its values' payloads (their keys and kinds are the shape's).
+const OBJECT = 1, ARRAY = 2, CLOSE = 3, NUMBER = 4, STRING = 5, FRACTION = 6, TRUE = 7, FALSE = 8, NAME = 9;
 
-// The tape being read: its words, where the next operation is, its strings decoded and where
-// the next one starts.
-let words, w = 0, strings = '', stringEnd = 0;
-const nextString = () => strings.slice(stringEnd, (stringEnd = words[w++]));
+// The tape being read: its words, where the next one is, its strings decoded and where the
+// next one starts.
+const tape = { words: new Int32Array(0), w: 0, strings: '', stringEnd: 0 };
+const names = []; // by number
+const builders = []; // by shape: makes the object whose payloads are next
 
-// The value on the tape at `tape` (an address in the module's memory).
-function read(tape) {
+// The value at `at` (an address in the module's memory).
+function read(at) {
   view();
-  words = i32;
-  w = tape >> 2;
-  const at = words[w++], octets = words[w++];
-  strings = utf8(u8, at, at + octets);
-  stringEnd = 0;
+  const w = at >> 2, start = i32[w];
+  tape.words = i32;
+  tape.w = w + 2;
+  tape.strings = utf8(start, start + i32[w + 1]);
+  tape.stringEnd = 0;
   return value();
 }
 
-// The value whose operation is next on the tape.
-function value() {
-  switch (words[w++]) {
-    case NUMBER: return words[w++];
+const value = () => payload(tape.words[tape.w++]);
+
+// The payload of a value of `kind` as the value.
+function payload(kind) {
+  switch (kind) {
+    case NUMBER: return tape.words[tape.w++];
     case STRING: return nextString();
+    case NAME: return nextName();
+    case OBJECT: return nextObject();
+    case ARRAY: return nextArray();
     case TRUE: return true;
-    case NAME: return keys[words[w++]];
-    case NEW_NAME: return (keys[words[w++]] = internalized(nextString()));
-    case OBJECT: {
-      const object = {};
-      for (let op; (op = words[w++]) !== CLOSE;) {
-        const key = op === KEY ? keys[words[w++]] : (keys[words[w++]] = internalized(nextString()));
-        const kind = words[w]; // the most common values without a call
-        object[key] = kind === NUMBER ? words[(w += 2) - 1] : kind === STRING ? (w++, nextString()) : value();
-      }
-      return object;
-    }
-    case ARRAY: {
-      const array = [];
-      while (words[w] !== CLOSE) array.push(value());
-      w++;
-      return array;
-    }
     case FRACTION: return Number(nextString());
     default: return false;
   }
+}
+
+const nextString = () => tape.strings.slice(tape.stringEnd, (tape.stringEnd = tape.words[tape.w++]));
+
+function nextName() {
+  const number = tape.words[tape.w++];
+  return names[number] ?? (names[number] = cString(lib.vg_name(number)));
+}
+
+function nextObject() {
+  const shape = tape.words[tape.w++];
+  return (builders[shape] ?? newShape(shape))(tape, nextString, nextName, nextObject, nextArray);
+}
+
+function nextArray() {
+  const array = [];
+  while (tape.words[tape.w] !== CLOSE) array.push(value());
+  tape.w++;
+  return array;
+}
+
+// The builder of a shape met for the first time, made from the keys and kinds the glue tells.
+function newShape(shape) {
+  builders[shape] = builder(JSON.parse(cString(lib.vg_shape(shape))));
+  tape.words = i32; // anew if the module's memory grew
+  return builders[shape];
+}
+
+// payload() of each kind as code, for builders.
+const payloads = { [NUMBER]: 't.words[t.w++]', [STRING]: 's()', [FRACTION]: 'Number(s())', [NAME]: 'n()',
+  [OBJECT]: 'o()', [ARRAY]: 'a()', [TRUE]: 'true', [FALSE]: 'false' };
+
+// A function making the object of `fields` ([key, kind] in order) from the payloads next on
+// the tape: one object literal, so that V8 gives all objects of a shape one hidden class and
+// reads each payload without asking its kind; where a page's Content-Security-Policy forbids
+// making code, the keys added one by one.
+let generate = true;
+function builder(fields) {
+  if (generate) {
+    try {
+      const literal = fields.map(([key, kind]) => `${JSON.stringify(key)}: ${payloads[kind]}`).join(', ');
+      return new Function('t', 's', 'n', 'o', 'a', `return {${literal}};`);
+    } catch {
+      generate = false;
+    }
+  }
+  return () => {
+    const object = {};
+    for (const [key, kind] of fields) object[key] = payload(kind);
+    return object;
+  };
 }
 
 /** One PDU (hex) into a message with the tool's JSON keys; throws VelmoraError. */
@@ -209,9 +257,9 @@ export function decode(pdu, options) {
   let start = 0, end = utf8Into(pdu, bytes, 0);
   while (start < end && bytes[start] <= 0x20) start++; // without the blanks around it
   while (end > start && bytes[end - 1] <= 0x20) end--;
-  const tape = lib.vg_read(at + start, end - start, options === undefined ? 0 : decodeFlags(options));
-  if (tape === 0) throw explain(pdu, options).error;
-  return read(tape);
+  const message = lib.vg_read(at + start, end - start, options === undefined ? 0 : decodeFlags(options));
+  if (message === 0) throw explain(pdu, options).error;
+  return read(message);
 }
 
 // ---- encode and count ----
@@ -243,9 +291,7 @@ function validityUntil(iso) {
 
 const noUntil = [0, 0, 0, 0, 0, 0, 0, 0];
 
-// The numbers of velmora_submit_options in the order of js/glue/glue.cpp's Number, as bytes.
-const values = new Int32Array(26);
-const valueBytes = new Uint8Array(values.buffer);
+// The options' numbers, written at valuesAt for the call that follows; valuesAt.
 function numbers(o) {
   const alphabet = alphabets[o.alphabet ?? 'auto'];
   if (alphabet === undefined) throw new TypeError(`alphabet: ${o.alphabet}`);
@@ -256,9 +302,11 @@ function numbers(o) {
   if (o.validityUntil !== undefined) validity = 3;
   if (validity === undefined) throw new TypeError(`validity: ${o.validity}`);
   const ports = o.ports ?? null;
+  const languages = o.languages ? languageBits(o.languages) : 0;
+  view();
   values[0] = o.cdma ? 1 : 0;
   values[1] = alphabet;
-  values[2] = o.languages ? languageBits(o.languages) : 0;
+  values[2] = languages;
   values[3] = o.messageReference ?? 0;
   values[4] = o.referenceBits ?? 8;
   values[5] = o.reference ?? -1;
@@ -275,7 +323,7 @@ function numbers(o) {
   values[23] = ports?.source ?? 0;
   values[24] = o.toType ?? 0;
   values[25] = o.fromType ?? 0;
-  return valueBytes;
+  return valuesAt;
 }
 
 /**
@@ -285,11 +333,10 @@ function numbers(o) {
 export function encode(message, options = {}) {
   const data = message instanceof Uint8Array;
   if (!data && typeof message !== 'string') throw new TypeError('encode takes a string or a Uint8Array');
-  const [text, length, n, , to, , smsc, , from] =
-    place([message, numbers(options), options.to ?? '', options.smsc ?? '', options.from ?? '']);
-  const tape = lib.vg_encode(text, length, data ? 1 : 0, n, to, smsc, from);
-  if (tape === 0) throw new VelmoraError(JSON.parse(cString(lib.vg_encode_error())));
-  return read(tape);
+  const a = place([message, numbers(options), options.to ?? '', options.smsc ?? '', options.from ?? '']);
+  const pdus = lib.vg_encode(a[0], a[1], data ? 1 : 0, a[2], a[3], a[5], a[7]);
+  if (pdus === 0) throw new VelmoraError(JSON.parse(cString(lib.vg_encode_error())));
+  return read(pdus);
 }
 
 /** What a phone shows while text is typed: alphabet, parts, units per part, used and left. */

@@ -5,12 +5,16 @@
 // paths (decode, encode) as a tape index.js reads without parsing. Valid until the next call.
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "../../tools/explain.h"
@@ -34,17 +38,19 @@ const char *answer(std::string text) {
     return g_answer.c_str();
 }
 
-// A JSON value as index.js reads it: words of operations and numbers, and the strings' UTF-8
-// one after another, each string ended by its UTF-16 offset in all of them decoded, so that
-// JavaScript decodes them at once. Keys are numbered the first time they are met: a message's
-// fields by their place in the field table, other keys and names (of types, alphabets...) after them.
+// A JSON value as index.js reads it: words of kinds and payloads, and the strings' UTF-8 one
+// after another, each string ended by its UTF-16 offset in all of them decoded, so that
+// JavaScript decodes them at once. A value is its kind and its payload: a number, where its
+// string ends, a name's number (names of types, alphabets... numbered as met; vg_name tells
+// them), an object's shape, nothing for true and false; an array's values end with kClose.
+// In an object the kinds go to its shape (its keys and their kinds in order, numbered as met;
+// vg_shape tells them) and only the payloads stay, so that JavaScript makes each shape's
+// objects alike, by code made for that shape.
 class Tape final : public velmora::cli::JsonSink {
 public:
-    enum Op : std::int32_t {
-        kObject = 1, kArray, kClose, kKey, kNewKey, kNumber, kString, kFraction, kTrue, kFalse, kName, kNewName
-    };
+    enum Kind : std::int32_t { kObject = 1, kArray, kClose, kNumber, kString, kFraction, kTrue, kFalse, kName, kKinds };
 
-    // The tape of one value: [strings' address, their length in octets, operations...].
+    // The tape of one value: [strings' address, their length in octets, words...].
     void start() {
         words_.assign(2, 0);
         octets_ = 0;
@@ -56,42 +62,106 @@ public:
         return words_.data();
     }
 
-    void open(char bracket) override { words_.push_back(bracket == '{' ? kObject : kArray); }
-    void close(char) override { words_.push_back(kClose); }
-    void field(std::size_t number, std::string_view key) override {
-        const bool told = fields_told_[number];
-        put(told ? kKey : kNewKey, static_cast<std::int32_t>(number));
-        if (!told)
-            string_units(key), fields_told_[number] = true;
+    void open(char bracket) override {
+        const bool object = bracket == '{';
+        kind(object ? kObject : kArray);
+        open_.push_back({object, keys_.size(), words_.size(), hash_});
+        if (object)
+            hash_ = kHashStart, words_.push_back(0);  // the shape, once all keys are in
     }
-    void key(std::string_view key) override { known(kKey, key); }
-    void number(long long n) override { put(kNumber, static_cast<std::int32_t>(n)); }
+    void close(char bracket) override {
+        const Open open = open_.back();
+        open_.pop_back();
+        if (bracket == ']')
+            return words_.push_back(kClose);
+        words_[open.shape] = shape_number(std::span(keys_).subspan(open.keys));
+        keys_.resize(open.keys);
+        hash_ = open.hash;
+    }
+    void field(std::size_t number, std::string_view) override { key_ = static_cast<std::int32_t>(number); }
+    void key(std::string_view key) override {
+        const auto [number, added] = other_keys_.number(key.data());
+        key_ = first_key_ + number;
+        if (added)
+            key_texts_.push_back(key);
+    }
+    void number(long long n) override {
+        kind(kNumber);
+        words_.push_back(static_cast<std::int32_t>(n));
+    }
     void fraction(std::string_view digits) override {
-        words_.push_back(kFraction);
+        kind(kFraction);
         string_units(digits);
     }
     void string(std::string_view utf8) override {
-        words_.push_back(kString);
+        kind(kString);
         string_units(utf8);
     }
-    void name(const char *name) override { known(kName, name); }
-    void boolean(bool value) override { words_.push_back(value ? kTrue : kFalse); }
+    void name(const char *name) override {
+        const auto [number, added] = names_.number(name);
+        if (added)
+            name_texts_.push_back(name);
+        kind(kName);
+        words_.push_back(number);
+    }
+    void boolean(bool value) override { kind(value ? kTrue : kFalse); }
+
+    // The keys of shape `number` and their kinds, in order: [["format",9],...].
+    std::string shape(std::size_t number) const {
+        std::string out = "[";
+        for (const std::int32_t key : *shapes_.at(number))
+            out += (out.size() > 1 ? ",[" : "[") + json_string(key_texts_[static_cast<std::size_t>(key / kKinds)]) +
+                   "," + std::to_string(key % kKinds) + "]";
+        return out + "]";
+    }
+    const char *name_text(std::size_t number) const { return name_texts_.at(number); }
 
 private:
-    // A key or a name by its number, and the first time also its text (`op` + 1: kNewKey, kNewName).
-    void known(Op op, std::string_view text) {
-        Recent &recent = recent_[static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(text.data()) * 2654435761u) >> 25];
-        if (recent.key == text.data())
-            return put(op, recent.number);
-        const auto [known, added] = keys_.try_emplace(text.data(), first_key_ + static_cast<std::int32_t>(keys_.size()));
-        recent = {text.data(), known->second};
-        put(added ? static_cast<Op>(op + 1) : op, known->second);
+    // Strings that live as long as the program, numbered by their address as they are met.
+    class Numbering {
+    public:
+        // The text's number, and whether it is new.
+        std::pair<std::int32_t, bool> number(const void *text) {
+            Recent &recent = recent_[static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(text) * 2654435761u) >> 25];
+            if (recent.text == text)
+                return {recent.number, false};
+            const auto [known, added] = numbers_.try_emplace(text, static_cast<std::int32_t>(numbers_.size()));
+            recent = {text, known->second};
+            return {known->second, added};
+        }
+
+    private:
+        std::unordered_map<const void *, std::int32_t> numbers_;
+        struct Recent {
+            const void *text = nullptr;
+            std::int32_t number = 0;
+        };
+        Recent recent_[128];  // numbers_ in front: most found at once
+    };
+
+    // A value of `kind` begins: in an object the kind joins the shape with the value's key
+    // (and the shape's hash, FNV-1a), elsewhere it goes on the tape.
+    static constexpr std::uint64_t kHashStart = 0xcbf29ce484222325u;
+    void kind(Kind kind) {
+        if (open_.empty() || !open_.back().object)
+            return words_.push_back(kind);
+        const std::int32_t key = key_ * kKinds + kind;
+        keys_.push_back(key);
+        hash_ = (hash_ ^ static_cast<std::uint32_t>(key)) * 0x100000001b3u;
+    }
+    // The number of the shape of `keys`, whose hash is hash_.
+    std::int32_t shape_number(std::span<const std::int32_t> keys) {
+        RecentShape &recent = recent_shapes_[hash_ % std::size(recent_shapes_)];
+        if (recent.keys != nullptr && std::equal(keys.begin(), keys.end(), recent.keys->begin(), recent.keys->end()))
+            return recent.number;
+        const auto [known, added] = shape_numbers_.try_emplace({keys.begin(), keys.end()},
+                                                               static_cast<std::int32_t>(shapes_.size()));
         if (added)
-            string_units(text);
+            shapes_.push_back(&known->first);
+        recent = {&known->first, known->second};
+        return known->second;
     }
-    __attribute__((always_inline)) void put(Op op, std::int32_t value) {
-        words_.push_back(op), words_.push_back(value);
-    }
+
     // The string's octets, and where it ends in UTF-16 units: one per octet but continuation
     // octets, two for a 4-octet sequence. ASCII, most of what a message holds, eight at a time.
     void string_units(std::string_view utf8) {
@@ -110,15 +180,29 @@ private:
         words_.push_back(units_);
     }
 
-    // Numbers of keys other than fields' follow the fields', so that JavaScript keeps all in one dense array.
-    const std::int32_t first_key_ = static_cast<std::int32_t>(velmora::cli::message_json_keys().size());
-    std::vector<char> fields_told_ = std::vector<char>(static_cast<std::size_t>(first_key_));
-    std::unordered_map<const void *, std::int32_t> keys_;  // by the address of their literal
-    struct Recent {
-        const void *key = nullptr;
+    // Keys by number: a message's fields by their place in the field table, other keys after them.
+    std::vector<std::string_view> key_texts_ = velmora::cli::message_json_keys();
+    const std::int32_t first_key_ = static_cast<std::int32_t>(key_texts_.size());
+    std::int32_t key_ = 0;  // of the value that follows
+    Numbering other_keys_, names_;
+    std::vector<const char *> name_texts_;  // by number
+    // The objects and arrays open: for an object where its keys start in keys_, where its
+    // shape goes on the tape, the hash of the keys of the object around it.
+    struct Open {
+        bool object;
+        std::size_t keys, shape;
+        std::uint64_t hash;
+    };
+    std::vector<Open> open_;
+    std::vector<std::int32_t> keys_;  // each a key's number times kKinds plus its value's kind
+    std::uint64_t hash_ = kHashStart;
+    std::map<std::vector<std::int32_t>, std::int32_t> shape_numbers_;
+    std::vector<const std::vector<std::int32_t> *> shapes_;  // their keys by number
+    struct RecentShape {
+        const std::vector<std::int32_t> *keys = nullptr;
         std::int32_t number = 0;
     };
-    Recent recent_[128];  // keys_ in front: most keys found at once
+    RecentShape recent_shapes_[64];  // shape_numbers_ in front, by hash
     std::vector<std::int32_t> words_;
     std::string strings_ = std::string(1024, '\0');
     std::size_t octets_ = 0;  // of strings_ in use
@@ -399,6 +483,12 @@ __attribute__((used)) const char *vg_modem_read(const char *text, std::size_t le
     }
     return answer(out + "]");
 }
+
+// The keys of the objects of shape `number` on a tape and their values' kinds, in order:
+// [["format",9],["type",9],...].
+__attribute__((used)) const char *vg_shape(std::size_t number) { return answer(g_tape.shape(number)); }
+// Name `number` on a tape.
+__attribute__((used)) const char *vg_name(std::size_t number) { return g_tape.name_text(number); }
 
 // {"status":..., "message":..., "offset":..., "field":..., "code_point":...} of the last vg_encode that failed.
 __attribute__((used)) const char *vg_encode_error() { return answer(error_json(g_error)); }

@@ -306,6 +306,7 @@ bool has_locking_table(std::uint32_t id) { return id < kLanguages && kHasLocking
 
 namespace {
 
+#if defined(VELMORA_X86_DISPATCH)
 // The ASCII byte of every code of each locking table whose character is ASCII, 0 for the
 // others (ESC, letters of more bytes, U+FFFD): [language][code].
 constexpr std::array<std::array<std::uint8_t, 128>, kLanguages> kLockingAsciiOf = [] {
@@ -317,7 +318,6 @@ constexpr std::array<std::array<std::uint8_t, 128>, kLanguages> kLockingAsciiOf 
     return ascii;
 }();
 
-#if defined(VELMORA_X86_DISPATCH)
 // Sixteen codes at a time while each is an ASCII character: a pshufb into each sixteenth
 // of the table, kept where the code's high bits pick it. Returns the codes done, their
 // characters at `out` (which has room for a byte a code).
