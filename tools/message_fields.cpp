@@ -44,30 +44,32 @@ struct Field {
 
 
 // "2021-02-14 13:06:05 +02:00" for people, "2021-02-14T13:06:05+02:00" in JSON; no heap.
-struct TimeText {
-    char text[32];
-    char *end = text;
-    std::string_view view() const { return {text, static_cast<std::size_t>(end - text)}; }
-    void two_digits(unsigned value) {
-        *end++ = static_cast<char>('0' + value / 10 % 10), *end++ = static_cast<char>('0' + value % 10);
+class TimeText {
+public:
+    TimeText(const velmora_time &t, bool iso) {
+        char *end = std::to_chars(text_, text_ + 8, t.year).ptr;  // a local end, kept in a register
+        const auto two_digits = [&end](unsigned value) {
+            *end++ = static_cast<char>('0' + value / 10 % 10), *end++ = static_cast<char>('0' + value % 10);
+        };
+        *end++ = '-', two_digits(t.month), *end++ = '-', two_digits(t.day);
+        *end++ = iso ? 'T' : ' ', two_digits(t.hour), *end++ = ':', two_digits(t.minute);
+        *end++ = ':', two_digits(t.second);
+        if (t.has_utc_offset) {
+            const unsigned magnitude = static_cast<unsigned>(t.utc_offset < 0 ? -t.utc_offset : t.utc_offset);
+            if (!iso)
+                *end++ = ' ';
+            *end++ = t.utc_offset < 0 ? '-' : '+';
+            two_digits(magnitude / 60), *end++ = ':', two_digits(magnitude % 60);
+        }
+        length_ = static_cast<std::size_t>(end - text_);
     }
+    std::string_view view() const { return {text_, length_}; }
+
+private:
+    char text_[32];
+    std::size_t length_;
 };
-TimeText time_text(const velmora_time &t, bool iso) {
-    TimeText out;
-    out.end = std::to_chars(out.text, out.text + 8, t.year).ptr;
-    *out.end++ = '-', out.two_digits(t.month), *out.end++ = '-', out.two_digits(t.day);
-    *out.end++ = iso ? 'T' : ' ', out.two_digits(t.hour), *out.end++ = ':', out.two_digits(t.minute);
-    *out.end++ = ':', out.two_digits(t.second);
-    if (t.has_utc_offset) {
-        const unsigned magnitude = static_cast<unsigned>(t.utc_offset < 0 ? -t.utc_offset : t.utc_offset);
-        if (!iso)
-            *out.end++ = ' ';
-        *out.end++ = t.utc_offset < 0 ? '-' : '+';
-        out.two_digits(magnitude / 60), *out.end++ = ':', out.two_digits(magnitude % 60);
-    }
-    return out;
-}
-std::string shown_time(const velmora_time &t) { return std::string(time_text(t, false).view()); }
+std::string shown_time(const velmora_time &t) { return std::string(TimeText(t, false).view()); }
 
 // "4 days", "1 hour 30 minutes", "45 seconds".
 std::string duration(std::uint32_t seconds) {
@@ -329,13 +331,13 @@ constexpr Field kFields[] = {
      shown_waiting, json_waiting},
 
     {"time", "time", has<VELMORA_HAS_TIMESTAMP>, [](const Shown &s) { return shown_time(s.m.timestamp); },
-     [](const Shown &s, JsonSink &o) { o.string(time_text(s.m.timestamp, true).view()); }},
+     [](const Shown &s, JsonSink &o) { o.string(TimeText(s.m.timestamp, true).view()); }},
     {"discharged", "discharge_time", has<VELMORA_HAS_DISCHARGE_TIME>,
      [](const Shown &s) { return shown_time(s.m.discharge_time); },
-     [](const Shown &s, JsonSink &o) { o.string(time_text(s.m.discharge_time, true).view()); }},
+     [](const Shown &s, JsonSink &o) { o.string(TimeText(s.m.discharge_time, true).view()); }},
     {"validity", "validity_minutes", relative_validity, shown_validity, json_validity_minutes},
     {"validity", "validity_until", absolute_validity, shown_validity,
-     [](const Shown &s, JsonSink &o) { o.string(time_text(s.m.validity_until, true).view()); }},
+     [](const Shown &s, JsonSink &o) { o.string(TimeText(s.m.validity_until, true).view()); }},
     {"status", "status", has<VELMORA_HAS_STATUS>, shown_status, [](const Shown &s, JsonSink &o) { o.number(s.m.status); }},
     {"status", "status_category", has<VELMORA_HAS_STATUS>, nullptr,
      [](const Shown &s, JsonSink &o) { o.name(velmora_delivery_category_name(s.m.status_category)); }},
