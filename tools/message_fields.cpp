@@ -149,15 +149,15 @@ std::string shown_status(const Shown &s) {
            velmora_delivery_status_text(s.m.status);
 }
 
-std::string element_data(const velmora_message &m, const velmora_element &e) {
-    return to_hex({reinterpret_cast<const char *>(m.udh) + e.offset, e.length});
+std::string_view element_octets(const velmora_message &m, const velmora_element &e) {
+    return {reinterpret_cast<const char *>(m.udh) + e.offset, e.length};
 }
 
 std::string shown_header(const Shown &s) {
     std::string out;
     for (std::uint32_t i = 0; i < s.m.element_count; ++i) {
         const velmora_element &e = s.m.elements[i];
-        out += (out.empty() ? "" : ", ") + hex_octet(e.iei) + " " + element_data(s.m, e);
+        out += (out.empty() ? "" : ", ") + hex_octet(e.iei) + " " + to_hex(element_octets(s.m, e));
     }
     return out.empty() ? "(empty)" : out;
 }
@@ -226,7 +226,7 @@ void json_header(const Shown &s, JsonSink &out) {
     for (std::uint32_t i = 0; i < s.m.element_count; ++i) {
         const velmora_element &e = s.m.elements[i];
         out.open('{');
-        out.key("iei"), out.number(e.iei), out.key("data"), out.string(element_data(s.m, e));
+        out.key("iei"), out.number(e.iei), out.key("data"), out.hex(element_octets(s.m, e));
         out.close('}');
     }
     out.close(']');
@@ -381,7 +381,7 @@ constexpr Field kFields[] = {
     {"text", "text", [](const Shown &s) { return s.user_data() && s.has(VELMORA_HAS_TEXT); },
      [](const Shown &s) { return indented(s.text()); }, [](const Shown &s, JsonSink &o) { o.string(s.text()); }},
     {"data", "data", [](const Shown &s) { return s.user_data() && !s.has(VELMORA_HAS_TEXT); },
-     [](const Shown &s) { return to_hex(s.data()); }, [](const Shown &s, JsonSink &o) { o.string(to_hex(s.data())); }},
+     [](const Shown &s) { return to_hex(s.data()); }, [](const Shown &s, JsonSink &o) { o.hex(s.data()); }},
 };
 
 constexpr bool keys_distinct() {
@@ -424,10 +424,10 @@ void json(const Shown &s, JsonSink &out) {
     out.close('}');
 }
 
-std::string json_text(const Shown &s) {
-    JsonText text;
-    json(s, text);
-    return text.text();
+std::string shown_json(const Shown &s) {
+    JsonSink value;
+    json(s, value);
+    return json_text(value);
 }
 
 std::string joined_sources(const JoinedMessage &j) {
@@ -471,10 +471,10 @@ std::string message_lines(const JoinedMessage &joined) {
 }
 
 std::string message_json(const velmora_message &message, std::string_view source, const velmora_modem_entry *entry) {
-    return json_text({message, source, nullptr, entry});
+    return shown_json({message, source, nullptr, entry});
 }
 
-std::string message_json(const JoinedMessage &joined) { return json_text({joined.first, {}, &joined, nullptr}); }
+std::string message_json(const JoinedMessage &joined) { return shown_json({joined.first, {}, &joined, nullptr}); }
 
 void message_json(const velmora_message &message, JsonSink &out) { json({message, {}, nullptr, nullptr}, out); }
 

@@ -22,13 +22,18 @@ std::string hex_number(std::uint32_t value, int width) {
 
 std::string to_hex(std::string_view octets) {
     std::string out;
-    out.reserve(2 * octets.size());
+    append_hex(out, octets);
+    return out;
+}
+
+void append_hex(std::string &out, std::string_view octets) {
+    std::size_t at = out.size();
+    out.resize(at + 2 * octets.size());
     for (const char c : octets) {
         const auto byte = static_cast<unsigned char>(c);
-        out += kHexDigits[byte >> 4];
-        out += kHexDigits[byte & 0x0F];
+        out[at++] = kHexDigits[byte >> 4];
+        out[at++] = kHexDigits[byte & 0x0F];
     }
-    return out;
 }
 
 std::string hex_octet(std::uint8_t value) { return "0x" + hex_number(value, 2); }
