@@ -32,7 +32,11 @@ public:
         long long number;    // of a number; of a string or fraction, where its octets end in strings()
     };
 
-    void clear() { next_ = tokens_.data(), strings_.clear(), key_ = nullptr; }
+    JsonSink() = default;
+    JsonSink(const JsonSink &) = delete;  // next_ points into its own tokens
+    JsonSink &operator=(const JsonSink &) = delete;
+
+    void clear() { next_ = tokens_.data(), strings_.clear(), field_ = -1, key_ = nullptr; }
 
     void open(char bracket) { add(bracket == '{' ? kObject : kArray); }
     void close(char) { add(kEnd); }
