@@ -52,7 +52,7 @@ std::string json_text(const JsonSink &value) {
         case JsonSink::kFraction:
         case JsonSink::kString: {
             const auto end = static_cast<std::size_t>(t.number);
-            const std::string_view octets = std::string_view(value.strings()).substr(string_start, end - string_start);
+            const std::string_view octets = value.strings().substr(string_start, end - string_start);
             out += t.kind == JsonSink::kString ? json_string(octets) : std::string(octets);
             string_start = end;
             break;

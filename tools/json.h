@@ -4,10 +4,12 @@
 // tape JavaScript reads.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "text.h"
@@ -33,10 +35,10 @@ public:
     };
 
     JsonSink() = default;
-    JsonSink(const JsonSink &) = delete;  // next_ points into its own tokens
+    JsonSink(const JsonSink &) = delete;  // next_ and octet_ point into its own tokens and strings
     JsonSink &operator=(const JsonSink &) = delete;
 
-    void clear() { next_ = tokens_.data(), strings_.clear(), field_ = -1, key_ = nullptr; }
+    void clear() { next_ = tokens_.data(), octet_ = strings_.data(), field_ = -1, key_ = nullptr; }
 
     void open(char bracket) { add(bracket == '{' ? kObject : kArray); }
     void close(char) { add(kEnd); }
@@ -44,24 +46,34 @@ public:
     // The key of a message's field, `number` its place among message_json_keys().
     void field(std::size_t number, std::string_view key) { field_ = static_cast<std::int32_t>(number), key_ = key.data(); }
     void number(long long n) { add(kNumber, n); }
-    void fraction(std::string_view digits) { strings_ += digits, add(kFraction); }  // a number as formatted: "1.5"
-    void string(std::string_view utf8) { strings_ += utf8, add(kString); }
+    void fraction(std::string_view digits) { put(digits), add(kFraction); }  // a number as formatted: "1.5"
+    void string(std::string_view utf8) { put(utf8), add(kString); }
     // A string of the octets in hex digits.
-    void hex(std::string_view octets) { append_hex(strings_, octets), add(kString); }
+    void hex(std::string_view octets) { write_hex(room(2 * octets.size()), octets), add(kString); }
     // A name from a fixed table (type, alphabet, status...): a string that lives as long as the program.
     void name(const char *name) { add(kName, 0, name); }
     void boolean(bool value) { add(value ? kTrue : kFalse); }
 
     std::span<const Token> tokens() const { return {tokens_.data(), next_}; }
-    const std::string &strings() const { return strings_; }
+    std::string_view strings() const { return {strings_.data(), static_cast<std::size_t>(octet_ - strings_.data())}; }
 
 private:
-    void add(Kind kind) { add(kind, static_cast<long long>(strings_.size())); }
+    void add(Kind kind) { add(kind, octet_ - strings_.data()); }
     void add(Kind kind, long long number, const char *name = nullptr) {
         if (next_ == tokens_.data() + tokens_.size())
             grow();
         *next_++ = {kind, field_, key_, name, number};
         field_ = -1, key_ = nullptr;
+    }
+    void put(std::string_view octets) { std::copy(octets.begin(), octets.end(), room(octets.size())); }
+    // The next `size` octets of strings, to be written.
+    char *room(std::size_t size) {
+        if (size > static_cast<std::size_t>(strings_.data() + strings_.size() - octet_)) {
+            const std::size_t used = static_cast<std::size_t>(octet_ - strings_.data());
+            strings_.resize(2 * (used + size) + 256);
+            octet_ = strings_.data() + used;
+        }
+        return std::exchange(octet_, octet_ + size);
     }
     void grow() {
         const std::size_t used = static_cast<std::size_t>(next_ - tokens_.data());
@@ -73,7 +85,8 @@ private:
     Token *next_ = tokens_.data();
     std::int32_t field_ = -1;
     const char *key_ = nullptr;
-    std::string strings_;
+    std::vector<char> strings_;
+    char *octet_ = strings_.data();  // the next of strings_
 };
 
 // The sink's value as JSON text.

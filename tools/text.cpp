@@ -21,19 +21,18 @@ std::string hex_number(std::uint32_t value, int width) {
 }  // namespace
 
 std::string to_hex(std::string_view octets) {
-    std::string out;
-    append_hex(out, octets);
+    std::string out(2 * octets.size(), '\0');
+    write_hex(out.data(), octets);
     return out;
 }
 
-void append_hex(std::string &out, std::string_view octets) {
-    std::size_t at = out.size();
-    out.resize(at + 2 * octets.size());
+char *write_hex(char *out, std::string_view octets) {
     for (const char c : octets) {
         const auto byte = static_cast<unsigned char>(c);
-        out[at++] = kHexDigits[byte >> 4];
-        out[at++] = kHexDigits[byte & 0x0F];
+        *out++ = kHexDigits[byte >> 4];
+        *out++ = kHexDigits[byte & 0x0F];
     }
+    return out;
 }
 
 std::string hex_octet(std::uint8_t value) { return "0x" + hex_number(value, 2); }
