@@ -223,7 +223,7 @@ private:
         const std::vector<std::int32_t> *keys = nullptr;
         std::int32_t number = 0;
     };
-    RecentShape recent_shapes_[64];  // shape_numbers_ in front, by hash
+    RecentShape recent_shapes_[1024];  // shape_numbers_ in front, by hash (64 let the vectors' shapes collide)
 };
 
 Tape g_tape;
