@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "message_fields.h"
 
-#include <charconv>
+#include <array>
 #include <cstdio>
 #include <span>
 #include <utility>
@@ -47,10 +47,12 @@ struct Field {
 class TimeText {
 public:
     TimeText(const velmora_time &t, bool iso) {
-        char *end = std::to_chars(text_, text_ + 8, t.year).ptr;  // a local end, kept in a register
+        char *end = text_;  // a local end, kept in a register
         const auto two_digits = [&end](unsigned value) {
-            *end++ = static_cast<char>('0' + value / 10 % 10), *end++ = static_cast<char>('0' + value % 10);
+            const char *pair = &kDigitPairs[2 * (value % 100)];
+            *end++ = pair[0], *end++ = pair[1];
         };
+        two_digits(t.year / 100u), two_digits(t.year % 100u);  // PDUs' years are 1990 to 2089
         *end++ = '-', two_digits(t.month), *end++ = '-', two_digits(t.day);
         *end++ = iso ? 'T' : ' ', two_digits(t.hour), *end++ = ':', two_digits(t.minute);
         *end++ = ':', two_digits(t.second);
@@ -66,6 +68,12 @@ public:
     std::string_view view() const { return {text_, length_}; }
 
 private:
+    static constexpr std::array<char, 200> kDigitPairs = [] {  // "00" to "99"
+        std::array<char, 200> pairs{};
+        for (std::size_t i = 0; i < 100; ++i)
+            pairs[2 * i] = static_cast<char>('0' + i / 10), pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+        return pairs;
+    }();
     char text_[32];
     std::size_t length_;
 };
