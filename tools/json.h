@@ -44,7 +44,9 @@ public:
     void close(char) { add(kEnd); }
     void key(std::string_view key) { field_ = -1, key_ = key.data(); }  // a string literal
     // The key of a message's field, `number` its place among message_json_keys().
-    void field(std::size_t number, std::string_view key) { field_ = static_cast<std::int32_t>(number), key_ = key.data(); }
+    void field(std::size_t number, std::string_view key) {
+        field_ = static_cast<std::int32_t>(number), key_ = key.data();
+    }
     void number(long long n) { add(kNumber, n); }
     void fraction(std::string_view digits) { put(digits), add(kFraction); }  // a number as formatted: "1.5"
     void string(std::string_view utf8) { put(utf8), add(kString); }

@@ -65,6 +65,7 @@ public:
         std::uint64_t hash = kHashStart;
         bool in_object = false;
         std::size_t octets = 0;
+        const bool ascii = is_ascii(strings);  // then units are octets
         open_.clear();
         // A value of `kind` begins: in an object the kind joins the shape with the value's key
         // (and the shape's hash, FNV-1a), elsewhere it goes on the tape.
@@ -109,7 +110,8 @@ public:
             case Sink::kFraction: {
                 begin(t.kind == Sink::kString ? kString : kFraction);
                 const auto end = static_cast<std::size_t>(t.number);
-                units += utf16_units(strings.substr(octets, end - octets));
+                const std::string_view text = strings.substr(octets, end - octets);
+                units += ascii ? static_cast<std::int32_t>(text.size()) : utf16_units(text);
                 *word++ = units;
                 octets = end;
                 break;
@@ -188,6 +190,15 @@ private:
         return known->second;
     }
 
+    static bool is_ascii(std::string_view text) {
+        std::uint64_t all = 0;
+        std::size_t i = 0;
+        for (std::uint64_t eight; i + 8 <= text.size(); i += 8)
+            std::memcpy(&eight, text.data() + i, 8), all |= eight;
+        for (; i < text.size(); ++i)
+            all |= static_cast<unsigned char>(text[i]);
+        return (all & 0x8080808080808080u) == 0;
+    }
     // The UTF-16 units of UTF-8: one per octet but continuation octets, two for a 4-octet
     // sequence. ASCII, most of what a message holds, eight at a time.
     static std::int32_t utf16_units(std::string_view utf8) {
