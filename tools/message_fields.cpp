@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "message_fields.h"
 
-#include <charconv>
+#include <array>
 #include <cstdio>
 #include <span>
 #include <utility>
@@ -44,30 +44,40 @@ struct Field {
 
 
 // "2021-02-14 13:06:05 +02:00" for people, "2021-02-14T13:06:05+02:00" in JSON; no heap.
-struct TimeText {
-    char text[32];
-    char *end = text;
-    std::string_view view() const { return {text, static_cast<std::size_t>(end - text)}; }
-    void two_digits(unsigned value) {
-        *end++ = static_cast<char>('0' + value / 10 % 10), *end++ = static_cast<char>('0' + value % 10);
+class TimeText {
+public:
+    TimeText(const velmora_time &t, bool iso) {
+        char *end = text_;  // a local end, kept in a register
+        const auto two_digits = [&end](unsigned value) {
+            const char *pair = &kDigitPairs[2 * (value % 100)];
+            *end++ = pair[0], *end++ = pair[1];
+        };
+        two_digits(t.year / 100u), two_digits(t.year % 100u);  // PDUs' years are 1990 to 2089
+        *end++ = '-', two_digits(t.month), *end++ = '-', two_digits(t.day);
+        *end++ = iso ? 'T' : ' ', two_digits(t.hour), *end++ = ':', two_digits(t.minute);
+        *end++ = ':', two_digits(t.second);
+        if (t.has_utc_offset) {
+            const unsigned magnitude = static_cast<unsigned>(t.utc_offset < 0 ? -t.utc_offset : t.utc_offset);
+            if (!iso)
+                *end++ = ' ';
+            *end++ = t.utc_offset < 0 ? '-' : '+';
+            two_digits(magnitude / 60), *end++ = ':', two_digits(magnitude % 60);
+        }
+        length_ = static_cast<std::size_t>(end - text_);
     }
+    std::string_view view() const { return {text_, length_}; }
+
+private:
+    static constexpr std::array<char, 200> kDigitPairs = [] {  // "00" to "99"
+        std::array<char, 200> pairs{};
+        for (std::size_t i = 0; i < 100; ++i)
+            pairs[2 * i] = static_cast<char>('0' + i / 10), pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+        return pairs;
+    }();
+    char text_[32];
+    std::size_t length_;
 };
-TimeText time_text(const velmora_time &t, bool iso) {
-    TimeText out;
-    out.end = std::to_chars(out.text, out.text + 8, t.year).ptr;
-    *out.end++ = '-', out.two_digits(t.month), *out.end++ = '-', out.two_digits(t.day);
-    *out.end++ = iso ? 'T' : ' ', out.two_digits(t.hour), *out.end++ = ':', out.two_digits(t.minute);
-    *out.end++ = ':', out.two_digits(t.second);
-    if (t.has_utc_offset) {
-        const unsigned magnitude = static_cast<unsigned>(t.utc_offset < 0 ? -t.utc_offset : t.utc_offset);
-        if (!iso)
-            *out.end++ = ' ';
-        *out.end++ = t.utc_offset < 0 ? '-' : '+';
-        out.two_digits(magnitude / 60), *out.end++ = ':', out.two_digits(magnitude % 60);
-    }
-    return out;
-}
-std::string shown_time(const velmora_time &t) { return std::string(time_text(t, false).view()); }
+std::string shown_time(const velmora_time &t) { return std::string(TimeText(t, false).view()); }
 
 // "4 days", "1 hour 30 minutes", "45 seconds".
 std::string duration(std::uint32_t seconds) {
@@ -147,15 +157,15 @@ std::string shown_status(const Shown &s) {
            velmora_delivery_status_text(s.m.status);
 }
 
-std::string element_data(const velmora_message &m, const velmora_element &e) {
-    return to_hex({reinterpret_cast<const char *>(m.udh) + e.offset, e.length});
+std::string_view element_octets(const velmora_message &m, const velmora_element &e) {
+    return {reinterpret_cast<const char *>(m.udh) + e.offset, e.length};
 }
 
 std::string shown_header(const Shown &s) {
     std::string out;
     for (std::uint32_t i = 0; i < s.m.element_count; ++i) {
         const velmora_element &e = s.m.elements[i];
-        out += (out.empty() ? "" : ", ") + hex_octet(e.iei) + " " + element_data(s.m, e);
+        out += (out.empty() ? "" : ", ") + hex_octet(e.iei) + " " + to_hex(element_octets(s.m, e));
     }
     return out.empty() ? "(empty)" : out;
 }
@@ -224,7 +234,7 @@ void json_header(const Shown &s, JsonSink &out) {
     for (std::uint32_t i = 0; i < s.m.element_count; ++i) {
         const velmora_element &e = s.m.elements[i];
         out.open('{');
-        out.key("iei"), out.number(e.iei), out.key("data"), out.string(element_data(s.m, e));
+        out.key("iei"), out.number(e.iei), out.key("data"), out.hex(element_octets(s.m, e));
         out.close('}');
     }
     out.close(']');
@@ -329,13 +339,13 @@ constexpr Field kFields[] = {
      shown_waiting, json_waiting},
 
     {"time", "time", has<VELMORA_HAS_TIMESTAMP>, [](const Shown &s) { return shown_time(s.m.timestamp); },
-     [](const Shown &s, JsonSink &o) { o.string(time_text(s.m.timestamp, true).view()); }},
+     [](const Shown &s, JsonSink &o) { o.string(TimeText(s.m.timestamp, true).view()); }},
     {"discharged", "discharge_time", has<VELMORA_HAS_DISCHARGE_TIME>,
      [](const Shown &s) { return shown_time(s.m.discharge_time); },
-     [](const Shown &s, JsonSink &o) { o.string(time_text(s.m.discharge_time, true).view()); }},
+     [](const Shown &s, JsonSink &o) { o.string(TimeText(s.m.discharge_time, true).view()); }},
     {"validity", "validity_minutes", relative_validity, shown_validity, json_validity_minutes},
     {"validity", "validity_until", absolute_validity, shown_validity,
-     [](const Shown &s, JsonSink &o) { o.string(time_text(s.m.validity_until, true).view()); }},
+     [](const Shown &s, JsonSink &o) { o.string(TimeText(s.m.validity_until, true).view()); }},
     {"status", "status", has<VELMORA_HAS_STATUS>, shown_status, [](const Shown &s, JsonSink &o) { o.number(s.m.status); }},
     {"status", "status_category", has<VELMORA_HAS_STATUS>, nullptr,
      [](const Shown &s, JsonSink &o) { o.name(velmora_delivery_category_name(s.m.status_category)); }},
@@ -379,7 +389,7 @@ constexpr Field kFields[] = {
     {"text", "text", [](const Shown &s) { return s.user_data() && s.has(VELMORA_HAS_TEXT); },
      [](const Shown &s) { return indented(s.text()); }, [](const Shown &s, JsonSink &o) { o.string(s.text()); }},
     {"data", "data", [](const Shown &s) { return s.user_data() && !s.has(VELMORA_HAS_TEXT); },
-     [](const Shown &s) { return to_hex(s.data()); }, [](const Shown &s, JsonSink &o) { o.string(to_hex(s.data())); }},
+     [](const Shown &s) { return to_hex(s.data()); }, [](const Shown &s, JsonSink &o) { o.hex(s.data()); }},
 };
 
 constexpr bool keys_distinct() {
@@ -422,10 +432,10 @@ void json(const Shown &s, JsonSink &out) {
     out.close('}');
 }
 
-std::string json_text(const Shown &s) {
-    JsonText text;
-    json(s, text);
-    return text.text();
+std::string shown_json(const Shown &s) {
+    JsonSink value;
+    json(s, value);
+    return json_text(value);
 }
 
 std::string joined_sources(const JoinedMessage &j) {
@@ -469,10 +479,10 @@ std::string message_lines(const JoinedMessage &joined) {
 }
 
 std::string message_json(const velmora_message &message, std::string_view source, const velmora_modem_entry *entry) {
-    return json_text({message, source, nullptr, entry});
+    return shown_json({message, source, nullptr, entry});
 }
 
-std::string message_json(const JoinedMessage &joined) { return json_text({joined.first, {}, &joined, nullptr}); }
+std::string message_json(const JoinedMessage &joined) { return shown_json({joined.first, {}, &joined, nullptr}); }
 
 void message_json(const velmora_message &message, JsonSink &out) { json({message, {}, nullptr, nullptr}, out); }
 

@@ -21,12 +21,16 @@ std::string hex_number(std::uint32_t value, int width) {
 }  // namespace
 
 std::string to_hex(std::string_view octets) {
-    std::string out;
-    out.reserve(2 * octets.size());
+    std::string out(2 * octets.size(), '\0');
+    write_hex(out.data(), octets);
+    return out;
+}
+
+char *write_hex(char *out, std::string_view octets) {
     for (const char c : octets) {
         const auto byte = static_cast<unsigned char>(c);
-        out += kHexDigits[byte >> 4];
-        out += kHexDigits[byte & 0x0F];
+        *out++ = kHexDigits[byte >> 4];
+        *out++ = kHexDigits[byte & 0x0F];
     }
     return out;
 }

@@ -10,6 +10,8 @@
 namespace velmora::cli {
 
 std::string to_hex(std::string_view octets);
+// The same into `out`, which has room for two digits an octet; where they end.
+char *write_hex(char *out, std::string_view octets);
 
 // "0x91"
 std::string hex_octet(std::uint8_t value);

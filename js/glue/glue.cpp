@@ -46,65 +46,94 @@ const char *answer(std::string text) {
 // In an object the kinds go to its shape (its keys and their kinds in order, numbered as met;
 // vg_shape tells them) and only the payloads stay, so that JavaScript makes each shape's
 // objects alike, by code made for that shape.
-class Tape final : public velmora::cli::JsonSink {
+class Tape {
 public:
     enum Kind : std::int32_t { kObject = 1, kArray, kClose, kNumber, kString, kFraction, kTrue, kFalse, kName, kKinds };
 
-    // The tape of one value: [strings' address, their length in octets, words...].
-    void start() {
-        words_.assign(2, 0);
-        octets_ = 0;
-        units_ = 0;
+    // The tape of `value`: [strings' address, their length in octets, words...]; the strings
+    // are the sink's. Its state in locals, which stores to the tape cannot change.
+    const std::int32_t *of(const velmora::cli::JsonSink &value) {
+        using Sink = velmora::cli::JsonSink;
+        const std::span<const Sink::Token> tokens = value.tokens();
+        const std::string_view strings = value.strings();
+        if (words_.size() < 2 + 2 * tokens.size())  // at most a kind and a payload a token
+            words_.resize(2 * (2 + 2 * tokens.size())), keys_.resize(words_.size());
+        std::int32_t *const words = words_.data();
+        std::int32_t *word = words + 2;
+        std::int32_t *key = keys_.data();  // the next of the keys of the objects open
+        std::int32_t key_number = 0, units = 0;
+        std::uint64_t hash = kHashStart;
+        bool in_object = false;
+        std::size_t octets = 0;
+        const bool ascii = is_ascii(strings);  // then units are octets
+        open_.clear();
+        // A value of `kind` begins: in an object the kind joins the shape with the value's key
+        // (and the shape's hash, FNV-1a), elsewhere it goes on the tape.
+        const auto begin = [&](Kind kind) {
+            if (!in_object) {
+                *word++ = kind;
+                return;
+            }
+            *key = key_number * kKinds + kind;
+            hash = (hash ^ static_cast<std::uint32_t>(*key++)) * 0x100000001b3u;
+        };
+        for (const Sink::Token &t : tokens) {
+            if (t.key != nullptr)
+                key_number = t.field >= 0 ? t.field : other_key(t.key);
+            switch (t.kind) {
+            case Sink::kObject:
+            case Sink::kArray:
+                begin(t.kind == Sink::kObject ? kObject : kArray);
+                open_.push_back({in_object, static_cast<std::size_t>(key - keys_.data()),
+                                 static_cast<std::size_t>(word - words), hash});
+                in_object = t.kind == Sink::kObject;
+                if (in_object)
+                    hash = kHashStart, ++word;  // the shape, once all keys are in
+                break;
+            case Sink::kEnd: {
+                const Open open = open_.back();
+                open_.pop_back();
+                if (in_object) {
+                    words[open.shape] = shape_number({keys_.data() + open.keys, key}, hash);
+                    key = keys_.data() + open.keys;
+                } else {
+                    *word++ = kClose;
+                }
+                in_object = open.in_object, hash = open.hash;
+                break;
+            }
+            case Sink::kNumber:
+                begin(kNumber);
+                *word++ = static_cast<std::int32_t>(t.number);
+                break;
+            case Sink::kString:
+            case Sink::kFraction: {
+                begin(t.kind == Sink::kString ? kString : kFraction);
+                const auto end = static_cast<std::size_t>(t.number);
+                const std::string_view text = strings.substr(octets, end - octets);
+                units += ascii ? static_cast<std::int32_t>(text.size()) : utf16_units(text);
+                *word++ = units;
+                octets = end;
+                break;
+            }
+            case Sink::kName: {
+                const auto [number, added] = names_.number(t.name);
+                if (added)
+                    name_texts_.push_back(t.name);
+                begin(kName);
+                *word++ = number;
+                break;
+            }
+            case Sink::kTrue:
+            case Sink::kFalse:
+                begin(t.kind == Sink::kTrue ? kTrue : kFalse);
+                break;
+            }
+        }
+        words[0] = static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(strings.data()));
+        words[1] = static_cast<std::int32_t>(strings.size());
+        return words;
     }
-    const std::int32_t *finish() {
-        words_[0] = static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(strings_.data()));
-        words_[1] = static_cast<std::int32_t>(octets_);
-        return words_.data();
-    }
-
-    void open(char bracket) override {
-        const bool object = bracket == '{';
-        kind(object ? kObject : kArray);
-        open_.push_back({object, keys_.size(), words_.size(), hash_});
-        if (object)
-            hash_ = kHashStart, words_.push_back(0);  // the shape, once all keys are in
-    }
-    void close(char bracket) override {
-        const Open open = open_.back();
-        open_.pop_back();
-        if (bracket == ']')
-            return words_.push_back(kClose);
-        words_[open.shape] = shape_number(std::span(keys_).subspan(open.keys));
-        keys_.resize(open.keys);
-        hash_ = open.hash;
-    }
-    void field(std::size_t number, std::string_view) override { key_ = static_cast<std::int32_t>(number); }
-    void key(std::string_view key) override {
-        const auto [number, added] = other_keys_.number(key.data());
-        key_ = first_key_ + number;
-        if (added)
-            key_texts_.push_back(key);
-    }
-    void number(long long n) override {
-        kind(kNumber);
-        words_.push_back(static_cast<std::int32_t>(n));
-    }
-    void fraction(std::string_view digits) override {
-        kind(kFraction);
-        string_units(digits);
-    }
-    void string(std::string_view utf8) override {
-        kind(kString);
-        string_units(utf8);
-    }
-    void name(const char *name) override {
-        const auto [number, added] = names_.number(name);
-        if (added)
-            name_texts_.push_back(name);
-        kind(kName);
-        words_.push_back(number);
-    }
-    void boolean(bool value) override { kind(value ? kTrue : kFalse); }
 
     // The keys of shape `number` and their kinds, in order: [["format",9],...].
     std::string shape(std::size_t number) const {
@@ -139,19 +168,18 @@ private:
         Recent recent_[128];  // numbers_ in front: most found at once
     };
 
-    // A value of `kind` begins: in an object the kind joins the shape with the value's key
-    // (and the shape's hash, FNV-1a), elsewhere it goes on the tape.
-    static constexpr std::uint64_t kHashStart = 0xcbf29ce484222325u;
-    void kind(Kind kind) {
-        if (open_.empty() || !open_.back().object)
-            return words_.push_back(kind);
-        const std::int32_t key = key_ * kKinds + kind;
-        keys_.push_back(key);
-        hash_ = (hash_ ^ static_cast<std::uint32_t>(key)) * 0x100000001b3u;
+    // The number of a key that is not a message's field.
+    std::int32_t other_key(const char *key) {
+        const auto [number, added] = other_keys_.number(key);
+        if (added)
+            key_texts_.push_back(key);
+        return first_key_ + number;
     }
-    // The number of the shape of `keys`, whose hash is hash_.
-    std::int32_t shape_number(std::span<const std::int32_t> keys) {
-        RecentShape &recent = recent_shapes_[hash_ % std::size(recent_shapes_)];
+
+    static constexpr std::uint64_t kHashStart = 0xcbf29ce484222325u;
+    // The number of the shape of `keys`, whose hash is `hash`.
+    std::int32_t shape_number(std::span<const std::int32_t> keys, std::uint64_t hash) {
+        RecentShape &recent = recent_shapes_[hash % std::size(recent_shapes_)];
         if (recent.keys != nullptr && std::equal(keys.begin(), keys.end(), recent.keys->begin(), recent.keys->end()))
             return recent.number;
         const auto [known, added] = shape_numbers_.try_emplace({keys.begin(), keys.end()},
@@ -162,54 +190,55 @@ private:
         return known->second;
     }
 
-    // The string's octets, and where it ends in UTF-16 units: one per octet but continuation
-    // octets, two for a 4-octet sequence. ASCII, most of what a message holds, eight at a time.
-    void string_units(std::string_view utf8) {
-        if (octets_ + utf8.size() > strings_.size())
-            strings_.resize(2 * (octets_ + utf8.size()));
-        std::memcpy(strings_.data() + octets_, utf8.data(), utf8.size());
-        octets_ += utf8.size();
-        units_ += static_cast<std::int32_t>(utf8.size());
+    static bool is_ascii(std::string_view text) {
+        std::uint64_t all = 0;
+        std::size_t i = 0;
+        for (std::uint64_t eight; i + 8 <= text.size(); i += 8)
+            std::memcpy(&eight, text.data() + i, 8), all |= eight;
+        for (; i < text.size(); ++i)
+            all |= static_cast<unsigned char>(text[i]);
+        return (all & 0x8080808080808080u) == 0;
+    }
+    // The UTF-16 units of UTF-8: one per octet but continuation octets, two for a 4-octet
+    // sequence. ASCII, most of what a message holds, eight at a time.
+    static std::int32_t utf16_units(std::string_view utf8) {
+        auto units = static_cast<std::int32_t>(utf8.size());
         std::size_t i = 0;
         for (std::uint64_t eight; i + 8 <= utf8.size(); i += 8)
             if (std::memcpy(&eight, utf8.data() + i, 8); (eight & 0x8080808080808080u) != 0)
                 break;
         for (; i < utf8.size(); ++i)
             if (const auto octet = static_cast<unsigned char>(utf8[i]); octet >= 0x80)
-                units_ += (octet >= 0xF0) - ((octet & 0xC0) == 0x80);
-        words_.push_back(units_);
+                units += (octet >= 0xF0) - ((octet & 0xC0) == 0x80);
+        return units;
     }
 
     // Keys by number: a message's fields by their place in the field table, other keys after them.
     std::vector<std::string_view> key_texts_ = velmora::cli::message_json_keys();
     const std::int32_t first_key_ = static_cast<std::int32_t>(key_texts_.size());
-    std::int32_t key_ = 0;  // of the value that follows
     Numbering other_keys_, names_;
     std::vector<const char *> name_texts_;  // by number
-    // The objects and arrays open: for an object where its keys start in keys_, where its
-    // shape goes on the tape, the hash of the keys of the object around it.
+    // The objects and arrays open: whether the value around each is an object, where its
+    // keys start in keys_ and its shape goes on the tape, the hash of the keys around it.
     struct Open {
-        bool object;
+        bool in_object;
         std::size_t keys, shape;
         std::uint64_t hash;
     };
     std::vector<Open> open_;
+    std::vector<std::int32_t> words_;
     std::vector<std::int32_t> keys_;  // each a key's number times kKinds plus its value's kind
-    std::uint64_t hash_ = kHashStart;
     std::map<std::vector<std::int32_t>, std::int32_t> shape_numbers_;
     std::vector<const std::vector<std::int32_t> *> shapes_;  // their keys by number
     struct RecentShape {
         const std::vector<std::int32_t> *keys = nullptr;
         std::int32_t number = 0;
     };
-    RecentShape recent_shapes_[64];  // shape_numbers_ in front, by hash
-    std::vector<std::int32_t> words_;
-    std::string strings_ = std::string(1024, '\0');
-    std::size_t octets_ = 0;  // of strings_ in use
-    std::int32_t units_ = 0;
+    RecentShape recent_shapes_[1024];  // shape_numbers_ in front, by hash (64 let the vectors' shapes collide)
 };
 
 Tape g_tape;
+velmora::cli::JsonSink g_value;  // what g_tape is made of
 velmora_error g_error = VELMORA_ERROR_INIT;
 
 // What a Printer writes, as a string: one JSON object.
@@ -399,9 +428,9 @@ __attribute__((used)) const std::int32_t *vg_read(const char *hex, std::size_t l
     }();
     if (velmora_decode_hex(hex, length, flags, message.get(), nullptr) != VELMORA_OK)
         return nullptr;
-    g_tape.start();
-    velmora::cli::message_json(*message, g_tape);
-    return g_tape.finish();
+    g_value.clear();
+    velmora::cli::message_json(*message, g_value);
+    return g_tape.of(g_value);
 }
 
 // velmora_encode or velmora_encode_data with the options of `numbers`: a tape of
@@ -429,16 +458,16 @@ __attribute__((used)) const std::int32_t *vg_encode(const char *text, std::size_
     }
     if (status != VELMORA_OK)
         return nullptr;
-    g_tape.start();
-    g_tape.open('[');
+    g_value.clear();
+    g_value.open('[');
     for (std::size_t i = 0; i < count; ++i) {
-        g_tape.open('{');
-        g_tape.key("hex"), g_tape.string({pdus[i].hex, pdus[i].hex_length});
-        g_tape.key("tpdu_length"), g_tape.number(pdus[i].tpdu_length);
-        g_tape.close('}');
+        g_value.open('{');
+        g_value.key("hex"), g_value.string({pdus[i].hex, pdus[i].hex_length});
+        g_value.key("tpdu_length"), g_value.number(pdus[i].tpdu_length);
+        g_value.close('}');
     }
-    g_tape.close(']');
-    return g_tape.finish();
+    g_value.close(']');
+    return g_tape.of(g_value);
 }
 
 // What a modem printed, read line by line by velmora_modem_reader: [{"line":1, "kind":"message",
