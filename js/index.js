@@ -146,9 +146,16 @@ function decodeOptions(flags) {
   return options;
 }
 
+// What may surround a pasted PDU: white space of any kind, and control characters (Ctrl-Z
+// ends a PDU typed for AT+CMGS).
+const blank = (c) => c <= 0x20 || (c >= 0x80 && /\s/.test(String.fromCharCode(c)));
+
 function clean(hex) {
   if (typeof hex !== 'string') throw new TypeError('a PDU is a string of hex digits');
-  return hex.trim();
+  let start = 0, end = hex.length;
+  while (start < end && blank(hex.charCodeAt(start))) start++;
+  while (end > start && blank(hex.charCodeAt(end - 1))) end--;
+  return start === 0 && end === hex.length ? hex : hex.slice(start, end);
 }
 
 /** Each field of a PDU with its octets and meaning; the message too, or the error. */
@@ -251,13 +258,10 @@ function builder(fields) {
 
 /** One PDU (hex) into a message with the tool's JSON keys; throws VelmoraError. */
 export function decode(pdu, options) {
-  if (typeof pdu !== 'string') throw new TypeError('a PDU is a string of hex digits');
-  const at = room(3 * pdu.length), bytes = scratch.bytes;
+  pdu = clean(pdu);
+  const at = room(3 * pdu.length);
   // Characters past ASCII become octets no hex digit is.
-  let start = 0, end = utf8Into(pdu, bytes, 0);
-  while (start < end && bytes[start] <= 0x20) start++; // without the blanks around it
-  while (end > start && bytes[end - 1] <= 0x20) end--;
-  const message = lib.vg_read(at + start, end - start, options === undefined ? 0 : decodeFlags(options));
+  const message = lib.vg_read(at, utf8Into(pdu, scratch.bytes, 0), options === undefined ? 0 : decodeFlags(options));
   if (message === 0) throw explain(pdu, options).error;
   return read(message);
 }

@@ -18,14 +18,17 @@ test('decode.jsonl, decode_warnings.jsonl: each message as the tool shows it, ea
     const options = { cdma: row.args?.includes('--cdma'), noSmsc: row.args?.includes('--no-smsc'),
       strict: row.args?.includes('--strict') };
     const { message, error, fields } = explain(row.pdu, options);
+    const pasted = `\u00a0 ${row.pdu}\x1a\r\n`;  // with what a web page or a modem leaves around it
     if (row.json) {
       assert.deepEqual(message, row.json, row.pdu);
       assert.deepEqual(decode(row.pdu, options), row.json);
+      assert.deepEqual([decode(pasted, options), explain(pasted, options).message], [row.json, row.json]);
     } else {
       assert.ok(error instanceof VelmoraError, row.pdu);
       assert.equal(error.message, row.error, row.pdu);
       assert.equal(fields.at(-1).error, true);
       assert.throws(() => decode(row.pdu, options), { message: row.error, offset: error.offset });
+      assert.throws(() => decode(pasted, options), { message: row.error, offset: error.offset });
     }
   }
 });
