@@ -54,18 +54,22 @@ inline std::size_t first_impossible(const std::uint32_t (&v)[6]) {
     return kAllPossible;
 }
 
+// A byte for each of the six ranges, from the lowest on.
+template <class Byte>
+constexpr std::uint64_t byte_of_each_range(Byte byte) {
+    std::uint64_t word = 0;
+    for (std::size_t i = 0; i < 6; ++i)
+        word |= std::uint64_t{byte(kRanges[i])} << 8 * i;
+    return word;
+}
+
 // The same test for the six values at once, one a byte of `values` from the lowest on,
 // all below 100: with bit 7 set, taking a byte's low leaves it set only if the value is
 // at least low; adding 127 - high sets it only if the value is above high.
-constexpr std::uint64_t byte_of_each(std::uint8_t Range::*end, int bias) {
-    std::uint64_t word = 0;
-    for (int i = 0; i < 6; ++i)
-        word |= static_cast<std::uint64_t>(bias + (bias != 0 ? -1 : 1) * kRanges[i].*end) << 8 * i;
-    return word;
-}
 inline bool all_possible(std::uint64_t values) {
-    constexpr std::uint64_t kBit7 = 0x0000808080808080, kLows = byte_of_each(&Range::low, 0),
-                            kAboveHigh = byte_of_each(&Range::high, 127);
+    constexpr std::uint64_t kBit7 = 0x0000808080808080;
+    constexpr std::uint64_t kLows = byte_of_each_range([](Range r) { return r.low; });
+    constexpr std::uint64_t kAboveHigh = byte_of_each_range([](Range r) { return std::uint8_t(127 - r.high); });
     const std::uint64_t at_least_low = ((values | kBit7) - kLows) & kBit7;
     const std::uint64_t above_high = (values + kAboveHigh) & kBit7;
     return at_least_low == kBit7 && above_high == 0 &&
