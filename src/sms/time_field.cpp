@@ -102,8 +102,12 @@ bool read_gsm_time(std::span<const std::uint8_t> octets, Cursor &cursor, std::si
     // above 9 sets bit 4 of its byte once 6 is added, and each byte's value,
     // tens x 10 + units, stays within the byte.
     static_assert(std::endian::native == std::endian::little, "octet i is byte i of the word");
-    std::uint64_t word = 0;
-    std::memcpy(&word, octets.data(), 7);
+    // Two overlapping 4-octet loads: a 7-octet copy into a word goes through memory, and the
+    // word's load then waits for both halves' stores.
+    std::uint32_t first_four, last_four;
+    std::memcpy(&first_four, octets.data(), 4);
+    std::memcpy(&last_four, octets.data() + 3, 4);
+    const std::uint64_t word = first_four | std::uint64_t{last_four} << 24;
     const std::uint64_t tens = word & 0x00070F0F0F0F0F0F, units = word >> 4 & 0x000F0F0F0F0F0F0F;
     const bool decimal = (((tens + 0x0606060606060606) | (units + 0x0606060606060606)) & 0x1010101010101010) == 0;
     const std::uint64_t values = (tens << 3) + (tens << 1) + units;
