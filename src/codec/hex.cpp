@@ -54,34 +54,53 @@ bool parse_sixteen(const char *text, unsigned char *octets) {
 #endif
 
 #if defined(VELMORA_X86_DISPATCH)
-// 32 characters that are all hex digits, of either case, as 16 octets; false when any of
-// them is not a hex digit. parse_sixteen twice over, in one step.
-__attribute__((target("avx2"))) bool parse_thirty_two(const char *text, unsigned char *octets) {
+// A character is a hex digit when the classes of its two nibbles share a bit: bit 0 for
+// '0'-'9' (high nibble 3, low 0-9), bit 1 for 'A'-'F' and 'a'-'f' (high 4 or 6, low 1-6).
+// A letter's value is its low nibble plus 9.
+alignas(16) constexpr std::uint8_t kHighNibbleClass[16] = {0, 0, 0, 1, 2, 0, 2};
+alignas(16) constexpr std::uint8_t kLowNibbleClass[16] = {1, 3, 3, 3, 3, 3, 3, 1, 1, 1};
+alignas(16) constexpr std::uint8_t kHighNibbleAdd[16] = {0, 0, 0, 0, 9, 0, 9};
+
+__attribute__((target("avx2"))) __m256i both_lanes(const std::uint8_t (&table)[16]) {
+    return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i *>(table)));
+}
+
+// 32 characters as 16 octets, each in the low byte of a 16-bit lane; the lanes of
+// characters that are not hex digits set in `not_hex`.
+__attribute__((target("avx2"))) __m256i octet_lanes(const char *text, __m256i &not_hex) {
     const __m256i chars = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(text));
-    const __m256i decimal = _mm256_sub_epi8(chars, _mm256_set1_epi8('0'));
-    const __m256i letter = _mm256_sub_epi8(_mm256_or_si256(chars, _mm256_set1_epi8(0x20)), _mm256_set1_epi8('a'));
-    const __m256i is_decimal = _mm256_cmpeq_epi8(_mm256_subs_epu8(decimal, _mm256_set1_epi8(9)), _mm256_setzero_si256());
-    const __m256i is_letter = _mm256_cmpeq_epi8(_mm256_subs_epu8(letter, _mm256_set1_epi8(5)), _mm256_setzero_si256());
-    if (_mm256_movemask_epi8(_mm256_or_si256(is_decimal, is_letter)) != -1)
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    const __m256i high = _mm256_and_si256(_mm256_srli_epi16(chars, 4), nibble);
+    const __m256i low = _mm256_and_si256(chars, nibble);
+    const __m256i shared = _mm256_and_si256(_mm256_shuffle_epi8(both_lanes(kHighNibbleClass), high),
+                                            _mm256_shuffle_epi8(both_lanes(kLowNibbleClass), low));
+    not_hex = _mm256_or_si256(not_hex, _mm256_cmpeq_epi8(shared, _mm256_setzero_si256()));
+    const __m256i values = _mm256_add_epi8(low, _mm256_shuffle_epi8(both_lanes(kHighNibbleAdd), high));
+    // First digit of a pair times 16, plus the second.
+    return _mm256_maddubs_epi16(values, _mm256_set1_epi16(0x0110));
+}
+
+// 64 characters that are all hex digits, of either case, as 32 octets; false when any of
+// them is not a hex digit. Packing works within each 128-bit half, so the halves'
+// quarters are put back in order.
+__attribute__((target("avx2"))) bool parse_sixty_four(const char *text, unsigned char *octets) {
+    __m256i not_hex = _mm256_setzero_si256();
+    const __m256i first = octet_lanes(text, not_hex), second = octet_lanes(text + 32, not_hex);
+    if (!_mm256_testz_si256(not_hex, not_hex))
         return false;
-    const __m256i values = _mm256_or_si256(_mm256_and_si256(is_decimal, decimal),
-                                           _mm256_and_si256(is_letter, _mm256_add_epi8(letter, _mm256_set1_epi8(10))));
-    const __m256i joined = _mm256_or_si256(_mm256_and_si256(_mm256_slli_epi16(values, 4), _mm256_set1_epi16(0x00FF)),
-                                           _mm256_srli_epi16(values, 8));
-    // Packing works within each 128-bit half; the two halves' eight octets are then joined.
-    const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(joined, joined), 0x08);
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(octets), _mm256_castsi256_si128(packed));
+    const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(first, second), 0xD8);
+    _mm256_storeu_si256(reinterpret_cast<__m256i *>(octets), packed);
     return true;
 }
 
-// parse_digit_pairs' leading groups of 16 octets; a last group that overlaps the one before
-// takes the rest when there are 16 pairs or more (converting an octet twice changes nothing).
-__attribute__((target("avx2"))) std::uint32_t parse_thirty_twos(const char *text, std::uint32_t pairs,
+// parse_digit_pairs' leading groups of 32 octets; a last group that overlaps the one before
+// takes the rest when there are 32 pairs or more (converting an octet twice changes nothing).
+__attribute__((target("avx2"))) std::uint32_t parse_sixty_fours(const char *text, std::uint32_t pairs,
                                                                 unsigned char *octets) {
     std::uint32_t i = 0;
-    while (i + 16 <= pairs && parse_thirty_two(text + 2 * i, octets + i))
-        i += 16;
-    if (i + 16 > pairs && i < pairs && pairs >= 16 && parse_thirty_two(text + 2 * (pairs - 16), octets + pairs - 16))
+    while (i + 32 <= pairs && parse_sixty_four(text + 2 * i, octets + i))
+        i += 32;
+    if (i + 32 > pairs && i < pairs && pairs >= 32 && parse_sixty_four(text + 2 * (pairs - 32), octets + pairs - 32))
         i = pairs;
     return i;
 }
@@ -98,7 +117,7 @@ std::uint32_t parse_digit_pairs(const char *text, std::uint32_t pairs, unsigned 
     std::uint32_t i = 0;
 #if defined(VELMORA_X86_DISPATCH)
     if (vectors == Vectors::Avx2)
-        i = parse_thirty_twos(text, pairs, octets);
+        i = parse_sixty_fours(text, pairs, octets);
 #endif
 #if defined(__SSE2__)
     while (vectors != Vectors::Portable && i + 8 <= pairs && parse_sixteen(text + 2 * i, octets + i))
