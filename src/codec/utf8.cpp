@@ -2,6 +2,7 @@
 #include "codec/utf8.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -22,41 +23,65 @@ constexpr bool high_surrogate(char32_t unit) { return unit - 0xD800 < 0x400; }
 constexpr bool low_surrogate(char32_t unit) { return unit - 0xDC00 < 0x400; }
 
 #if defined(__SSE2__)
+// Eight UTF-16 units in host order, with a mask of their ASCII units, 16 bits each, and a
+// bit for each ASCII unit; `short_only` when none is U+0800 or more.
+struct EightUnits {
+    __m128i units, ascii;
+    unsigned ascii_units;
+    bool short_only;
+};
+
+inline EightUnits eight_units(const std::uint8_t *octets) {
+    const __m128i be = _mm_loadu_si128(reinterpret_cast<const __m128i *>(octets));
+    const __m128i units = _mm_or_si128(_mm_slli_epi16(be, 8), _mm_srli_epi16(be, 8));
+    // Signed compares: units of U+8000 and above are negative and fail the second test.
+    const __m128i non_negative = _mm_cmpgt_epi16(units, _mm_set1_epi16(-1));
+    const __m128i ascii = _mm_and_si128(_mm_cmplt_epi16(units, _mm_set1_epi16(0x80)), non_negative);
+    const __m128i short_units = _mm_and_si128(_mm_cmplt_epi16(units, _mm_set1_epi16(0x800)), non_negative);
+    return {units, ascii, static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(ascii, _mm_setzero_si128()))),
+            _mm_movemask_epi8(short_units) == 0xFFFF};
+}
+
 // Runs of eight units below U+0800 (16 octets) become UTF-8 eight at a time: each unit as
 // its two-byte form, lead byte first, then the second byte of every ASCII unit dropped.
 // `Compact` does the dropping: compact(pairs, mask of ASCII units, out) stores up to 16
-// bytes and returns how many count. Returns the octets consumed; stops at the first run
-// holding a unit of U+0800 or more.
+// bytes and returns how many count. Starting at octet `i`, returns the octet it got to;
+// stops at the first run holding a unit of U+0800 or more. Inlined, so that `compact`,
+// compiled for the caller's instruction set, is inlined too.
 template <class Compact>
-inline std::size_t short_unit_runs(const std::uint8_t *octets, std::size_t n, char *out, std::size_t &written,
-                                   Compact compact) {
-    std::size_t i = 0;
-    for (; i + 16 <= n; i += 16) {
-        const __m128i be = _mm_loadu_si128(reinterpret_cast<const __m128i *>(octets + i));
-        const __m128i units = _mm_or_si128(_mm_slli_epi16(be, 8), _mm_srli_epi16(be, 8));
-        // Signed compares: units of U+8000 and above are negative and fail the second test.
-        const __m128i ascii = _mm_and_si128(_mm_cmplt_epi16(units, _mm_set1_epi16(0x80)),
-                                            _mm_cmpgt_epi16(units, _mm_set1_epi16(-1)));
-        const __m128i short_units = _mm_and_si128(_mm_cmplt_epi16(units, _mm_set1_epi16(0x800)),
-                                                  _mm_cmpgt_epi16(units, _mm_set1_epi16(-1)));
-        if (_mm_movemask_epi8(short_units) != 0xFFFF)
+__attribute__((always_inline)) inline std::size_t short_unit_runs(const std::uint8_t *octets, std::size_t n,
+                                                                  std::size_t i, char *out, std::size_t &written,
+                                                                  Compact compact) {
+    const std::size_t end = n & ~std::size_t{1};
+    while (i + 16 <= n || (i < end && end >= 16)) {
+        // Fewer than eight units left after some written here or before: the eight that end
+        // them, whose first ones are written again, over their own bytes.
+        const bool last = i + 16 > n;
+        const std::size_t at = last ? end - 16 : i;
+        const EightUnits block = eight_units(octets + at);
+        if (!block.short_only)
             break;
-        const auto ascii_units = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(ascii, _mm_setzero_si128())));
-        if (ascii_units == 0xFF) {
-            _mm_storel_epi64(reinterpret_cast<__m128i *>(out + written), _mm_packus_epi16(units, units));
+        if (last) {
+            const auto again = static_cast<unsigned>((i - at) / 2);
+            written -= 2 * again - static_cast<std::size_t>(std::popcount(block.ascii_units & ((1u << again) - 1)));
+        }
+        i = at + 16;
+        if (block.ascii_units == 0xFF) {
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(out + written), _mm_packus_epi16(block.units, block.units));
             written += 8;
             continue;
         }
-        const __m128i lead = _mm_or_si128(
-            _mm_and_si128(ascii, units), _mm_andnot_si128(ascii, _mm_or_si128(_mm_srli_epi16(units, 6), _mm_set1_epi16(0xC0))));
-        const __m128i trail = _mm_or_si128(_mm_and_si128(units, _mm_set1_epi16(0x3F)), _mm_set1_epi16(0x80));
-        written += compact(_mm_or_si128(lead, _mm_slli_epi16(trail, 8)), ascii_units, out + written);
+        const __m128i lead = _mm_or_si128(_mm_and_si128(block.ascii, block.units),
+                                          _mm_andnot_si128(block.ascii, _mm_or_si128(_mm_srli_epi16(block.units, 6),
+                                                                                     _mm_set1_epi16(0xC0))));
+        const __m128i trail = _mm_or_si128(_mm_and_si128(block.units, _mm_set1_epi16(0x3F)), _mm_set1_epi16(0x80));
+        written += compact(_mm_or_si128(lead, _mm_slli_epi16(trail, 8)), block.ascii_units, out + written);
     }
     return i;
 }
 
 std::size_t short_unit_runs_sse2(const std::uint8_t *octets, std::size_t n, char *out, std::size_t &written) {
-    return short_unit_runs(octets, n, out, written, [](__m128i pairs, unsigned ascii_units, char *to) {
+    return short_unit_runs(octets, n, 0, out, written, [](__m128i pairs, unsigned ascii_units, char *to) {
         alignas(16) std::uint8_t bytes[16];
         _mm_store_si128(reinterpret_cast<__m128i *>(bytes), pairs);
         std::size_t kept = 0;
@@ -90,20 +115,25 @@ constexpr std::array<KeptBytes, 256> kKeptBytes = [] {
     return table;
 }();
 
+// The dropping for SSSE3 and up: one shuffle from the table.
+__attribute__((target("ssse3"), always_inline)) inline std::size_t keep_bytes(__m128i pairs, unsigned ascii_units,
+                                                                              char *to) {
+    const KeptBytes &kept = kKeptBytes[ascii_units];
+    const __m128i shuffle = _mm_loadu_si128(reinterpret_cast<const __m128i *>(kept.shuffle.data()));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(to), _mm_shuffle_epi8(pairs, shuffle));
+    return kept.count;
+}
+
 __attribute__((target("ssse3"))) std::size_t short_unit_runs_ssse3(const std::uint8_t *octets, std::size_t n,
                                                                      char *out, std::size_t &written) {
-    return short_unit_runs(octets, n, out, written,
-                           [](__m128i pairs, unsigned ascii_units, char *to) __attribute__((target("ssse3"))) {
-                               const KeptBytes &kept = kKeptBytes[ascii_units];
-                               const __m128i shuffle =
-                                   _mm_loadu_si128(reinterpret_cast<const __m128i *>(kept.shuffle.data()));
-                               _mm_storeu_si128(reinterpret_cast<__m128i *>(to), _mm_shuffle_epi8(pairs, shuffle));
-                               return kept.count;
-                           });
+    return short_unit_runs(octets, n, 0, out, written,
+                           [](__m128i pairs, unsigned ascii_units, char *to)
+                               __attribute__((target("ssse3"))) { return keep_bytes(pairs, ascii_units, to); });
 }
 
 // The same sixteen units at a time, one 128-bit half of eight after the other, then the
-// rest through the SSSE3 loop.
+// rest eight at a time, also in AVX encoding: SSE code after AVX code that leaves the upper
+// halves in use stalls.
 __attribute__((target("avx2"))) std::size_t short_unit_runs_avx2(const std::uint8_t *octets, std::size_t n,
                                                                    char *out, std::size_t &written) {
     std::size_t i = 0;
@@ -130,7 +160,9 @@ __attribute__((target("avx2"))) std::size_t short_unit_runs_avx2(const std::uint
         _mm_storeu_si128(reinterpret_cast<__m128i *>(out + written), _mm256_extracti128_si256(kept, 1));
         written += high.count;
     }
-    return i + short_unit_runs_ssse3(octets + i, n - i, out, written);
+    return short_unit_runs(octets, n, i, out, written,
+                           [](__m128i pairs, unsigned ascii_units, char *to)
+                               __attribute__((target("avx2"))) { return keep_bytes(pairs, ascii_units, to); });
 }
 #endif
 #endif
