@@ -7,6 +7,7 @@
 #include "codec/gsm7.h"
 #include "codec/septets.h"
 #include "codec/utf8.h"
+#include "sms/record_bytes.h"
 #include "sms/user_data.h"
 
 namespace velmora::sms {
@@ -83,7 +84,7 @@ bool read_user_data(Cursor &cursor, const UserDataLayout &layout, bool has_heade
         // UCS-2 characters of 3GPP2 are two octets each; GSM counts UCS-2 data in octets.
         const std::size_t count = layout.unit == LengthUnit::Ucs2Characters ? 2 * std::size_t{units} : units;
         const auto octets = body.first(count);
-        std::copy(octets.begin(), octets.end(), m.data);
+        copy_bytes(m.data, octets.data(), octets.size());
         m.data_length = static_cast<std::uint32_t>(octets.size());
         // A last lone octet shows as U+FFFD.
         if (layout.content == Content::Ucs2Text && count % 2 != 0 &&
