@@ -40,26 +40,28 @@ const char *answer(std::string text) {
 
 // A JSON value as index.js reads it: words of kinds and payloads, and the strings' UTF-8 one
 // after another, each string ended by its UTF-16 offset in all of them decoded, so that
-// JavaScript decodes them at once. A value is its kind and its payload: a number, where its
-// string ends, a name's number (names of types, alphabets... numbered as met; vg_name tells
-// them), an object's shape, nothing for true and false; an array's values end with kClose.
-// In an object the kinds go to its shape (its keys and their kinds in order, numbered as met;
-// vg_shape tells them) and only the payloads stay, so that JavaScript makes each shape's
-// objects alike, by code made for that shape.
+// JavaScript decodes them at once (as Latin-1, which is quicker, when all are ASCII). A value
+// is its kind and its payload: a number, where its string ends, a name's number (names of
+// types, alphabets... numbered as met; vg_name tells them), an object's shape, nothing for
+// true and false; an array's values end with kClose. In an object the kinds go to its shape
+// (its keys and their kinds in order, numbered as met; vg_shape tells them) and only the
+// payloads stay, so that JavaScript makes each shape's objects alike, by code made for that
+// shape.
 class Tape {
 public:
     enum Kind : std::int32_t { kObject = 1, kArray, kClose, kNumber, kString, kFraction, kTrue, kFalse, kName, kKinds };
 
-    // The tape of `value`: [strings' address, their length in octets, words...]; the strings
-    // are the sink's. Its state in locals, which stores to the tape cannot change.
+    // The tape of `value`: [strings' address, their length in octets, 1 if all are ASCII,
+    // words...]; the strings are the sink's. Its state in locals, which stores to the tape
+    // cannot change.
     const std::int32_t *of(const velmora::cli::JsonSink &value) {
         using Sink = velmora::cli::JsonSink;
         const std::span<const Sink::Token> tokens = value.tokens();
         const std::string_view strings = value.strings();
-        if (words_.size() < 2 + 2 * tokens.size())  // at most a kind and a payload a token
-            words_.resize(2 * (2 + 2 * tokens.size())), keys_.resize(words_.size());
+        if (words_.size() < 3 + 2 * tokens.size())  // at most a kind and a payload a token
+            words_.resize(2 * (3 + 2 * tokens.size())), keys_.resize(words_.size());
         std::int32_t *const words = words_.data();
-        std::int32_t *word = words + 2;
+        std::int32_t *word = words + 3;
         std::int32_t *key = keys_.data();  // the next of the keys of the objects open
         std::int32_t key_number = 0, units = 0;
         std::uint64_t hash = kHashStart;
@@ -132,6 +134,7 @@ public:
         }
         words[0] = static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(strings.data()));
         words[1] = static_cast<std::int32_t>(strings.size());
+        words[2] = ascii;
         return words;
     }
 
