@@ -65,7 +65,7 @@ public:
         next_ = tokens_.data(), octet_ = strings_.data(), field_ = -1, key_ = nullptr;
         if (numbers_ != nullptr) {
             word_ = words_.data() + 3, next_key_ = keys_.data(), next_open_ = open_.data();
-            tape_room_ = tape_values_, in_object_ = false, hash_ = kHashStart, units_ = 0, string_start_ = 0;
+            next_string_ = string_words_.data(), tape_room_ = tape_values_, in_object_ = false, hash_ = kHashStart;
         }
     }
 
@@ -90,15 +90,27 @@ public:
     // The tape of a sink made with TapeNumbers: [the strings' address, their length in
     // octets, 1 if all are ASCII, words...].
     const std::int32_t *tape() {
-        const auto octets = static_cast<std::int32_t>(octet_ - strings_.data());
-        words_[0] = static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(strings_.data()));
-        words_[1] = octets, words_[2] = units_ == octets;  // fewer UTF-16 units than octets past ASCII
+        const std::string_view all = strings();
+        const bool ascii = is_ascii(all);
+        if (!ascii) {  // the strings' ends in octets become their ends in UTF-16 units
+            std::int32_t units = 0;
+            std::size_t start = 0;
+            for (const std::uint32_t *at = string_words_.data(); at != next_string_; ++at) {
+                const auto end = static_cast<std::size_t>(words_[*at]);
+                units += utf16_units(all.substr(start, end - start));
+                words_[*at] = units, start = end;
+            }
+        }
+        words_[0] = static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(all.data()));
+        words_[1] = static_cast<std::int32_t>(all.size()), words_[2] = ascii;
         return words_.data();
     }
 
 private:
-    void add(Kind kind) { add(kind, octet_ - strings_.data()); }
-    void add(Kind kind, long long number, const char *name = nullptr) {
+    // Inlined into each kind's call (not left to the compiler, which called them), where the
+    // switch over kinds folds away.
+    [[gnu::always_inline]] void add(Kind kind) { add(kind, octet_ - strings_.data()); }
+    [[gnu::always_inline]] void add(Kind kind, long long number, const char *name = nullptr) {
         if (numbers_ != nullptr) {
             to_tape(kind, number, name);
         } else {
@@ -110,9 +122,10 @@ private:
     }
     // A value onto the tape, as it comes rather than from tokens afterwards (a decode in
     // WebAssembly about 25 ns quicker): in an object its kind goes to the object's shape with
-    // its key, elsewhere onto the tape; then its payload, a number, where its string ends in
-    // UTF-16 units, a name's number, an object's shape (once its keys are in) or nothing.
-    void to_tape(Kind kind, long long number, const char *name) {
+    // its key, elsewhere onto the tape; then its payload, a number, where its string ends (in
+    // octets until tape() tells), a name's number, an object's shape (once its keys are in) or
+    // nothing.
+    [[gnu::always_inline]] void to_tape(Kind kind, long long number, const char *name) {
         if (tape_room_ == 0)
             grow_tape();
         --tape_room_;
@@ -133,13 +146,10 @@ private:
             *word_++ = static_cast<std::int32_t>(number);
             break;
         case kString:
-        case kFraction: {
-            const auto end = static_cast<std::size_t>(number);
-            units_ += utf16_units({strings_.data() + string_start_, end - string_start_});
-            string_start_ = end;
-            *word_++ = units_;
+        case kFraction:
+            *next_string_++ = static_cast<std::uint32_t>(word_ - words_.data());
+            *word_++ = static_cast<std::int32_t>(number);
             break;
-        }
         case kName:
             *word_++ = numbers_->name(name);
             break;
@@ -172,10 +182,21 @@ private:
         const std::size_t words = words_.empty() ? 3 : static_cast<std::size_t>(word_ - words_.data());
         const auto keys = static_cast<std::size_t>(next_key_ - keys_.data());
         const auto open = static_cast<std::size_t>(next_open_ - open_.data());
+        const auto strings = static_cast<std::size_t>(next_string_ - string_words_.data());
         const std::size_t values = 2 * tape_values_ + 64;
-        words_.resize(3 + 2 * values), keys_.resize(values), open_.resize(values);
+        words_.resize(3 + 2 * values), keys_.resize(values), open_.resize(values), string_words_.resize(values);
         tape_room_ += values - tape_values_, tape_values_ = values;
         word_ = words_.data() + words, next_key_ = keys_.data() + keys, next_open_ = open_.data() + open;
+        next_string_ = string_words_.data() + strings;
+    }
+    static bool is_ascii(std::string_view text) {
+        std::uint64_t all = 0;
+        std::size_t i = 0;
+        for (std::uint64_t eight; i + 8 <= text.size(); i += 8)
+            std::memcpy(&eight, text.data() + i, 8), all |= eight;
+        for (; i < text.size(); ++i)
+            all |= static_cast<unsigned char>(text[i]);
+        return (all & 0x8080808080808080u) == 0;
     }
     // The UTF-16 units of UTF-8: one per octet but continuation octets, two for a 4-octet
     // sequence. ASCII, most of what a message holds, eight at a time.
@@ -248,11 +269,11 @@ private:
     };
     std::vector<Open> open_;
     Open *next_open_ = nullptr;
+    std::vector<std::uint32_t> string_words_;  // where strings' ends are on the tape
+    std::uint32_t *next_string_ = nullptr;
     std::size_t tape_values_ = 0, tape_room_ = 0;  // values there is room for, all and left
     bool in_object_ = false;
     std::uint64_t hash_ = kHashStart;  // of the keys of the object open
-    std::int32_t units_ = 0;           // where the last string ends, in UTF-16 units
-    std::size_t string_start_ = 0;     // where the next starts, in octets
 };
 
 // The sink's value as JSON text.
