@@ -19,8 +19,8 @@ namespace velmora::cli {
 // A JSON string, control characters escaped; the bytes otherwise as they are (UTF-8).
 std::string json_string(std::string_view text);
 
-// What a sink's tape (below) gives numbers to, as the WebAssembly glue that tells JavaScript
-// their texts numbers them: names, keys that are not a message's fields, objects' shapes.
+// The numbers a sink's tape (below) gives names, keys that are not a message's fields and
+// objects' shapes: the WebAssembly glue's, which tells JavaScript what each stands for.
 class TapeNumbers {
 public:
     virtual std::int32_t name(const char *name) = 0;
@@ -131,8 +131,8 @@ private:
         --tape_room_;
         if (kind == kEnd)
             return end_on_tape();
-        static constexpr std::int32_t kTapeKind[] = {  // by Kind
-            kTapeObject, kTapeArray, kTapeClose, kTapeNumber, kTapeFraction, kTapeString, kTapeName, kTapeTrue, kTapeFalse};
+        static constexpr std::int32_t kTapeKind[] = {kTapeObject,   kTapeArray,  kTapeClose, kTapeNumber,  // by Kind
+                                                     kTapeFraction, kTapeString, kTapeName,  kTapeTrue,   kTapeFalse};
         const std::int32_t tape_kind = kTapeKind[kind];
         if (in_object_) {
             const std::int32_t key = (field_ >= 0 ? field_ : numbers_->key(key_)) * kTapeKinds + tape_kind;
