@@ -19,10 +19,26 @@ namespace velmora::cli {
 // A JSON string, control characters escaped; the bytes otherwise as they are (UTF-8).
 std::string json_string(std::string_view text);
 
+// The numbers a sink's tape (below) gives names, keys that are not a message's fields and
+// objects' shapes: the WebAssembly glue's, which tells JavaScript what each stands for.
+class TapeNumbers {
+public:
+    virtual std::int32_t name(const char *name) = 0;
+    virtual std::int32_t key(const char *key) = 0;
+    // `keys` each a key's number times JsonSink::kTapeKinds plus its value's tape kind, in
+    // order; `hash` their FNV-1a hash.
+    virtual std::int32_t shape(std::span<const std::int32_t> keys, std::uint64_t hash) = 0;
+
+protected:
+    ~TapeNumbers() = default;
+};
+
 // Where a JSON value goes, piece by piece: a key before each value inside an object. It keeps
 // a token for each value (with its key) and each end of an object or array, and the strings'
 // octets one after another, by calls simple enough to be inlined into the walk over a
-// record's fields (the npm package's hot path).
+// record's fields (the npm package's hot path). A sink made with TapeNumbers keeps a tape
+// instead of tokens: what the WebAssembly glue hands JavaScript, written as the values come
+// (js/glue/glue.cpp tells its words).
 class JsonSink {
 public:
     enum Kind : std::uint8_t { kObject, kArray, kEnd, kNumber, kFraction, kString, kName, kTrue, kFalse };
@@ -34,11 +50,24 @@ public:
         long long number;    // of a number; of a string or fraction, where its octets end in strings()
     };
 
+    // A tape's kinds of values.
+    enum TapeKind : std::int32_t {
+        kTapeObject = 1, kTapeArray, kTapeClose, kTapeNumber, kTapeString, kTapeFraction, kTapeTrue, kTapeFalse,
+        kTapeName, kTapeKinds
+    };
+
     JsonSink() = default;
-    JsonSink(const JsonSink &) = delete;  // next_ and octet_ point into its own tokens and strings
+    explicit JsonSink(TapeNumbers &numbers) : numbers_(&numbers) { grow_tape(), clear(); }
+    JsonSink(const JsonSink &) = delete;  // its pointers point into its own tokens, strings and tape
     JsonSink &operator=(const JsonSink &) = delete;
 
-    void clear() { next_ = tokens_.data(), octet_ = strings_.data(), field_ = -1, key_ = nullptr; }
+    void clear() {
+        next_ = tokens_.data(), octet_ = strings_.data(), field_ = -1, key_ = nullptr;
+        if (numbers_ != nullptr) {
+            word_ = words_.data() + 3, next_key_ = keys_.data(), next_open_ = open_.data();
+            next_string_ = string_words_.data(), tape_room_ = tape_values_, in_object_ = false, hash_ = kHashStart;
+        }
+    }
 
     void open(char bracket) { add(bracket == '{' ? kObject : kArray); }
     void close(char) { add(kEnd); }
@@ -58,14 +87,129 @@ public:
 
     std::span<const Token> tokens() const { return {tokens_.data(), next_}; }
     std::string_view strings() const { return {strings_.data(), static_cast<std::size_t>(octet_ - strings_.data())}; }
+    // The tape of a sink made with TapeNumbers: [the strings' address, their length in
+    // octets, 1 if all are ASCII, words...].
+    const std::int32_t *tape() {
+        const std::string_view all = strings();
+        const bool ascii = is_ascii(all);
+        if (!ascii) {  // the strings' ends in octets become their ends in UTF-16 units
+            std::int32_t units = 0;
+            std::size_t start = 0;
+            for (const std::uint32_t *at = string_words_.data(); at != next_string_; ++at) {
+                const auto end = static_cast<std::size_t>(words_[*at]);
+                units += utf16_units(all.substr(start, end - start));
+                words_[*at] = units, start = end;
+            }
+        }
+        words_[0] = static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(all.data()));
+        words_[1] = static_cast<std::int32_t>(all.size()), words_[2] = ascii;
+        return words_.data();
+    }
 
 private:
-    void add(Kind kind) { add(kind, octet_ - strings_.data()); }
-    void add(Kind kind, long long number, const char *name = nullptr) {
-        if (next_ == tokens_.data() + tokens_.size())
-            grow();
-        *next_++ = {kind, field_, key_, name, number};
+    // Inlined into each kind's call (not left to the compiler, which called them), where the
+    // switch over kinds folds away.
+    [[gnu::always_inline]] void add(Kind kind) { add(kind, octet_ - strings_.data()); }
+    [[gnu::always_inline]] void add(Kind kind, long long number, const char *name = nullptr) {
+        if (numbers_ != nullptr) {
+            to_tape(kind, number, name);
+        } else {
+            if (next_ == tokens_.data() + tokens_.size())
+                grow();
+            *next_++ = {kind, field_, key_, name, number};
+        }
         field_ = -1, key_ = nullptr;
+    }
+    // A value onto the tape, as it comes rather than from tokens afterwards (a decode in
+    // WebAssembly about 25 ns quicker): in an object its kind goes to the object's shape with
+    // its key, elsewhere onto the tape; then its payload, a number, where its string ends (in
+    // octets until tape() tells), a name's number, an object's shape (once its keys are in) or
+    // nothing.
+    [[gnu::always_inline]] void to_tape(Kind kind, long long number, const char *name) {
+        if (tape_room_ == 0)
+            grow_tape();
+        --tape_room_;
+        if (kind == kEnd)
+            return end_on_tape();
+        static constexpr std::int32_t kTapeKind[] = {kTapeObject,   kTapeArray,  kTapeClose, kTapeNumber,  // by Kind
+                                                     kTapeFraction, kTapeString, kTapeName,  kTapeTrue,   kTapeFalse};
+        const std::int32_t tape_kind = kTapeKind[kind];
+        if (in_object_) {
+            const std::int32_t key = (field_ >= 0 ? field_ : numbers_->key(key_)) * kTapeKinds + tape_kind;
+            *next_key_++ = key;
+            hash_ = (hash_ ^ static_cast<std::uint32_t>(key)) * 0x100000001b3u;
+        } else {
+            *word_++ = tape_kind;
+        }
+        switch (kind) {
+        case kNumber:
+            *word_++ = static_cast<std::int32_t>(number);
+            break;
+        case kString:
+        case kFraction:
+            *next_string_++ = static_cast<std::uint32_t>(word_ - words_.data());
+            *word_++ = static_cast<std::int32_t>(number);
+            break;
+        case kName:
+            *word_++ = numbers_->name(name);
+            break;
+        case kObject:
+        case kArray:
+            *next_open_++ = {in_object_, static_cast<std::size_t>(next_key_ - keys_.data()),
+                             static_cast<std::size_t>(word_ - words_.data()), hash_};
+            in_object_ = kind == kObject;
+            if (in_object_)
+                hash_ = kHashStart, ++word_;  // the shape, once all keys are in
+            break;
+        default:
+            break;
+        }
+    }
+    void end_on_tape() {
+        const Open open = *--next_open_;
+        if (in_object_) {
+            std::int32_t *const keys = keys_.data() + open.keys;
+            words_[open.shape] = numbers_->shape({keys, next_key_}, hash_);
+            next_key_ = keys;
+        } else {
+            *word_++ = kTapeClose;
+        }
+        in_object_ = open.in_object, hash_ = open.hash;
+    }
+    // Room for as many values again and 64 more: at most two words, a key and an open object
+    // or array each.
+    void grow_tape() {
+        const std::size_t words = words_.empty() ? 3 : static_cast<std::size_t>(word_ - words_.data());
+        const auto keys = static_cast<std::size_t>(next_key_ - keys_.data());
+        const auto open = static_cast<std::size_t>(next_open_ - open_.data());
+        const auto strings = static_cast<std::size_t>(next_string_ - string_words_.data());
+        const std::size_t values = 2 * tape_values_ + 64;
+        words_.resize(3 + 2 * values), keys_.resize(values), open_.resize(values), string_words_.resize(values);
+        tape_room_ += values - tape_values_, tape_values_ = values;
+        word_ = words_.data() + words, next_key_ = keys_.data() + keys, next_open_ = open_.data() + open;
+        next_string_ = string_words_.data() + strings;
+    }
+    static bool is_ascii(std::string_view text) {
+        std::uint64_t all = 0;
+        std::size_t i = 0;
+        for (std::uint64_t eight; i + 8 <= text.size(); i += 8)
+            std::memcpy(&eight, text.data() + i, 8), all |= eight;
+        for (; i < text.size(); ++i)
+            all |= static_cast<unsigned char>(text[i]);
+        return (all & 0x8080808080808080u) == 0;
+    }
+    // The UTF-16 units of UTF-8: one per octet but continuation octets, two for a 4-octet
+    // sequence. ASCII, most of what a message holds, eight at a time.
+    static std::int32_t utf16_units(std::string_view utf8) {
+        auto units = static_cast<std::int32_t>(utf8.size());
+        std::size_t i = 0;
+        for (std::uint64_t eight; i + 8 <= utf8.size(); i += 8)
+            if (std::memcpy(&eight, utf8.data() + i, 8); (eight & 0x8080808080808080u) != 0)
+                break;
+        for (; i < utf8.size(); ++i)
+            if (const auto octet = static_cast<unsigned char>(utf8[i]); octet >= 0x80)
+                units += (octet >= 0xF0) - ((octet & 0xC0) == 0x80);
+        return units;
     }
     // Copied by words: V8 makes WebAssembly's memory.copy a call, dearer than the few words
     // of most strings. Past 8 octets the last word overlaps the one before.
@@ -107,6 +251,29 @@ private:
     const char *key_ = nullptr;
     std::vector<char> strings_;
     char *octet_ = strings_.data();  // the next of strings_
+
+    // The tape's, when the sink keeps one.
+    static constexpr std::uint64_t kHashStart = 0xcbf29ce484222325u;
+    TapeNumbers *numbers_ = nullptr;
+    std::vector<std::int32_t> words_;
+    std::int32_t *word_ = nullptr;  // the next of words_
+    // The keys of the objects open, each object's after those of the one around it.
+    std::vector<std::int32_t> keys_;
+    std::int32_t *next_key_ = nullptr;
+    // The objects and arrays open: whether the value around each is an object, where its
+    // keys start in keys_ and its shape goes on the tape, the hash of the keys around it.
+    struct Open {
+        bool in_object;
+        std::size_t keys, shape;
+        std::uint64_t hash;
+    };
+    std::vector<Open> open_;
+    Open *next_open_ = nullptr;
+    std::vector<std::uint32_t> string_words_;  // where strings' ends are on the tape
+    std::uint32_t *next_string_ = nullptr;
+    std::size_t tape_values_ = 0, tape_room_ = 0;  // values there is room for, all and left
+    bool in_object_ = false;
+    std::uint64_t hash_ = kHashStart;  // of the keys of the object open
 };
 
 // The sink's value as JSON text.

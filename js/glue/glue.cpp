@@ -38,105 +38,46 @@ const char *answer(std::string text) {
     return g_answer.c_str();
 }
 
-// A JSON value as index.js reads it: words of kinds and payloads, and the strings' UTF-8 one
-// after another, each string ended by its UTF-16 offset in all of them decoded, so that
-// JavaScript decodes them at once. A value is its kind and its payload: a number, where its
-// string ends, a name's number (names of types, alphabets... numbered as met; vg_name tells
-// them), an object's shape, nothing for true and false; an array's values end with kClose.
-// In an object the kinds go to its shape (its keys and their kinds in order, numbered as met;
+// A JSON value as index.js reads it, the tape a JsonSink keeps with these numbers: words of
+// kinds and payloads, and the strings' UTF-8 one after another, each string ended by its UTF-16
+// offset in all of them decoded, so that JavaScript decodes them at once (as Latin-1, which is
+// quicker, when all are ASCII). A value is its kind and its payload: a number, where its string
+// ends, a name's number (names of types, alphabets... numbered as met; vg_name tells them), an
+// object's shape, nothing for true and false; an array's values end with kTapeClose. In an
+// object the kinds go to its shape (its keys and their kinds in order, numbered as met;
 // vg_shape tells them) and only the payloads stay, so that JavaScript makes each shape's
 // objects alike, by code made for that shape.
-class Tape {
+class Tape final : public velmora::cli::TapeNumbers {
 public:
-    enum Kind : std::int32_t { kObject = 1, kArray, kClose, kNumber, kString, kFraction, kTrue, kFalse, kName, kKinds };
+    static constexpr std::int32_t kKinds = velmora::cli::JsonSink::kTapeKinds;
 
-    // The tape of `value`: [strings' address, their length in octets, words...]; the strings
-    // are the sink's. Its state in locals, which stores to the tape cannot change.
-    const std::int32_t *of(const velmora::cli::JsonSink &value) {
-        using Sink = velmora::cli::JsonSink;
-        const std::span<const Sink::Token> tokens = value.tokens();
-        const std::string_view strings = value.strings();
-        if (words_.size() < 2 + 2 * tokens.size())  // at most a kind and a payload a token
-            words_.resize(2 * (2 + 2 * tokens.size())), keys_.resize(words_.size());
-        std::int32_t *const words = words_.data();
-        std::int32_t *word = words + 2;
-        std::int32_t *key = keys_.data();  // the next of the keys of the objects open
-        std::int32_t key_number = 0, units = 0;
-        std::uint64_t hash = kHashStart;
-        bool in_object = false;
-        std::size_t octets = 0;
-        const bool ascii = is_ascii(strings);  // then units are octets
-        open_.clear();
-        // A value of `kind` begins: in an object the kind joins the shape with the value's key
-        // (and the shape's hash, FNV-1a), elsewhere it goes on the tape.
-        const auto begin = [&](Kind kind) {
-            if (!in_object) {
-                *word++ = kind;
-                return;
-            }
-            *key = key_number * kKinds + kind;
-            hash = (hash ^ static_cast<std::uint32_t>(*key++)) * 0x100000001b3u;
-        };
-        for (const Sink::Token &t : tokens) {
-            if (t.key != nullptr)
-                key_number = t.field >= 0 ? t.field : other_key(t.key);
-            switch (t.kind) {
-            case Sink::kObject:
-            case Sink::kArray:
-                begin(t.kind == Sink::kObject ? kObject : kArray);
-                open_.push_back({in_object, static_cast<std::size_t>(key - keys_.data()),
-                                 static_cast<std::size_t>(word - words), hash});
-                in_object = t.kind == Sink::kObject;
-                if (in_object)
-                    hash = kHashStart, ++word;  // the shape, once all keys are in
-                break;
-            case Sink::kEnd: {
-                const Open open = open_.back();
-                open_.pop_back();
-                if (in_object) {
-                    words[open.shape] = shape_number({keys_.data() + open.keys, key}, hash);
-                    key = keys_.data() + open.keys;
-                } else {
-                    *word++ = kClose;
-                }
-                in_object = open.in_object, hash = open.hash;
-                break;
-            }
-            case Sink::kNumber:
-                begin(kNumber);
-                *word++ = static_cast<std::int32_t>(t.number);
-                break;
-            case Sink::kString:
-            case Sink::kFraction: {
-                begin(t.kind == Sink::kString ? kString : kFraction);
-                const auto end = static_cast<std::size_t>(t.number);
-                const std::string_view text = strings.substr(octets, end - octets);
-                units += ascii ? static_cast<std::int32_t>(text.size()) : utf16_units(text);
-                *word++ = units;
-                octets = end;
-                break;
-            }
-            case Sink::kName: {
-                const auto [number, added] = names_.number(t.name);
-                if (added)
-                    name_texts_.push_back(t.name);
-                begin(kName);
-                *word++ = number;
-                break;
-            }
-            case Sink::kTrue:
-            case Sink::kFalse:
-                begin(t.kind == Sink::kTrue ? kTrue : kFalse);
-                break;
-            }
-        }
-        words[0] = static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(strings.data()));
-        words[1] = static_cast<std::int32_t>(strings.size());
-        return words;
+    std::int32_t name(const char *name) override {
+        const auto [number, added] = names_.number(name);
+        if (added)
+            name_texts_.push_back(name);
+        return number;
+    }
+    // Keys that are not a message's fields are numbered after those.
+    std::int32_t key(const char *key) override {
+        const auto [number, added] = other_keys_.number(key);
+        if (added)
+            key_texts_.push_back(key);
+        return first_key_ + number;
+    }
+    std::int32_t shape(std::span<const std::int32_t> keys, std::uint64_t hash) override {
+        RecentShape &recent = recent_shapes_[hash % std::size(recent_shapes_)];
+        if (recent.keys != nullptr && std::equal(keys.begin(), keys.end(), recent.keys->begin(), recent.keys->end()))
+            return recent.number;
+        const auto [known, added] = shape_numbers_.try_emplace({keys.begin(), keys.end()},
+                                                               static_cast<std::int32_t>(shapes_.size()));
+        if (added)
+            shapes_.push_back(&known->first);
+        recent = {&known->first, known->second};
+        return known->second;
     }
 
     // The keys of shape `number` and their kinds, in order: [["format",9],...].
-    std::string shape(std::size_t number) const {
+    std::string shape_text(std::size_t number) const {
         std::string out = "[";
         for (const std::int32_t key : *shapes_.at(number))
             out += (out.size() > 1 ? ",[" : "[") + json_string(key_texts_[static_cast<std::size_t>(key / kKinds)]) +
@@ -146,6 +87,7 @@ public:
     const char *name_text(std::size_t number) const { return name_texts_.at(number); }
 
 private:
+
     // Strings that live as long as the program, numbered by their address as they are met.
     class Numbering {
     public:
@@ -168,66 +110,11 @@ private:
         Recent recent_[128];  // numbers_ in front: most found at once
     };
 
-    // The number of a key that is not a message's field.
-    std::int32_t other_key(const char *key) {
-        const auto [number, added] = other_keys_.number(key);
-        if (added)
-            key_texts_.push_back(key);
-        return first_key_ + number;
-    }
-
-    static constexpr std::uint64_t kHashStart = 0xcbf29ce484222325u;
-    // The number of the shape of `keys`, whose hash is `hash`.
-    std::int32_t shape_number(std::span<const std::int32_t> keys, std::uint64_t hash) {
-        RecentShape &recent = recent_shapes_[hash % std::size(recent_shapes_)];
-        if (recent.keys != nullptr && std::equal(keys.begin(), keys.end(), recent.keys->begin(), recent.keys->end()))
-            return recent.number;
-        const auto [known, added] = shape_numbers_.try_emplace({keys.begin(), keys.end()},
-                                                               static_cast<std::int32_t>(shapes_.size()));
-        if (added)
-            shapes_.push_back(&known->first);
-        recent = {&known->first, known->second};
-        return known->second;
-    }
-
-    static bool is_ascii(std::string_view text) {
-        std::uint64_t all = 0;
-        std::size_t i = 0;
-        for (std::uint64_t eight; i + 8 <= text.size(); i += 8)
-            std::memcpy(&eight, text.data() + i, 8), all |= eight;
-        for (; i < text.size(); ++i)
-            all |= static_cast<unsigned char>(text[i]);
-        return (all & 0x8080808080808080u) == 0;
-    }
-    // The UTF-16 units of UTF-8: one per octet but continuation octets, two for a 4-octet
-    // sequence. ASCII, most of what a message holds, eight at a time.
-    static std::int32_t utf16_units(std::string_view utf8) {
-        auto units = static_cast<std::int32_t>(utf8.size());
-        std::size_t i = 0;
-        for (std::uint64_t eight; i + 8 <= utf8.size(); i += 8)
-            if (std::memcpy(&eight, utf8.data() + i, 8); (eight & 0x8080808080808080u) != 0)
-                break;
-        for (; i < utf8.size(); ++i)
-            if (const auto octet = static_cast<unsigned char>(utf8[i]); octet >= 0x80)
-                units += (octet >= 0xF0) - ((octet & 0xC0) == 0x80);
-        return units;
-    }
-
     // Keys by number: a message's fields by their place in the field table, other keys after them.
     std::vector<std::string_view> key_texts_ = velmora::cli::message_json_keys();
     const std::int32_t first_key_ = static_cast<std::int32_t>(key_texts_.size());
     Numbering other_keys_, names_;
     std::vector<const char *> name_texts_;  // by number
-    // The objects and arrays open: whether the value around each is an object, where its
-    // keys start in keys_ and its shape goes on the tape, the hash of the keys around it.
-    struct Open {
-        bool in_object;
-        std::size_t keys, shape;
-        std::uint64_t hash;
-    };
-    std::vector<Open> open_;
-    std::vector<std::int32_t> words_;
-    std::vector<std::int32_t> keys_;  // each a key's number times kKinds plus its value's kind
     std::map<std::vector<std::int32_t>, std::int32_t> shape_numbers_;
     std::vector<const std::vector<std::int32_t> *> shapes_;  // their keys by number
     struct RecentShape {
@@ -238,7 +125,7 @@ private:
 };
 
 Tape g_tape;
-velmora::cli::JsonSink g_value;  // what g_tape is made of
+velmora::cli::JsonSink g_value(g_tape);  // keeps the tape
 velmora_error g_error = VELMORA_ERROR_INIT;
 
 // What a Printer writes, as a string: one JSON object.
@@ -430,7 +317,7 @@ __attribute__((used)) const std::int32_t *vg_read(const char *hex, std::size_t l
         return nullptr;
     g_value.clear();
     velmora::cli::message_json(*message, g_value);
-    return g_tape.of(g_value);
+    return g_value.tape();
 }
 
 // velmora_encode or velmora_encode_data with the options of `numbers`: a tape of
@@ -467,7 +354,7 @@ __attribute__((used)) const std::int32_t *vg_encode(const char *text, std::size_
         g_value.close('}');
     }
     g_value.close(']');
-    return g_tape.of(g_value);
+    return g_value.tape();
 }
 
 // What a modem printed, read line by line by velmora_modem_reader: [{"line":1, "kind":"message",
@@ -515,7 +402,7 @@ __attribute__((used)) const char *vg_modem_read(const char *text, std::size_t le
 
 // The keys of the objects of shape `number` on a tape and their values' kinds, in order:
 // [["format",9],["type",9],...].
-__attribute__((used)) const char *vg_shape(std::size_t number) { return answer(g_tape.shape(number)); }
+__attribute__((used)) const char *vg_shape(std::size_t number) { return answer(g_tape.shape_text(number)); }
 // Name `number` on a tape.
 __attribute__((used)) const char *vg_name(std::size_t number) { return g_tape.name_text(number); }
 

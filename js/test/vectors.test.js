@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
-// The package against the shared vectors of tests/vectors: decode.jsonl and decode_warnings.jsonl
-// (messages, warnings and errors with the tool's JSON keys), sms_encode.tsv (PDUs, counts and
-// errors of encoding) and modem_log.txt (read as the tool reads it: tests/golden/modem_log.jsonl).
+// The package against the shared vectors of tests/vectors: decode.jsonl, decode_strings.jsonl and
+// decode_warnings.jsonl (messages, warnings and errors with the tool's JSON keys), sms_encode.tsv
+// (PDUs, counts and errors of encoding) and modem_log.txt (read as the tool reads it:
+// tests/golden/modem_log.jsonl).
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { test } from 'node:test';
@@ -13,8 +14,9 @@ const { count, decode, encode, explain, readModemOutput, Reassembler, VelmoraErr
 const vectors = new URL('../../tests/vectors/', import.meta.url);
 const lines = (name) => readFileSync(new URL(name, vectors), 'utf8').split('\n').filter((l) => l && !l.startsWith('#'));
 
-test('decode.jsonl, decode_warnings.jsonl: each message as the tool shows it, each error as the C API reports it', () => {
-  for (const row of [...lines('decode.jsonl'), ...lines('decode_warnings.jsonl')].map((l) => JSON.parse(l))) {
+const decodeFiles = ['decode.jsonl', 'decode_strings.jsonl', 'decode_warnings.jsonl'];
+test(`${decodeFiles.join(', ')}: each message as the tool shows it, each error as the C API reports it`, () => {
+  for (const row of decodeFiles.flatMap(lines).map((l) => JSON.parse(l))) {
     const options = { cdma: row.args?.includes('--cdma'), noSmsc: row.args?.includes('--no-smsc'),
       strict: row.args?.includes('--strict') };
     const { message, error, fields } = explain(row.pdu, options);

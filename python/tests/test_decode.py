@@ -20,7 +20,7 @@ HELLO = "07912143658709F1040B912143658709F100001220413160508005E8329BFD06"
 
 
 def vector_rows():
-    lines = [line for name in ("decode.jsonl", "decode_flags.jsonl", "decode_warnings.jsonl")
+    lines = [line for name in ("decode.jsonl", "decode_flags.jsonl", "decode_strings.jsonl", "decode_warnings.jsonl")
              for line in pathlib.Path(VECTORS, name).read_text("utf-8").splitlines()]
     return [json.loads(line) for line in lines if line.strip() and line[0] != "#"]
 

@@ -102,7 +102,7 @@ class ToolTest(unittest.TestCase):
     def test_decode_vectors(self):
         """tests/vectors/decode*.jsonl: a PDU, the tool's options, and the
         JSON object or the failure, an object at its place in the stream."""
-        for row in vector_rows("decode.jsonl", "decode_flags.jsonl", "decode_warnings.jsonl"):
+        for row in vector_rows("decode.jsonl", "decode_flags.jsonl", "decode_strings.jsonl", "decode_warnings.jsonl"):
             with self.subTest(pdu=row["pdu"], args=row.get("args")):
                 rc, messages, err = decode_json(*row.get("args", []), row["pdu"])
                 self.assertEqual(err, "")  # a part is followed by its message joined as far as it goes
