@@ -42,7 +42,8 @@ std::size_t septets_to_utf8(std::span<const std::uint8_t> packed, std::uint32_t 
 
 }  // namespace
 
-bool read_user_data(Cursor &cursor, const UserDataLayout &layout, bool has_header, velmora_message &m) {
+// Out of line, also where the GSM decoder inlines every other field reader.
+[[gnu::noinline]] bool read_user_data(Cursor &cursor, const UserDataLayout &layout, bool has_header, velmora_message &m) {
     const std::size_t length_at = cursor.offset();
     std::uint8_t length;
     if (!cursor.octet(layout.length_field, length))
