@@ -46,9 +46,13 @@ velmora_status decode_into(velmora_message &caller, Decode &&decode) {
     return status;
 }
 
-// The warnings stay in the record also when a later field fails.
-velmora_status decode(std::span<const std::uint8_t> octets, velmora_status input_end, unsigned flags,
-                      velmora_message &message, velmora_error &error, FieldLog *log) {
+// The warnings stay in the record also when a later field fails. Every field reader is
+// inlined here (flatten), all but the user data's: the cursor, local to this call, then need
+// not go through memory between fields, whose reads would wait on its stores (a status
+// report 63 to 46 ns, with decode_gsm flattened as well).
+[[gnu::flatten]] velmora_status decode(std::span<const std::uint8_t> octets, velmora_status input_end,
+                                       unsigned flags, velmora_message &message, velmora_error &error,
+                                       FieldLog *log) {
     Cursor cursor(octets, error, input_end, (flags & VELMORA_STRICT) != 0);
     if (log != nullptr)
         cursor.log_into(*log);

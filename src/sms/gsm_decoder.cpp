@@ -112,9 +112,8 @@ bool read_status_report(Cursor &cursor, velmora_message &m) {
 
 }  // namespace
 
-// Every field reader is inlined here (flatten), all but the user data's, which 3GPP2 shares:
-// a status report then takes 15% fewer instructions and about 10% less time than with the
-// readers as calls of their own.
+// Flattened besides decode(), which inlines it: GCC then inlines in another order, and a
+// status report takes 46 instead of 53 ns.
 [[gnu::flatten]] bool decode_gsm(Cursor &cursor, unsigned flags, velmora_message &m) {
     m.format = VELMORA_FORMAT_GSM;
     if (!(flags & VELMORA_NO_SMSC) && !read_smsc_address(cursor, m))
