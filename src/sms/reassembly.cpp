@@ -83,20 +83,22 @@ Slot *slots(const velmora_reassembly &r) { return static_cast<Slot *>(r.storage)
 
 bool concatenated(const velmora_message &m) { return m.reference_bits != 0 && m.parts >= 2; }
 
-// Calls visit(slot index) for every slot holding a part of the message `key` names.
+// Calls visit(slot index) for every slot from `from` on holding a part of the message a
+// slot holds a part of, known by its Slot::message.
+template <class Visit>
+void for_each_part(const velmora_reassembly &r, const Slot &of, Visit &&visit, std::uint32_t from = 0) {
+    for (std::uint32_t i = from; i < r.capacity; ++i)
+        if (slots(r)[i].used && slots(r)[i].message == of.message)
+            visit(i);
+}
+
+// The same for the message `key` names: its addresses are compared only until a first
+// part is found.
 template <class Visit>
 void for_each_part(const velmora_reassembly &r, const Key &key, Visit &&visit) {
     for (std::uint32_t i = 0; i < r.capacity; ++i)
         if (slots(r)[i].used && same_message(key_of(slots(r)[i]), key))
-            visit(i);
-}
-
-// The same for the message a slot holds a part of, known by its Slot::message.
-template <class Visit>
-void for_each_part(const velmora_reassembly &r, const Slot &of, Visit &&visit) {
-    for (std::uint32_t i = 0; i < r.capacity; ++i)
-        if (slots(r)[i].used && slots(r)[i].message == of.message)
-            visit(i);
+            return for_each_part(r, slots(r)[i], visit, i);
 }
 
 // Counts slot i, which holds a part of the group's message, into the group.

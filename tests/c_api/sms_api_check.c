@@ -55,6 +55,7 @@ int main(void) {
     check(velmora_reassembly_add(&joiner, &m, 9, &group) == VELMORA_ADD_DUPLICATE && group.present == 2, "duplicate");
     check(velmora_reassembly_text(&joiner, &group, joined, sizeof joined, &length) == VELMORA_OK &&
           length == strlen(text) && strcmp(joined, text) == 0, "joined text");
+    check(velmora_reassembly_fields(&joiner, &group, &m) == VELMORA_OK && m.part == 1, "the fields of the lowest part");
     check(velmora_reassembly_release(&joiner, &group) == VELMORA_OK, "release");
     check(velmora_reassembly_groups(&joiner, &group, 1) == 0, "released");
 
