@@ -72,9 +72,14 @@ Key key_of(const Slot &slot) {
             address_text(slot, offsetof(velmora_message, recipient))};
 }
 
+// Two addresses' texts, each in an array of VELMORA_ADDRESS_CAPACITY. Decoding leaves the
+// bytes after the NUL zero, so the same address is nearly always the same array.
+bool same_address(const char *a, const char *b) {
+    return std::memcmp(a, b, VELMORA_ADDRESS_CAPACITY) == 0 || std::strcmp(a, b) == 0;
+}
+
 bool same_message(const Key &a, const Key &b) {
-    return a.ident == b.ident && std::strcmp(a.originator, b.originator) == 0 &&
-           std::strcmp(a.recipient, b.recipient) == 0;
+    return a.ident == b.ident && same_address(a.originator, b.originator) && same_address(a.recipient, b.recipient);
 }
 
 std::uint8_t part_of(const Slot &slot) { return VELMORA_SLOT_MEMBER(slot, part); }

@@ -59,6 +59,17 @@ int main(void) {
     check(velmora_reassembly_release(&joiner, &group) == VELMORA_OK, "release");
     check(velmora_reassembly_groups(&joiner, &group, 1) == 0, "released");
 
+    /* Part 2 of the same reference to another recipient belongs to another message. */
+    velmora_decode_hex(pdus[0].hex, pdus[0].hex_length, 0, &m, &e);
+    velmora_reassembly_add(&joiner, &m, 1, &stale);
+    o.to = "12346";
+    velmora_encode(text, strlen(text), &o, pdus, 3, &n, &e);
+    velmora_decode_hex(pdus[1].hex, pdus[1].hex_length, 0, &m, &e);
+    check(velmora_reassembly_add(&joiner, &m, 2, &group) == VELMORA_ADD_STORED && group.present == 1 &&
+          velmora_reassembly_groups(&joiner, NULL, 0) == 2, "another recipient");
+    velmora_reassembly_release(&joiner, &stale);
+    velmora_reassembly_release(&joiner, &group);
+
     /* Part 1 of message A (reference 1) held, A released, part 1 of B (reference 2) in the
      * same slot: A's group no longer reaches it, and a second release of A frees nothing. */
     o.reference = 1;
