@@ -159,8 +159,10 @@ struct PartSlots {
 PartSlots parts_in_order(const velmora_reassembly &r, const Slot &first) {
     PartSlots held;
     for_each_part(r, first, [&](std::uint32_t i) { held.slots[held.count++] = &slots(r)[i]; });
-    std::sort(held.slots.begin(), held.slots.begin() + held.count,
-              [](const Slot *a, const Slot *b) { return part_of(*a) < part_of(*b); });
+    // Parts that came in order took the free slots in order.
+    const auto lower_part = [](const Slot *a, const Slot *b) { return part_of(*a) < part_of(*b); };
+    if (!std::is_sorted(held.slots.begin(), held.slots.begin() + held.count, lower_part))
+        std::sort(held.slots.begin(), held.slots.begin() + held.count, lower_part);
     return held;
 }
 
