@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // Time stamps: TP-SCTS, TP-DT and the absolute TP-VP, and the 3GPP2 time stamp.
 #include <bit>
+#include <cstddef>
 #include <cstring>
 
 #include "codec/semi_octets.h"
@@ -119,10 +120,14 @@ bool read_gsm_time(std::span<const std::uint8_t> octets, Cursor &cursor, std::si
             v[i] = kDecimalOfSwapped[octets[i]];
         return cursor.warn(VELMORA_WARNING_TIME, field, at + first_impossible(v));
     }
-    const auto value = [values](int i) { return static_cast<std::uint32_t>(values >> 8 * i & 0xFF); };
-    set_date_and_time({value(0), value(1), value(2), value(3), value(4), value(5)}, time);
-    time.has_utc_offset = 1;
-    time.utc_offset = static_cast<std::int16_t>((word >> 48 & 0x08 ? -15 : 15) * static_cast<int>(value(6)));
+    // The year, month to second and has_utc_offset in one store: velmora_time lays them out
+    // in that order, the year in two octets.
+    static_assert(offsetof(velmora_time, month) == 2 && offsetof(velmora_time, second) == 6 &&
+                  offsetof(velmora_time, has_utc_offset) == 7);
+    const std::uint64_t date =
+        four_digit_year(values & 0xFF) | (values & 0x0000FFFFFFFFFF00) << 8 | std::uint64_t{1} << 56;
+    std::memcpy(&time, &date, sizeof date);
+    time.utc_offset = static_cast<std::int16_t>((word >> 48 & 0x08 ? -15 : 15) * static_cast<int>(values >> 48 & 0xFF));
     return true;
 }
 
