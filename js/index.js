@@ -10,10 +10,11 @@ let memory;
 // in Node also a Buffer, whose utf8Slice makes a string in half the time TextDecoder takes
 // (its latin1Slice, for ASCII, quicker again); the options' numbers of encode and count.
 let u8 = new Uint8Array(0), i32, buffer, values;
+const { latin1Slice, utf8Slice } = globalThis.Buffer?.prototype ?? {};
 const view = () => {
   if (u8.length === 0) {
     [u8, i32] = [new Uint8Array(memory.buffer), new Int32Array(memory.buffer)];
-    if (globalThis.Buffer?.prototype.utf8Slice && Buffer.prototype.latin1Slice) buffer = Buffer.from(memory.buffer);
+    if (utf8Slice && latin1Slice) buffer = Buffer.from(memory.buffer);
     values = new Int32Array(memory.buffer, valuesAt, 26);
   }
   return u8;
@@ -83,7 +84,7 @@ function place(args) {
 // The UTF-8 of the module's memory from `start` to `end` as a string: by the Buffer in Node;
 // elsewhere short ASCII, the most of what a PDU holds, without TextDecoder.
 function utf8(start, end) {
-  if (buffer) return buffer.utf8Slice(start, end);
+  if (buffer) return utf8Slice.call(buffer, start, end);
   if (end - start > 16) return decoder.decode(u8.subarray(start, end));
   let out = '';
   for (let i = start; i < end; i++) {
@@ -185,7 +186,7 @@ function read(at) {
   const w = at >> 2, start = i32[w], end = start + i32[w + 1];
   tape.words = i32;
   tape.w = w + 3;
-  tape.strings = buffer && i32[w + 2] ? buffer.latin1Slice(start, end) : utf8(start, end);
+  tape.strings = buffer && i32[w + 2] ? latin1Slice.call(buffer, start, end) : utf8(start, end);
   tape.stringEnd = 0;
   return value();
 }
