@@ -25,9 +25,11 @@ class TapeNumbers {
 public:
     virtual std::int32_t name(const char *name) = 0;
     virtual std::int32_t key(const char *key) = 0;
-    // `keys` each a key's number times JsonSink::kTapeKinds plus its value's tape kind, in
-    // order; `hash` their FNV-1a hash.
-    virtual std::int32_t shape(std::span<const std::int32_t> keys, std::uint64_t hash) = 0;
+    // The keys from `first` to `last`, each a key's number times JsonSink::kTapeKinds plus its
+    // value's tape kind, in order; `hash` their FNV-1a hash. Two pointers rather than a span,
+    // which WebAssembly passes through memory, and whose halves were then read as one word
+    // stalling on the two stores.
+    virtual std::int32_t shape(const std::int32_t *first, const std::int32_t *last, std::uint64_t hash) = 0;
 
 protected:
     ~TapeNumbers() = default;
@@ -169,7 +171,7 @@ private:
         const Open open = *--next_open_;
         if (in_object_) {
             std::int32_t *const keys = keys_.data() + open.keys;
-            words_[open.shape] = numbers_->shape({keys, next_key_}, hash_);
+            words_[open.shape] = numbers_->shape(keys, next_key_, hash_);
             next_key_ = keys;
         } else {
             *word_++ = kTapeClose;
