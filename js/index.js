@@ -10,10 +10,11 @@ let memory;
 // in Node also a Buffer, whose utf8Slice makes a string in half the time TextDecoder takes
 // (its latin1Slice, for ASCII, quicker again); the options' numbers of encode and count.
 let u8 = new Uint8Array(0), i32, buffer, values;
+const { latin1Slice, utf8Slice } = globalThis.Buffer?.prototype ?? {};
 const view = () => {
   if (u8.length === 0) {
     [u8, i32] = [new Uint8Array(memory.buffer), new Int32Array(memory.buffer)];
-    if (globalThis.Buffer?.prototype.utf8Slice && Buffer.prototype.latin1Slice) buffer = Buffer.from(memory.buffer);
+    if (utf8Slice && latin1Slice) buffer = Buffer.from(memory.buffer);
     values = new Int32Array(memory.buffer, valuesAt, 26);
   }
   return u8;
@@ -83,7 +84,7 @@ function place(args) {
 // The UTF-8 of the module's memory from `start` to `end` as a string: by the Buffer in Node;
 // elsewhere short ASCII, the most of what a PDU holds, without TextDecoder.
 function utf8(start, end) {
-  if (buffer) return buffer.utf8Slice(start, end);
+  if (buffer) return utf8Slice.call(buffer, start, end);
   if (end - start > 16) return decoder.decode(u8.subarray(start, end));
   let out = '';
   for (let i = start; i < end; i++) {
@@ -173,9 +174,8 @@ export function explain(pdu, options) {
 // are the shape's).
 const OBJECT = 1, ARRAY = 2, CLOSE = 3, NUMBER = 4, STRING = 5, FRACTION = 6, TRUE = 7, FALSE = 8, NAME = 9;
 
-// The tape being read: its words, where the next one is, its strings decoded and where the
-// next one starts.
-const tape = { words: new Int32Array(0), w: 0, strings: '', stringEnd: 0 };
+// The tape being read (a new record for each, so that no older object holds its strings):
+// its words, where the next one is, its strings decoded and where the next one starts.
 const names = []; // by number
 const builders = []; // by shape: makes the object whose payloads are next
 
@@ -183,58 +183,55 @@ const builders = []; // by shape: makes the object whose payloads are next
 function read(at) {
   view();
   const w = at >> 2, start = i32[w], end = start + i32[w + 1];
-  tape.words = i32;
-  tape.w = w + 3;
-  tape.strings = buffer && i32[w + 2] ? buffer.latin1Slice(start, end) : utf8(start, end);
-  tape.stringEnd = 0;
-  return value();
+  const strings = buffer && i32[w + 2] ? latin1Slice.call(buffer, start, end) : utf8(start, end);
+  return value({ words: i32, w: w + 3, strings, stringEnd: 0 });
 }
 
-const value = () => payload(tape.words[tape.w++]);
+const value = (t) => payload(t, t.words[t.w++]);
 
 // The payload of a value of `kind` as the value.
-function payload(kind) {
+function payload(t, kind) {
   switch (kind) {
-    case NUMBER: return tape.words[tape.w++];
-    case STRING: return nextString();
-    case NAME: return nextName();
-    case OBJECT: return nextObject();
-    case ARRAY: return nextArray();
+    case NUMBER: return t.words[t.w++];
+    case STRING: return nextString(t);
+    case NAME: return nextName(t);
+    case OBJECT: return nextObject(t);
+    case ARRAY: return nextArray(t);
     case TRUE: return true;
-    case FRACTION: return Number(nextString());
+    case FRACTION: return Number(nextString(t));
     default: return false;
   }
 }
 
-const nextString = () => tape.strings.slice(tape.stringEnd, (tape.stringEnd = tape.words[tape.w++]));
+const nextString = (t) => t.strings.slice(t.stringEnd, (t.stringEnd = t.words[t.w++]));
 
-function nextName() {
-  const number = tape.words[tape.w++];
+function nextName(t) {
+  const number = t.words[t.w++];
   return names[number] ?? (names[number] = cString(lib.vg_name(number)));
 }
 
-function nextObject() {
-  const shape = tape.words[tape.w++];
-  return (builders[shape] ?? newShape(shape))(tape, nextString, nextName, nextObject, nextArray);
+function nextObject(t) {
+  const shape = t.words[t.w++];
+  return (builders[shape] ?? newShape(t, shape))(t, nextString, nextName, nextObject, nextArray);
 }
 
-function nextArray() {
+function nextArray(t) {
   const array = [];
-  while (tape.words[tape.w] !== CLOSE) array.push(value());
-  tape.w++;
+  while (t.words[t.w] !== CLOSE) array.push(value(t));
+  t.w++;
   return array;
 }
 
 // The builder of a shape met for the first time, made from the keys and kinds the glue tells.
-function newShape(shape) {
+function newShape(t, shape) {
   builders[shape] = builder(JSON.parse(cString(lib.vg_shape(shape))));
-  tape.words = i32; // anew if the module's memory grew
+  t.words = i32; // anew if the module's memory grew
   return builders[shape];
 }
 
 // payload() of each kind as code, for builders.
-const payloads = { [NUMBER]: 't.words[t.w++]', [STRING]: 's()', [FRACTION]: 'Number(s())', [NAME]: 'n()',
-  [OBJECT]: 'o()', [ARRAY]: 'a()', [TRUE]: 'true', [FALSE]: 'false' };
+const payloads = { [NUMBER]: 't.words[t.w++]', [STRING]: 's(t)', [FRACTION]: 'Number(s(t))', [NAME]: 'n(t)',
+  [OBJECT]: 'o(t)', [ARRAY]: 'a(t)', [TRUE]: 'true', [FALSE]: 'false' };
 
 // A function making the object of `fields` ([key, kind] in order) from the payloads next on
 // the tape: one object literal, so that V8 gives all objects of a shape one hidden class and
@@ -250,9 +247,9 @@ function builder(fields) {
       generate = false;
     }
   }
-  return () => {
+  return (t) => {
     const object = {};
-    for (const [key, kind] of fields) object[key] = payload(kind);
+    for (const [key, kind] of fields) object[key] = payload(t, kind);
     return object;
   };
 }

@@ -25,9 +25,11 @@ class TapeNumbers {
 public:
     virtual std::int32_t name(const char *name) = 0;
     virtual std::int32_t key(const char *key) = 0;
-    // `keys` each a key's number times JsonSink::kTapeKinds plus its value's tape kind, in
-    // order; `hash` their FNV-1a hash.
-    virtual std::int32_t shape(std::span<const std::int32_t> keys, std::uint64_t hash) = 0;
+    // The keys from `first` to `last`, each a key's number times JsonSink::kTapeKinds plus its
+    // value's tape kind, in order; `hash` their FNV-1a hash. Two pointers rather than a span,
+    // which WebAssembly passes through memory, and whose halves were then read as one word
+    // stalling on the two stores.
+    virtual std::int32_t shape(const std::int32_t *first, const std::int32_t *last, std::uint64_t hash) = 0;
 
 protected:
     ~TapeNumbers() = default;
@@ -62,7 +64,7 @@ public:
     JsonSink &operator=(const JsonSink &) = delete;
 
     void clear() {
-        next_ = tokens_.data(), octet_ = strings_.data(), field_ = -1, key_ = nullptr;
+        next_ = tokens_.data(), octet_ = strings_.data(), octets_or_ = 0, field_ = -1, key_ = nullptr;
         if (numbers_ != nullptr) {
             word_ = words_.data() + 3, next_key_ = keys_.data(), next_open_ = open_.data();
             next_string_ = string_words_.data(), tape_room_ = tape_values_, in_object_ = false, hash_ = kHashStart;
@@ -91,7 +93,7 @@ public:
     // octets, 1 if all are ASCII, words...].
     const std::int32_t *tape() {
         const std::string_view all = strings();
-        const bool ascii = is_ascii(all);
+        const bool ascii = (octets_or_ & 0x8080808080808080u) == 0;
         if (!ascii) {  // the strings' ends in octets become their ends in UTF-16 units
             std::int32_t units = 0;
             std::size_t start = 0;
@@ -169,7 +171,7 @@ private:
         const Open open = *--next_open_;
         if (in_object_) {
             std::int32_t *const keys = keys_.data() + open.keys;
-            words_[open.shape] = numbers_->shape({keys, next_key_}, hash_);
+            words_[open.shape] = numbers_->shape(keys, next_key_, hash_);
             next_key_ = keys;
         } else {
             *word_++ = kTapeClose;
@@ -189,15 +191,6 @@ private:
         word_ = words_.data() + words, next_key_ = keys_.data() + keys, next_open_ = open_.data() + open;
         next_string_ = string_words_.data() + strings;
     }
-    static bool is_ascii(std::string_view text) {
-        std::uint64_t all = 0;
-        std::size_t i = 0;
-        for (std::uint64_t eight; i + 8 <= text.size(); i += 8)
-            std::memcpy(&eight, text.data() + i, 8), all |= eight;
-        for (; i < text.size(); ++i)
-            all |= static_cast<unsigned char>(text[i]);
-        return (all & 0x8080808080808080u) == 0;
-    }
     // The UTF-16 units of UTF-8: one per octet but continuation octets, two for a 4-octet
     // sequence. ASCII, most of what a message holds, eight at a time.
     static std::int32_t utf16_units(std::string_view utf8) {
@@ -212,13 +205,17 @@ private:
         return units;
     }
     // Copied by words: V8 makes WebAssembly's memory.copy a call, dearer than the few words
-    // of most strings. Past 8 octets the last word overlaps the one before.
+    // of most strings. Past 8 octets the last word overlaps the one before. The words are
+    // or-ed together as they pass, so that tape() knows whether all strings are ASCII without
+    // reading them again.
     void put(std::string_view octets) {
         char *to = room(octets.size());
         const char *from = octets.data();
         const std::size_t size = octets.size();
+        std::uint64_t all = octets_or_;
         const auto copy = [&](std::size_t at, auto word) {
             std::memcpy(&word, from + at, sizeof word), std::memcpy(to + at, &word, sizeof word);
+            all |= word;
         };
         if (size >= 8) {
             for (std::size_t at = 0; at + 8 < size; at += 8)
@@ -228,7 +225,9 @@ private:
             copy(0, std::uint32_t()), copy(size - 4, std::uint32_t());
         } else if (size != 0) {
             to[0] = from[0], to[size / 2] = from[size / 2], to[size - 1] = from[size - 1];
+            all |= static_cast<unsigned char>(from[0] | from[size / 2] | from[size - 1]);
         }
+        octets_or_ = all;
     }
     // The next `size` octets of strings, to be written.
     char *room(std::size_t size) {
@@ -251,6 +250,7 @@ private:
     const char *key_ = nullptr;
     std::vector<char> strings_;
     char *octet_ = strings_.data();  // the next of strings_
+    std::uint64_t octets_or_ = 0;    // the strings' octets or-ed by put(), eight lanes
 
     // The tape's, when the sink keeps one.
     static constexpr std::uint64_t kHashStart = 0xcbf29ce484222325u;

@@ -11,7 +11,6 @@
 #include <cstring>
 #include <map>
 #include <memory>
-#include <span>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -64,11 +63,11 @@ public:
             key_texts_.push_back(key);
         return first_key_ + number;
     }
-    std::int32_t shape(std::span<const std::int32_t> keys, std::uint64_t hash) override {
+    std::int32_t shape(const std::int32_t *first, const std::int32_t *last, std::uint64_t hash) override {
         RecentShape &recent = recent_shapes_[hash % std::size(recent_shapes_)];
-        if (recent.keys != nullptr && std::equal(keys.begin(), keys.end(), recent.keys->begin(), recent.keys->end()))
+        if (recent.keys != nullptr && std::equal(first, last, recent.keys->begin(), recent.keys->end()))
             return recent.number;
-        const auto [known, added] = shape_numbers_.try_emplace({keys.begin(), keys.end()},
+        const auto [known, added] = shape_numbers_.try_emplace({first, last},
                                                                static_cast<std::int32_t>(shapes_.size()));
         if (added)
             shapes_.push_back(&known->first);
