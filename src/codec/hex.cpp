@@ -104,8 +104,9 @@ __attribute__((target("avx2"))) bool parse_thirty_two(const char *text, unsigned
     return true;
 }
 
-// parse_digit_pairs' leading groups of 32 octets; a last group that overlaps the one before
-// takes the rest when there are 32 pairs or more (converting an octet twice changes nothing).
+// parse_digit_pairs' leading groups of 32 octets; a last group of 16 or 32 that overlaps the
+// one before takes the rest when there are 32 pairs or more (converting an octet twice
+// changes nothing).
 // From 16 to 31 pairs, two groups of 16 the same way.
 __attribute__((target("avx2"))) std::uint32_t parse_sixty_fours(const char *text, std::uint32_t pairs,
                                                                 unsigned char *octets) {
@@ -117,9 +118,11 @@ __attribute__((target("avx2"))) std::uint32_t parse_sixty_fours(const char *text
     std::uint32_t i = 0;
     while (i + 32 <= pairs && parse_sixty_four(text + 2 * i, octets + i))
         i += 32;
-    if (i + 32 > pairs && i < pairs && pairs >= 32 && parse_sixty_four(text + 2 * (pairs - 32), octets + pairs - 32))
-        i = pairs;
-    return i;
+    if (i + 32 <= pairs || i == pairs)
+        return i;  // stopped at a character that is not a hex digit, or done
+    const bool rest = pairs - i <= 16 ? parse_thirty_two(text + 2 * (pairs - 16), octets + pairs - 16)
+                                      : parse_sixty_four(text + 2 * (pairs - 32), octets + pairs - 32);
+    return rest ? pairs : i;
 }
 #endif
 
