@@ -521,7 +521,7 @@ typedef struct velmora_reassembly {
  * VELMORA_REASSEMBLY_STORAGE(slots) as this header knows it (a later library whose slots
  * grew fits fewer slots into the same bytes). Storage is aligned for any type, as malloc
  * gives it. */
-#define VELMORA_REASSEMBLY_SLOT_SIZE 1088u
+#define VELMORA_REASSEMBLY_SLOT_SIZE 1112u
 #define VELMORA_REASSEMBLY_STORAGE(slots) ((size_t)(slots) * VELMORA_REASSEMBLY_SLOT_SIZE)
 VELMORA_SMS_API size_t velmora_reassembly_storage_size(uint32_t slots);
 
@@ -588,8 +588,9 @@ VELMORA_SMS_API velmora_status velmora_reassembly_data(const velmora_reassembly 
                                                        const velmora_group *group, uint8_t *data,
                                                        size_t capacity, size_t *length);
 
-/* The fields of the message's lowest part held, as decoded, without its header, text or
- * data (those of the whole message come from velmora_reassembly_text and _data). */
+/* The fields of the message's lowest part held, as decoded (its warnings and time stamps
+ * as read included), without its header, text or data (those of the whole message come
+ * from velmora_reassembly_text and _data). */
 VELMORA_SMS_API velmora_status velmora_reassembly_fields(const velmora_reassembly *reassembly,
                                                          const velmora_group *group, velmora_message *message);
 

@@ -22,8 +22,11 @@ enum class Content : std::uint8_t {
 constexpr std::uint16_t kTextNotKept = 0xFFFF;
 
 // The record's fields up to its header: everything but the arrays, which a slot replaces
-// by the one payload joining needs.
+// by the one payload joining needs; and its members after the arrays, the warnings and the
+// time stamps as read.
 constexpr std::size_t kFieldsSize = offsetof(velmora_message, udh);
+constexpr std::size_t kTailAt = offsetof(velmora_message, warnings);
+constexpr std::size_t kTailSize = sizeof(velmora_message) - kTailAt;
 
 struct Slot {
     std::uint64_t time;
@@ -35,6 +38,7 @@ struct Slot {
     std::uint16_t text_length;  // of the UTF-8 after UCS-2 octets; 0xFFFF: not kept
     std::uint32_t message;  // the slot its message's first part went to, which stays held as long as the message
     alignas(8) unsigned char fields[kFieldsSize];
+    alignas(8) unsigned char tail[kTailSize];
     char payload[VELMORA_TEXT_CAPACITY];
 };
 static_assert(sizeof(Slot) <= VELMORA_REASSEMBLY_SLOT_SIZE && alignof(Slot) <= 8);
@@ -204,8 +208,26 @@ private:
     std::size_t carried_ = 0;
 };
 
+// The members after the arrays of a part whose record ends before their end (a caller built
+// with an older header): those it has, the rest as a record read without warnings has them.
+[[gnu::cold, gnu::noinline]] void store_short_tail(Slot &slot, const velmora_message &part) {
+    const std::size_t had = part.size > kTailAt ? part.size - kTailAt : 0;
+    velmora_message none{};
+    none.warning_field = "";
+    std::memcpy(slot.tail, reinterpret_cast<const unsigned char *>(&part) + kTailAt, had);
+    std::memcpy(slot.tail + had, reinterpret_cast<const unsigned char *>(&none) + kTailAt + had, kTailSize - had);
+}
+
+void store_tail(Slot &slot, const velmora_message &part) {
+    if (part.size >= sizeof(velmora_message))
+        copy_bytes(slot.tail, reinterpret_cast<const unsigned char *>(&part) + kTailAt, kTailSize);
+    else
+        store_short_tail(slot, part);
+}
+
 void store(Slot &slot, const velmora_message &part, std::uint64_t time, std::uint32_t message) {
     copy_bytes(slot.fields, &part, kFieldsSize);
+    store_tail(slot, part);
     slot.ident = ident_of(part);
     slot.message = message;
     slot.time = time;
@@ -391,6 +413,9 @@ extern "C" velmora_status velmora_reassembly_fields(const velmora_reassembly *r,
     const Slot &lowest = *parts_in_order(*r, *first).slots[0];
     const std::uint32_t size = message->size;
     copy_bytes(message, lowest.fields, kFieldsSize);
+    if (size > kTailAt)
+        std::memcpy(reinterpret_cast<unsigned char *>(message) + kTailAt, lowest.tail,
+                    std::min<std::size_t>(size - kTailAt, kTailSize));
     message->size = size;
     message->udh_length = message->element_count = 0;
     message->text_length = message->data_length = 0;

@@ -2,6 +2,7 @@
 /* velmora/sms.h as a strict C99 client sees it, against libvelmora-sms: octets in, each
  * call family once, a message cut and put back together, a stale group that does nothing,
  * refused arguments named. */
+#include <stddef.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -26,7 +27,7 @@ int main(void) {
     velmora_count_result count = VELMORA_COUNT_RESULT_INIT;
     velmora_reassembly joiner;
     velmora_group group, stale;
-    char joined[sizeof text];
+    char joined[sizeof text], trailing[sizeof pdus[1].hex + 2];
     size_t n = 0, i, length = 0;
 
     velmora_message_init(&m);
@@ -55,18 +56,29 @@ int main(void) {
     check(velmora_reassembly_add(&joiner, &m, 9, &group) == VELMORA_ADD_DUPLICATE && group.present == 2, "duplicate");
     check(velmora_reassembly_text(&joiner, &group, joined, sizeof joined, &length) == VELMORA_OK &&
           length == strlen(text) && strcmp(joined, text) == 0, "joined text");
-    check(velmora_reassembly_fields(&joiner, &group, &m) == VELMORA_OK && m.part == 1, "the fields of the lowest part");
+    memcpy(trailing, pdus[1].hex, pdus[1].hex_length);
+    memcpy(trailing + pdus[1].hex_length, "00", 2);
+    check(velmora_decode_hex(trailing, pdus[1].hex_length + 2, 0, &m, &e) == VELMORA_OK &&
+              m.warnings == VELMORA_WARNING_TRAILING_DATA, "part 2 read back with an octet more");
+    check(velmora_reassembly_fields(&joiner, &group, &m) == VELMORA_OK && m.part == 1 && m.warnings == 0 &&
+              strcmp(m.warning_field, "") == 0, "the fields of the lowest part, warnings included");
     check(velmora_reassembly_release(&joiner, &group) == VELMORA_OK, "release");
     check(velmora_reassembly_groups(&joiner, &group, 1) == 0, "released");
 
-    /* Part 2 of the same reference to another recipient belongs to another message. */
+    /* Part 2 of the same reference to another recipient belongs to another message; here
+     * from a caller whose record ends before the warnings, so its fields come without any. */
     velmora_decode_hex(pdus[0].hex, pdus[0].hex_length, 0, &m, &e);
     velmora_reassembly_add(&joiner, &m, 1, &stale);
     o.to = "12346";
     velmora_encode(text, strlen(text), &o, pdus, 3, &n, &e);
+    m.size = (uint32_t)offsetof(velmora_message, warnings);
     velmora_decode_hex(pdus[1].hex, pdus[1].hex_length, 0, &m, &e);
     check(velmora_reassembly_add(&joiner, &m, 2, &group) == VELMORA_ADD_STORED && group.present == 1 &&
           velmora_reassembly_groups(&joiner, NULL, 0) == 2, "another recipient");
+    m.size = sizeof m;
+    m.warning_field = "TP-UD";
+    check(velmora_reassembly_fields(&joiner, &group, &m) == VELMORA_OK && m.warning_field != NULL &&
+              strcmp(m.warning_field, "") == 0, "no warnings from a record without them");
     velmora_reassembly_release(&joiner, &stale);
     velmora_reassembly_release(&joiner, &group);
 
