@@ -166,7 +166,8 @@ export interface ModemEntry {
   error?: VelmoraError;
   /** sent: +CMGS or +CMSS. */
   messageReference?: number;
-  /** modem_error: +CMS ERROR. */
+  /** modem_error: +CMS ERROR: its code (-1 for words that spell no TS 27.005 meaning) and the
+   * modem's own words, or the meaning of its code. */
   cmsError?: { code: number; message: string };
 }
 

@@ -40,23 +40,31 @@ void Printer::print_failure(std::string_view source, std::string_view message, c
     emit(with_fields(JsonObject().add("source", json_string(source)).add("error", error.text()).text(), fields) + "\n");
 }
 
+std::string cms_error_meaning(const velmora_modem_entry &entry) {
+    if (entry.cms_error_words != nullptr)
+        return {entry.cms_error_words, entry.cms_error_words_length};
+    return velmora_cms_error_text(entry.cms_error);
+}
+
+std::string cms_error_json(const velmora_modem_entry &entry) {
+    return JsonObject().add("code", entry.cms_error).add("message", json_string(cms_error_meaning(entry))).text();
+}
+
 void Printer::print(const velmora_modem_entry &entry, std::string_view source) {
     const bool sent = entry.kind == VELMORA_MODEM_SENT;
-    const std::string code = std::to_string(sent ? entry.message_reference : entry.cms_error);
-    const char *meaning = velmora_cms_error_text(entry.cms_error);
     if (json_) {
-        JsonObject result;
-        if (sent)
-            result.add("message_reference", entry.message_reference);
-        else
-            result.add("code", entry.cms_error).add("message", json_string(meaning));
-        emit(JsonObject().add("source", json_string(source)).add(sent ? "sent" : "modem_error", result.text()).text() +
-             "\n");
+        const std::string result = sent ? JsonObject().add("message_reference", entry.message_reference).text()
+                                        : cms_error_json(entry);
+        emit(JsonObject().add("source", json_string(source)).add(sent ? "sent" : "modem_error", result).text() + "\n");
         return;
     }
+    // Words that name no code are shown as the modem gave them.
+    const std::string error = entry.cms_error >= 0
+                                  ? std::to_string(entry.cms_error) + " (" + cms_error_meaning(entry) + ")"
+                                  : cms_error_meaning(entry);
     emit("[" + std::string(source) + "]\n" +
-         (sent ? labelled("sent", "message reference " + code)
-               : labelled("modem", "+CMS ERROR: " + code + " (" + meaning + ")")));
+         (sent ? labelled("sent", "message reference " + std::to_string(entry.message_reference))
+               : labelled("modem", "+CMS ERROR: " + error)));
 }
 
 void Printer::print(const JoinedMessage &j) { emit(json_ ? message_json(j) + "\n" : message_lines(j)); }

@@ -11,6 +11,12 @@
 
 namespace velmora::cli {
 
+// What a +CMS ERROR means: the modem's own words when it gave words, else the TS 27.005
+// meaning of its code.
+std::string cms_error_meaning(const velmora_modem_entry &entry);
+// {"code":...,"message":...} of a +CMS ERROR.
+std::string cms_error_json(const velmora_modem_entry &entry);
+
 class Printer {
 public:
     Printer(std::FILE *out, bool json) : out_(out), json_(json) {}

@@ -672,12 +672,16 @@ typedef struct velmora_modem_entry {
     int32_t index;             /* <index> of +CMGL, or of the AT+CMGR=<index> echoed before +CMGR; -1: none */
     int32_t length;            /* <length> on the response line; -1: none */
     int32_t message_reference; /* SENT: <mr>; -1 otherwise */
-    int32_t cms_error;         /* ERROR: <err>; -1 otherwise or when the modem gave words */
+    int32_t cms_error;         /* ERROR: <err>, or the code whose TS 27.005 meaning the modem's words
+                                  spell (cms_error_words); -1 otherwise */
     /* Added after the first release (within `size` when set by this header's init): */
     const char *pdu;           /* MESSAGE, FAILED on a PDU: its hex digits in the line fed; NULL otherwise */
     size_t pdu_length;
     uint32_t decode_flags;     /* the flags the PDU was decoded with: its direction, VELMORA_NO_SMSC as
                                   <length> says */
+    const char *cms_error_words; /* ERROR: the words the modem gave instead of a number (AT+CMEE=2), in
+                                    the line fed; NULL otherwise */
+    size_t cms_error_words_length;
 } velmora_modem_entry;
 
 VELMORA_SMS_API void velmora_modem_entry_init(velmora_modem_entry *entry, size_t size);

@@ -389,10 +389,7 @@ __attribute__((used)) const char *vg_modem_read(const char *text, std::size_t le
             else if (kind == VELMORA_MODEM_SENT)
                 o.add("sent", JsonObject().add("message_reference", entry.message_reference).text());
             else
-                o.add("modem_error", JsonObject()
-                                         .add("code", entry.cms_error)
-                                         .add("message", json_string(velmora_cms_error_text(entry.cms_error)))
-                                         .text());
+                o.add("modem_error", velmora::cli::cms_error_json(entry));
             out += (out.size() > 1 ? "," : "") + o.text();
         }
     }

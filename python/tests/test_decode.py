@@ -141,3 +141,5 @@ class ModemOutputTest(unittest.TestCase):
                  for e in entries if e.message is not None or (e.message_reference, e.cms_error) != (None, None)]
         self.assertEqual(shown, [(b.get("index"), b.get("storage"), b.get("text")) for b in blocks])
         self.assertTrue(any(e.error is not None and e.error.kind == velmora.Status.TEXT_MODE for e in entries))
+        self.assertEqual([(e.cms_error, e.cms_error_text) for e in entries if e.cms_error is not None][-2:],
+                         [(314, "SIM busy"), (-1, "Invalid number format (incomplete number)")])

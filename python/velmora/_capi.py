@@ -119,7 +119,8 @@ class ModemReader(Sized):
 class ModemEntry(Sized):
     _fields_ = [("size", c_uint32), ("kind", c_uint8), ("response", c_uint8), ("storage", c_int8),
                 ("index", c_int32), ("length", c_int32), ("message_reference", c_int32), ("cms_error", c_int32),
-                ("pdu", c_void_p), ("pdu_length", c_size_t), ("decode_flags", c_uint32)]
+                ("pdu", c_void_p), ("pdu_length", c_size_t), ("decode_flags", c_uint32),
+                ("cms_error_words", c_void_p), ("cms_error_words_length", c_size_t)]
 
 
 MODEM_NONE, MODEM_MESSAGE, MODEM_FAILED, MODEM_SENT, MODEM_ERROR = range(5)

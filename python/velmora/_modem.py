@@ -21,7 +21,8 @@ class ModemEntry:
     them; a JoinedMessage once the parts of a concatenated one are in, line None for those
     still incomplete at the end), an `error` (a PDU that could not be read, or a text-mode
     listing), a send result (`message_reference` of +CMGS/+CMSS) or a `cms_error` with its
-    meaning (`cms_error_text`)."""
+    meaning (`cms_error_text`: the modem's own words when it gave words, as with AT+CMEE=2,
+    `cms_error` then -1 unless they spell a TS 27.005 meaning)."""
     line: Optional[int]
     message: Optional[Message] = None
     error: Optional[DecodeError] = None
@@ -72,7 +73,9 @@ def read_modem_output(output: Union[str, bytes, Iterable[Union[str, bytes]]], *,
             elif kind == _capi.MODEM_SENT:
                 yield ModemEntry(number, message_reference=entry.message_reference)
             else:
-                yield ModemEntry(number, cms_error=entry.cms_error,
-                                 cms_error_text=_capi.text(lib.velmora_cms_error_text(entry.cms_error)))
+                words = entry.cms_error_words
+                meaning = (ctypes.string_at(words, entry.cms_error_words_length).decode("utf-8", "replace")
+                           if words else _capi.text(lib.velmora_cms_error_text(entry.cms_error)))
+                yield ModemEntry(number, cms_error=entry.cms_error, cms_error_text=meaning)
     for whole in joiner.flush() if joiner is not None else ():
         yield ModemEntry(None, whole)

@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
 // What a modem's message storage status and its +CMS ERROR codes mean (3GPP TS 27.005).
+#include "sms/modem_errors.h"
+
+#include <algorithm>
 #include <array>
+#include <cctype>
 
 #include "velmora/sms.h"
 
@@ -89,7 +93,45 @@ constexpr CmsError kCmsErrors[] = {
     {500, "unknown error"},
 };
 
+bool starts_any_case(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
+            return false;
+    return true;
+}
+
+// `words` spell `meaning` in any case; where `meaning` has "(U)SIM", `words` may have "SIM",
+// "USIM" or "(U)SIM".
+bool spells(std::string_view meaning, std::string_view words) {
+    constexpr std::string_view kEitherSim = "(U)SIM";
+    while (!meaning.empty()) {
+        if (meaning.starts_with(kEitherSim)) {
+            meaning.remove_prefix(3);
+            words.remove_prefix(starts_any_case(words, "(U)") ? 3 : starts_any_case(words, "U") ? 1 : 0);
+        }
+        const std::size_t same = std::min(meaning.find(kEitherSim), meaning.size());
+        if (!starts_any_case(words, meaning.substr(0, same)))
+            return false;
+        meaning.remove_prefix(same);
+        words.remove_prefix(same);
+    }
+    return words.empty();
+}
+
 }  // namespace
+
+namespace velmora::sms {
+
+int cms_error_code(std::string_view words) {
+    for (const CmsError &e : kCmsErrors)
+        if (spells(e.text, words))
+            return e.code;
+    return -1;
+}
+
+}  // namespace velmora::sms
 
 extern "C" const char *velmora_storage_name(int stat) {
     return stat >= 0 && stat < static_cast<int>(kStorage.size()) ? kStorage[static_cast<std::size_t>(stat)] : nullptr;

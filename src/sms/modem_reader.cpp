@@ -11,6 +11,7 @@
 
 #include "sms/abi.h"
 #include "sms/decoders.h"
+#include "sms/modem_errors.h"
 #include "velmora/sms.h"
 
 namespace velmora::sms {
@@ -234,9 +235,14 @@ private:
         case VELMORA_RESPONSE_CMSS:
             e_.message_reference = number(f.text[0]).value_or(-1);
             return finish(VELMORA_MODEM_SENT);
-        case VELMORA_RESPONSE_CMS_ERROR:
-            e_.cms_error = number(trim(rest)).value_or(-1);
+        case VELMORA_RESPONSE_CMS_ERROR: {
+            const std::string_view words = trim(rest);
+            const std::optional<std::int32_t> code = number(words);
+            e_.cms_error = code ? *code : cms_error_code(words);
+            if (!code && !words.empty())
+                e_.cms_error_words = words.data(), e_.cms_error_words_length = words.size();
             return finish(VELMORA_MODEM_ERROR);
+        }
         default:
             break;
         }

@@ -39,6 +39,6 @@ int main(void) {
     STRUCT(velmora_modem_reader) M(size) M(flags) M(line) M(line_length) M(at) M(index) M(length) M(read_index)
         M(stat) M(response) M(in_text_listing) M(text_mode_told) }
     STRUCT(velmora_modem_entry) M(size) M(kind) M(response) M(storage) M(index) M(length) M(message_reference)
-        M(cms_error) M(pdu) M(pdu_length) M(decode_flags) }
+        M(cms_error) M(pdu) M(pdu_length) M(decode_flags) M(cms_error_words) M(cms_error_words_length) }
     return 0;
 }

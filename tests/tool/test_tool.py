@@ -118,7 +118,7 @@ class ToolTest(unittest.TestCase):
     def test_modem_log(self):
         """A noisy session: log prefixes, unsolicited lines, a text-mode listing, a +CDS without SMSC,
         a corrupt PDU between good ones; directions and the SMSC from each response, parts joined
-        once, duplicates ignored."""
+        once, duplicates ignored; +CMS ERROR as a number and in words."""
         log = os.path.join(VECTORS, "modem_log.txt")
         with open(log, encoding="utf-8") as text:
             rc, out, err = run("decode", stdin=text.read())
