@@ -42,6 +42,7 @@ struct Options {
             else if (key == "data") data = true;
             else if (key == "capacity") capacity = static_cast<std::size_t>(std::clamp(n, 0, VELMORA_MAX_PARTS));
             else if (key == "to_type") o.to_type = n;
+            else if (key == "from_type") o.from_type = n;
             else if (key == "mr") o.message_reference = static_cast<std::uint8_t>(n);
             else if (key == "ref") o.reference = n;
             else if (key == "refbits") o.reference_bits = static_cast<std::uint8_t>(n);

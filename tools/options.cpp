@@ -230,7 +230,7 @@ constexpr Option kOptions[] = {
      kEncode, "format", false, [](CommandLine &l, const char *) { l.submit.format = VELMORA_FORMAT_CDMA; }},
     {"--from", "NUMBER", "3GPP2 callback number: needed with --cdma, refused without",
      kEncode, "from", false, [](CommandLine &l, const char *v) { l.submit.from = v; }},
-    {"--from-type", "TYPE", "its type-of-address octet",
+    {"--from-type", "TYPE", "its type-of-address octet, with --cdma only",
      kEncode, "from_type", false, set_type<&velmora_submit_options::from_type>},
     {"--json", "", "one JSON object",
      kCount, "", false, [](CommandLine &l, const char *) { l.json = true; }},

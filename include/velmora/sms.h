@@ -425,7 +425,7 @@ typedef struct velmora_submit_options {
                                   '+', 0x81 otherwise */
     const char *smsc;          /* service centre, type 0x91 after '+'; NULL or "": none (the modem's own) */
     const char *from;          /* 3GPP2 callback number: needed with VELMORA_FORMAT_CDMA, refused without */
-    int from_type;             /* as to_type */
+    int from_type;             /* as to_type; only with VELMORA_FORMAT_CDMA */
     uint8_t format;            /* velmora_format */
     uint8_t alphabet;          /* velmora_alphabet; VELMORA_ALPHABET_AUTO by default. GSM7 takes the
                                   national tables allowed when the default alphabet cannot carry the

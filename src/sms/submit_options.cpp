@@ -83,6 +83,8 @@ bool check_addresses(const velmora_submit_options &o, SubmitFields &f, velmora_e
     }
     if (o.from != nullptr && o.from[0] != '\0')
         return fail(error, VELMORA_E_ARGUMENT, "from");
+    if (o.from_type != 0)
+        return fail(error, VELMORA_E_ARGUMENT, "from_type");
     if (o.smsc != nullptr && o.smsc[0] != '\0') {
         Number smsc;
         if (!number(o.smsc, 0, "smsc", "smsc", smsc, error))
