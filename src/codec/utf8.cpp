@@ -50,8 +50,9 @@ inline EightUnits eight_units(const std::uint8_t *octets) {
 // compiled for the caller's instruction set, is inlined too.
 template <class Compact>
 __attribute__((always_inline)) inline std::size_t short_unit_runs(const std::uint8_t *octets, std::size_t n,
-                                                                  std::size_t i, char *out, std::size_t &written,
+                                                                  std::size_t i, char *out, std::size_t &written_so_far,
                                                                   Compact compact) {
+    std::size_t written = written_so_far;  // a local: the stores through `out` could alias the caller's
     const std::size_t end = n & ~std::size_t{1};
     while (i + 16 <= n || (i < end && end >= 16)) {
         // Fewer than eight units left after some written here or before: the eight that end
@@ -77,6 +78,7 @@ __attribute__((always_inline)) inline std::size_t short_unit_runs(const std::uin
         const __m128i trail = _mm_or_si128(_mm_and_si128(block.units, _mm_set1_epi16(0x3F)), _mm_set1_epi16(0x80));
         written += compact(_mm_or_si128(lead, _mm_slli_epi16(trail, 8)), block.ascii_units, out + written);
     }
+    written_so_far = written;
     return i;
 }
 
@@ -135,7 +137,8 @@ __attribute__((target("ssse3"))) std::size_t short_unit_runs_ssse3(const std::ui
 // rest eight at a time, also in AVX encoding: SSE code after AVX code that leaves the upper
 // halves in use stalls.
 __attribute__((target("avx2"))) std::size_t short_unit_runs_avx2(const std::uint8_t *octets, std::size_t n,
-                                                                   char *out, std::size_t &written) {
+                                                                   char *out, std::size_t &written_so_far) {
+    std::size_t written = written_so_far;  // a local: the stores through `out` could alias the caller's
     std::size_t i = 0;
     for (; i + 32 <= n; i += 32) {
         const __m256i be = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(octets + i));
@@ -160,7 +163,8 @@ __attribute__((target("avx2"))) std::size_t short_unit_runs_avx2(const std::uint
         _mm_storeu_si128(reinterpret_cast<__m128i *>(out + written), _mm256_extracti128_si256(kept, 1));
         written += high.count;
     }
-    return short_unit_runs(octets, n, i, out, written,
+    written_so_far = written;
+    return short_unit_runs(octets, n, i, out, written_so_far,
                            [](__m128i pairs, unsigned ascii_units, char *to)
                                __attribute__((target("avx2"))) { return keep_bytes(pairs, ascii_units, to); });
 }
@@ -219,7 +223,8 @@ inline void short_units(__m128i bytes, __m128i &low, __m128i &high) {
 // count. Returns the bytes read.
 template <class Store>
 __attribute__((always_inline)) inline std::size_t short_character_runs(const std::uint8_t *text, std::size_t n, std::size_t max_units,
-                                        std::uint8_t *out, std::size_t &units, Store store) {
+                                        std::uint8_t *out, std::size_t &units_so_far, Store store) {
+    std::size_t units = units_so_far;  // a local: the stores through `out` could alias the caller's
     std::size_t i = 0;
     while (i + 16 <= n) {
         ShortCharacters block = short_characters(text + i);
@@ -239,6 +244,7 @@ __attribute__((always_inline)) inline std::size_t short_character_runs(const std
         if (last)
             break;
     }
+    units_so_far = units;
     return i;
 }
 
