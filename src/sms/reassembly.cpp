@@ -93,11 +93,14 @@ Slot *slots(const velmora_reassembly &r) { return static_cast<Slot *>(r.storage)
 bool concatenated(const velmora_message &m) { return m.reference_bits != 0 && m.parts >= 2; }
 
 // Calls visit(slot index) for every slot from `from` on holding a part of the message a
-// slot holds a part of, known by its Slot::message.
+// slot holds a part of, known by its Slot::message. The slots, their count and the message
+// are read once: what `visit` stores (a group's octets) could otherwise alias them.
 template <class Visit>
 void for_each_part(const velmora_reassembly &r, const Slot &of, Visit &&visit, std::uint32_t from = 0) {
-    for (std::uint32_t i = from; i < r.capacity; ++i)
-        if (slots(r)[i].used && slots(r)[i].message == of.message)
+    const Slot *const all = slots(r);
+    const std::uint32_t capacity = r.capacity, message = of.message;
+    for (std::uint32_t i = from; i < capacity; ++i)
+        if (all[i].used && all[i].message == message)
             visit(i);
 }
 
