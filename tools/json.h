@@ -205,9 +205,9 @@ private:
         return units;
     }
     // Copied by words: V8 makes WebAssembly's memory.copy a call, dearer than the few words
-    // of most strings. Past 8 octets the last word overlaps the one before. The words are
-    // or-ed together as they pass, so that tape() knows whether all strings are ASCII without
-    // reading them again.
+    // of most strings. From 16 octets two words at a time, the last two overlapping those
+    // before; from 8, two words that may overlap. The words are or-ed together as they pass,
+    // so that tape() knows whether all strings are ASCII without reading them again.
     void put(std::string_view octets) {
         char *to = room(octets.size());
         const char *from = octets.data();
@@ -217,10 +217,13 @@ private:
             std::memcpy(&word, from + at, sizeof word), std::memcpy(to + at, &word, sizeof word);
             all |= word;
         };
-        if (size >= 8) {
-            for (std::size_t at = 0; at + 8 < size; at += 8)
-                copy(at, std::uint64_t());
-            copy(size - 8, std::uint64_t());
+        const auto copy16 = [&](std::size_t at) { copy(at, std::uint64_t()), copy(at + 8, std::uint64_t()); };
+        if (size >= 16) {
+            for (std::size_t at = 0; at + 16 < size; at += 16)
+                copy16(at);
+            copy16(size - 16);
+        } else if (size >= 8) {
+            copy(0, std::uint64_t()), copy(size - 8, std::uint64_t());
         } else if (size >= 4) {
             copy(0, std::uint32_t()), copy(size - 4, std::uint32_t());
         } else if (size != 0) {
