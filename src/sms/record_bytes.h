@@ -19,17 +19,27 @@ inline void zero_bytes(void *to, std::size_t size) {
     std::memset(out, 0, size);
 }
 
-// Steps of 16, the last one ending at the end, over bytes already copied; below 16, memcpy.
+// Steps of 16, the last one ending at the end, over bytes already copied; below 16 two
+// steps of 8 or 4 the same way, or single bytes: a memcpy of a size not known is a call (a
+// memory.copy in WebAssembly).
 inline void copy_bytes(void *to, const void *from, std::size_t size) {
     auto *out = static_cast<unsigned char *>(to);
     const auto *in = static_cast<const unsigned char *>(from);
-    if (size < 16) {
-        std::memcpy(out, in, size);
-        return;
+    const auto ends = [&](std::size_t step) {
+        std::memcpy(out, in, step);
+        std::memcpy(out + size - step, in + size - step, step);
+    };
+    if (size >= 16) {
+        for (std::size_t at = 0; at + 16 < size; at += 16)
+            std::memcpy(out + at, in + at, 16);
+        std::memcpy(out + size - 16, in + size - 16, 16);
+    } else if (size >= 8) {
+        ends(8);
+    } else if (size >= 4) {
+        ends(4);
+    } else if (size != 0) {
+        out[0] = in[0], out[size / 2] = in[size / 2], out[size - 1] = in[size - 1];
     }
-    for (std::size_t at = 0; at + 16 < size; at += 16)
-        std::memcpy(out + at, in + at, 16);
-    std::memcpy(out + size - 16, in + size - 16, 16);
 }
 
 }  // namespace velmora::sms
