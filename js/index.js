@@ -184,7 +184,9 @@ function read(at) {
   view();
   const w = at >> 2, start = i32[w], end = start + i32[w + 1];
   const strings = buffer && i32[w + 2] ? latin1Slice.call(buffer, start, end) : utf8(start, end);
-  return value({ words: i32, w: w + 3, strings, stringEnd: 0 });
+  // A message (an object) read without going through value() and payload().
+  const t = { words: i32, w: w + 4, strings, stringEnd: 0 };
+  return i32[w + 3] === OBJECT ? nextObject(t) : payload(t, i32[w + 3]);
 }
 
 const value = (t) => payload(t, t.words[t.w++]);

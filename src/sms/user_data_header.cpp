@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 // Information elements of a received user data header (3GPP TS 23.040 9.2.3.24) taken
 // into the record.
-#include <algorithm>
-
 #include "codec/gsm7.h"
 #include "codec/user_data_header.h"
+#include "sms/record_bytes.h"
 #include "sms/user_data.h"
 
 namespace velmora::sms {
@@ -43,7 +42,7 @@ bool read_header_elements(Cursor &cursor, std::span<const std::uint8_t> header, 
                           const char *field, velmora_message &m) {
     if (header.size() > VELMORA_UDH_CAPACITY)
         return cursor.invalid(field, at);
-    std::copy(header.begin(), header.end(), m.udh);
+    copy_bytes(m.udh, header.data(), header.size());
     m.udh_length = static_cast<std::uint8_t>(header.size());
     m.present |= VELMORA_HAS_UDH;
     // One element that overruns the header makes the whole header void (9.2.3.24).
