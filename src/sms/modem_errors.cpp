@@ -93,14 +93,7 @@ constexpr CmsError kCmsErrors[] = {
     {500, "unknown error"},
 };
 
-bool starts_any_case(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
-            return false;
-    return true;
-}
+using velmora::sms::starts_any_case;
 
 // `words` spell `meaning` in any case; where `meaning` has "(U)SIM", `words` may have "SIM",
 // "USIM" or "(U)SIM".
@@ -123,6 +116,15 @@ bool spells(std::string_view meaning, std::string_view words) {
 }  // namespace
 
 namespace velmora::sms {
+
+bool starts_any_case(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
+            return false;
+    return true;
+}
 
 int cms_error_code(std::string_view words) {
     for (const CmsError &e : kCmsErrors)

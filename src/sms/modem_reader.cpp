@@ -48,13 +48,9 @@ bool is_alnum(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0;
 bool is_hex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
 
 std::size_t find_any_case(std::string_view text, std::string_view word) {
-    for (std::size_t at = 0; at + word.size() <= text.size(); ++at) {
-        std::size_t i = 0;
-        while (i < word.size() && upper(text[at + i]) == word[i])
-            ++i;
-        if (i == word.size())
+    for (std::size_t at = 0; at + word.size() <= text.size(); ++at)
+        if (starts_any_case(text.substr(at), word))
             return at;
-    }
     return std::string_view::npos;
 }
 
