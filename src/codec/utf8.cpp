@@ -332,28 +332,16 @@ __attribute__((target("avx2"))) std::size_t short_character_runs_avx2(const std:
 #endif
 #endif
 
-}  // namespace
-
-std::size_t utf16be_to_utf8(std::span<const std::uint8_t> octets, char *out) {
-    return utf16be_to_utf8(octets, out, best_vectors());
-}
-
-std::size_t utf16be_to_utf8(std::span<const std::uint8_t> octets, char *out, [[maybe_unused]] Vectors vectors) {
+// The conversion, with `runs` the form of short_unit_runs for the caller's instruction set:
+// inlined into one function for each, so that the vector runs and the units after them are
+// one piece of code.
+template <class Runs>
+[[gnu::always_inline]] inline std::size_t convert_utf16be(std::span<const std::uint8_t> octets, char *out, Runs runs) {
     const std::uint8_t *p = octets.data();
     const std::size_t n = octets.size();
     const auto unit = [p](std::size_t at) { return static_cast<char32_t>(p[at] << 8 | p[at + 1]); };
     std::size_t written = 0;
-    std::size_t i = 0;
-#if defined(VELMORA_X86_DISPATCH)
-    if (vectors == Vectors::Avx2)
-        i = short_unit_runs_avx2(p, n, out, written);
-    else if (vectors == Vectors::Ssse3)
-        i = short_unit_runs_ssse3(p, n, out, written);
-#endif
-#if defined(__SSE2__)
-    if (vectors == Vectors::Sse2)
-        i = short_unit_runs_sse2(p, n, out, written);
-#endif
+    std::size_t i = runs(p, n, out, written);
     for (; i + 2 <= n; i += 2) {
         char32_t cp = unit(i);
         if (surrogate(cp)) [[unlikely]] {
@@ -369,6 +357,37 @@ std::size_t utf16be_to_utf8(std::span<const std::uint8_t> octets, char *out, [[m
     if (i < n)
         written += put_utf8(kReplacementCharacter, out + written);
     return written;
+}
+
+#if defined(VELMORA_X86_DISPATCH)
+__attribute__((target("avx2"))) std::size_t utf16be_to_utf8_avx2(std::span<const std::uint8_t> octets, char *out) {
+    return convert_utf16be(octets, out, short_unit_runs_avx2);
+}
+__attribute__((target("ssse3"))) std::size_t utf16be_to_utf8_ssse3(std::span<const std::uint8_t> octets, char *out) {
+    return convert_utf16be(octets, out, short_unit_runs_ssse3);
+}
+#endif
+
+}  // namespace
+
+std::size_t utf16be_to_utf8(std::span<const std::uint8_t> octets, char *out) {
+    return utf16be_to_utf8(octets, out, best_vectors());
+}
+
+std::size_t utf16be_to_utf8(std::span<const std::uint8_t> octets, char *out, [[maybe_unused]] Vectors vectors) {
+#if defined(VELMORA_X86_DISPATCH)
+    if (vectors == Vectors::Avx2)
+        return utf16be_to_utf8_avx2(octets, out);
+    if (vectors == Vectors::Ssse3)
+        return utf16be_to_utf8_ssse3(octets, out);
+#endif
+#if defined(__SSE2__)
+    if (vectors == Vectors::Sse2)
+        return convert_utf16be(octets, out, short_unit_runs_sse2);
+#endif
+    return convert_utf16be(octets, out, [](const std::uint8_t *, std::size_t, char *, std::size_t &) {
+        return std::size_t{0};
+    });
 }
 
 std::size_t utf16be_open_tail(std::span<const std::uint8_t> octets) {
