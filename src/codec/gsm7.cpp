@@ -156,12 +156,32 @@ constexpr std::array<Gsm7Presence, 0x800> kGsm7PresenceBelow800 = [] {
     return presence;
 }();
 
-constexpr std::array<std::uint16_t, 256> kGsm7AsciiLocking = [] {
-    std::array<std::uint16_t, 256> locking{};
-    for (char32_t c = 0; c < 128; ++c)
-        locking[c] = kGsm7Characters[kGsm7Blocks[kGsm7BlockOf[0]][c]].presence.locking;
-    return locking;
+namespace {
+
+// Per locking table, the codes of the ASCII characters it holds at the default alphabet's
+// code, kGsm7NoCode for the others (all of them where the language has no locking table).
+constexpr Gsm7AsciiCodes kAtDefaultCode = [] {
+    Gsm7AsciiCodes codes{};
+    for (std::uint32_t language = 0; language < kLanguages; ++language)
+        for (std::uint32_t c = 0; c < 256; ++c)
+            codes[language][c] = kHasLockingTable[language] && kGsm7LockingAscii[language][c] == kGsm7LockingAscii[0][c]
+                                     ? kGsm7LockingAscii[0][c]
+                                     : kGsm7NoCode;
+    return codes;
 }();
+
+}  // namespace
+
+std::array<std::uint8_t, 256> gsm7_ascii_at_default_code(std::uint16_t locking_tables) {
+    // Codes are below 0x80: the highest of the tables' entries is a code they share, or none.
+    std::array<std::uint8_t, 256> codes{};
+    for (std::uint32_t left = locking_tables; left != 0; left &= left - 1) {
+        const auto &table = kAtDefaultCode[static_cast<std::size_t>(__builtin_ctz(left))];
+        for (std::size_t c = 0; c < codes.size(); ++c)
+            codes[c] = std::max(codes[c], table[c]);
+    }
+    return codes;
+}
 
 namespace {
 

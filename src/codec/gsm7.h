@@ -102,10 +102,11 @@ extern const std::array<std::uint8_t, 0x10000 / 128> kGsm7BlockOf;
 extern const std::array<std::array<std::uint16_t, 128>, kGsm7BlockCount> kGsm7Blocks;
 extern const std::array<Gsm7Character, kGsm7CharacterCount> kGsm7Characters;
 
-inline const Gsm7Character &gsm7_character(char32_t cp) {
-    const std::uint16_t index = cp <= 0xFFFF ? kGsm7Blocks[kGsm7BlockOf[cp >> 7]][cp & 0x7F] : 0;
-    return kGsm7Characters[index];
+inline std::uint16_t gsm7_character_index(char32_t cp) {
+    return cp <= 0xFFFF ? kGsm7Blocks[kGsm7BlockOf[cp >> 7]][cp & 0x7F] : 0;
 }
+
+inline const Gsm7Character &gsm7_character(char32_t cp) { return kGsm7Characters[gsm7_character_index(cp)]; }
 
 // Which tables hold each code point below U+0800 (Latin, Greek, Cyrillic): one step.
 extern const std::array<Gsm7Presence, 0x800> kGsm7PresenceBelow800;
@@ -121,18 +122,20 @@ inline Gsm7Presence gsm7_presence(char32_t cp) {
 std::size_t utf8_to_gsm7(std::span<const std::uint8_t> text, Gsm7Language language, std::uint8_t *codes,
                          std::size_t &written);
 
-// The locking tables holding each ASCII character (Gsm7Presence::locking), 0 for every
-// byte from 0x80 on.
-extern const std::array<std::uint16_t, 256> kGsm7AsciiLocking;
+// The codes of the ASCII characters that every locking table of `locking_tables` (bit n
+// for national language n, bit 0 for the default alphabet) holds at the default alphabet's
+// code (all but the Indic tables' parentheses), kGsm7NoCode for the others: [byte].
+std::array<std::uint8_t, 256> gsm7_ascii_at_default_code(std::uint16_t locking_tables);
 
 // The locking table is preferred, then the single shift table.
-inline Gsm7Code gsm7_code(char32_t cp, Gsm7Language language) {
-    const Gsm7Character &character = gsm7_character(cp);
+inline Gsm7Code gsm7_code(const Gsm7Character &character, Gsm7Language language) {
     if (const std::uint8_t code = character.locking[language.locking]; code != kGsm7NoCode)
         return {code, 1};
     if (const std::uint8_t code = character.shift[language.shift]; code != kGsm7NoCode)
         return {code, 2};
     return {};
 }
+
+inline Gsm7Code gsm7_code(char32_t cp, Gsm7Language language) { return gsm7_code(gsm7_character(cp), language); }
 
 }  // namespace velmora

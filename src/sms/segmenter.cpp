@@ -3,6 +3,8 @@
 // TS 23.038 6.2.1.2.4).
 #include <bit>
 #include <cstring>
+#include <optional>
+#include <span>
 
 #include "codec/user_data_header.h"
 #include "codec/utf8.h"
@@ -370,20 +372,90 @@ std::size_t offset_of_septet(std::string_view bytes, std::uint8_t locking, std::
     return at;
 }
 
+// What the national tables' walk keeps of a text so that its codes are written without
+// reading the text again: the codes of the ASCII characters every candidate locking table
+// holds at the default alphabet's code, in a row, and each other character with the count
+// of those codes before it.
+class WalkedText {
+public:
+    static constexpr std::size_t kMaxBytes = std::tuple_size_v<decltype(Gsm7Codes::codes)> / 2;
+
+    // The characters at the start of `text` that `codes` has a code for.
+    std::size_t ascii_run(const std::uint8_t *text, std::size_t n, const std::array<std::uint8_t, 256> &codes) {
+        std::uint8_t *out = ascii_.data() + ascii_length_;
+        std::size_t i = 0;
+        for (std::uint8_t code; i < n && (code = codes[text[i]]) != kGsm7NoCode; ++i)
+            out[i] = code;
+        ascii_length_ += static_cast<std::uint32_t>(i);
+        return i;
+    }
+    void other(char32_t cp) {
+        others_[other_count_++] = {static_cast<std::uint16_t>(ascii_length_), gsm7_character_index(cp)};
+    }
+
+    // The codes in the chosen tables, which hold every character of the text.
+    void write_codes(Gsm7Language language, Gsm7Codes &codes) const {
+        std::uint8_t *out = codes.codes.data();
+        std::uint32_t taken = 0;
+        const std::uint8_t *const end = codes.codes.data() + codes.codes.size();
+        for (const Other &other : std::span(others_.data(), other_count_)) {
+            const std::uint32_t count = other.ascii_before - taken;
+            if (count <= kShortRun && end - out >= kShortRun)  // most runs between accented letters
+                std::memcpy(out, ascii_.data() + taken, kShortRun);
+            else
+                std::memcpy(out, ascii_.data() + taken, count);
+            out += count;
+            taken = other.ascii_before;
+            const Gsm7Code code = gsm7_code(kGsm7Characters[other.character], language);
+            if (code.septets == 2)
+                *out++ = kGsm7Escape;
+            *out++ = code.code;
+        }
+        std::memcpy(out, ascii_.data() + taken, ascii_length_ - taken);
+        codes.length = static_cast<std::uint32_t>(out + (ascii_length_ - taken) - codes.codes.data());
+        codes.whole = true;
+    }
+
+private:
+    static constexpr std::ptrdiff_t kShortRun = 16;  // ASCII codes copied in one move, past the run's end
+    struct Other {
+        std::uint16_t ascii_before;
+        std::uint16_t character;  // index in kGsm7Characters
+    };
+    std::array<std::uint8_t, kMaxBytes + kShortRun> ascii_;
+    std::array<Other, kMaxBytes> others_;
+    std::uint32_t ascii_length_ = 0, other_count_ = 0;
+};
+
+// The walk of a text whose codes are not kept.
+struct KeepNothing {
+    std::size_t ascii_run(const std::uint8_t *text, std::size_t n, const std::array<std::uint8_t, 256> &codes) {
+        std::size_t i = 0;
+        while (i < n && codes[text[i]] != kGsm7NoCode)
+            ++i;
+        return i;
+    }
+    void other(char32_t) {}
+};
+
 // Among the pairs of locking and single shift tables of the allowed languages (the
-// default ones included) that hold every character, the best (NationalWalk::best).
-std::optional<Plan> national_plan(Payload payload, const SubmitFields &fields, std::size_t limit,
-                                  std::size_t &unencodable_at, char32_t &unencodable, velmora_error &error) {
+// default ones included) that hold every character, the best (NationalWalk::best); the
+// text's characters go to `keep` as they are read.
+template <class Keep>
+std::optional<Plan> national_plan(Payload payload, const SubmitFields &fields, std::size_t limit, Census &census,
+                                  velmora_error &error, Keep &keep) {
     NationalWalk walk(fields);
     const std::string_view bytes = payload.bytes;
     const std::size_t end = std::min(bytes.size(), limit);
     const auto *in = reinterpret_cast<const std::uint8_t *>(bytes.data());
+    std::uint16_t active = 0;
+    std::array<std::uint8_t, 256> shared_codes;  // of the ASCII characters every active locking table holds alike
     for (std::size_t at = 0; at < end;) {
-        const std::uint16_t active = walk.active();
-        const std::size_t run = at;
-        while (at < end && (kGsm7AsciiLocking[in[at]] & active) == active)
-            ++at;
-        walk.add_ones(static_cast<std::uint32_t>(at - run));
+        if (walk.active() != active)
+            active = walk.active(), shared_codes = gsm7_ascii_at_default_code(active);
+        const std::size_t run = keep.ascii_run(in + at, end - at, shared_codes);
+        walk.add_ones(static_cast<std::uint32_t>(run));
+        at += run;
         if (at == end)
             break;
         char32_t cp = in[at];
@@ -393,15 +465,30 @@ std::optional<Plan> national_plan(Payload payload, const SubmitFields &fields, s
             return std::nullopt;
         }
         if (!walk.add(gsm7_presence(cp))) {
-            unencodable_at = at, unencodable = cp;
+            census.unencodable_at = at, census.unencodable = cp;
             return std::nullopt;
         }
+        keep.other(cp);
         at += length;
     }
     Plan plan = walk.best();
     plan.overflow_at = plan.parts > VELMORA_MAX_PARTS
                            ? offset_of_septet(bytes, plan.language.locking, static_cast<std::uint32_t>(plan.overflow_at))
                            : 0;
+    return plan;
+}
+
+// The national tables' choice, and the codes in them when the census keeps codes.
+std::optional<Plan> national_plan(Payload payload, const SubmitFields &fields, std::size_t limit, Census &census,
+                                  velmora_error &error) {
+    if (census.codes == nullptr) {
+        KeepNothing nothing;
+        return national_plan(payload, fields, limit, census, error, nothing);
+    }
+    WalkedText walked;  // a text with kept codes has at most WalkedText::kMaxBytes bytes
+    const std::optional<Plan> plan = national_plan(payload, fields, limit, census, error, walked);
+    if (plan)
+        walked.write_codes(plan->language, *census.codes);
     return plan;
 }
 
@@ -429,12 +516,8 @@ bool plan_message(Payload payload, const SubmitFields &fields, std::size_t scan_
         return true;
     }
     if (fields.languages != 0 && fields.format == VELMORA_FORMAT_GSM) {
-        if (const auto national =
-                national_plan(payload, fields, scan_limit, census.unencodable_at, census.unencodable, error)) {
+        if (const auto national = national_plan(payload, fields, scan_limit, census, error)) {
             plan = *national;
-            // Every character is in the chosen pair of tables: the codes can be written whole.
-            if (census.codes != nullptr)
-                census.codes->whole = write_codes(payload.bytes, plan.language, *census.codes).reason == CodesEnd::kDone;
             return true;
         }
     }
