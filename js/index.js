@@ -8,13 +8,14 @@ const bytes = Uint8Array.from(atob(wasmBase64), (c) => c.charCodeAt(0));
 let memory;
 // Views of the module's memory, made again when it grows (which leaves the old ones empty):
 // in Node also a Buffer, whose utf8Slice makes a string in half the time TextDecoder takes
-// (its latin1Slice, for ASCII, quicker again); the options' numbers of encode and count.
+// (its latin1Slice, for ASCII, and ucs2Slice quicker again); the options' numbers of encode
+// and count.
 let u8 = new Uint8Array(0), i32, buffer, values;
-const { latin1Slice, utf8Slice } = globalThis.Buffer?.prototype ?? {};
+const { latin1Slice, ucs2Slice, utf8Slice } = globalThis.Buffer?.prototype ?? {};
 const view = () => {
   if (u8.length === 0) {
     [u8, i32] = [new Uint8Array(memory.buffer), new Int32Array(memory.buffer)];
-    if (utf8Slice && latin1Slice) buffer = Buffer.from(memory.buffer);
+    if (utf8Slice && latin1Slice && ucs2Slice) buffer = Buffer.from(memory.buffer);
     values = new Int32Array(memory.buffer, valuesAt, 26);
   }
   return u8;
@@ -39,6 +40,7 @@ const valuesAt = lib.vg_alloc(26 * 4);
 
 const encoder = new TextEncoder();
 const decoder = new TextDecoder();
+const utf16Decoder = new TextDecoder('utf-16le');
 
 // One area of the module's memory for the arguments of a call, grown as needed, and a view of it.
 let scratch = { at: 0, size: 0, bytes: new Uint8Array(0) };
@@ -168,10 +170,10 @@ export function explain(pdu, options) {
 
 // ---- decode and encode: the glue's answer read from a tape ----
 
-// js/glue/glue.cpp's Tape: [strings' address, their octets, 1 if all are ASCII, words...]. A
-// value is its kind and its payload: a number, where its string ends among the strings decoded
-// at once, a name's number, an object's shape and its values' payloads (their keys and kinds
-// are the shape's).
+// js/glue/glue.cpp's Tape: [strings' address, their octets, 1 if all are ASCII (else they
+// are UTF-16), words...]. A value is its kind and its payload: a number, where its string
+// ends among the strings decoded at once, a name's number, an object's shape and its values'
+// payloads (their keys and kinds are the shape's).
 const OBJECT = 1, ARRAY = 2, CLOSE = 3, NUMBER = 4, STRING = 5, FRACTION = 6, TRUE = 7, FALSE = 8, NAME = 9;
 
 // The tape being read (a new record for each, so that no older object holds its strings):
@@ -183,7 +185,9 @@ const builders = []; // by shape: makes the object whose payloads are next
 function read(at) {
   view();
   const w = at >> 2, start = i32[w], end = start + i32[w + 1];
-  const strings = buffer && i32[w + 2] ? latin1Slice.call(buffer, start, end) : utf8(start, end);
+  const ascii = i32[w + 2];
+  const strings = buffer ? (ascii ? latin1Slice : ucs2Slice).call(buffer, start, end)
+    : ascii ? utf8(start, end) : utf16Decoder.decode(u8.subarray(start, end));
   // A message (an object) read without going through value() and payload().
   const t = { words: i32, w: w + 4, strings, stringEnd: 0 };
   return i32[w + 3] === OBJECT ? nextObject(t) : payload(t, i32[w + 3]);

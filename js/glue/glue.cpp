@@ -38,9 +38,9 @@ const char *answer(std::string text) {
 }
 
 // A JSON value as index.js reads it, the tape a JsonSink keeps with these numbers: words of
-// kinds and payloads, and the strings' UTF-8 one after another, each string ended by its UTF-16
-// offset in all of them decoded, so that JavaScript decodes them at once (as Latin-1, which is
-// quicker, when all are ASCII). A value is its kind and its payload: a number, where its string
+// kinds and payloads, and the strings one after another, each string ended by its UTF-16
+// offset in all of them decoded, so that JavaScript decodes them at once (as Latin-1 when all
+// are ASCII, else as UTF-16: both quicker than UTF-8). A value is its kind and its payload: a number, where its string
 // ends, a name's number (names of types, alphabets... numbered as met; vg_name tells them), an
 // object's shape, nothing for true and false; an array's values end with kTapeClose. In an
 // object the kinds go to its shape (its keys and their kinds in order, numbered as met;
