@@ -122,9 +122,9 @@ inline Gsm7Presence gsm7_presence(char32_t cp) {
 std::size_t utf8_to_gsm7(std::span<const std::uint8_t> text, Gsm7Language language, std::uint8_t *codes,
                          std::size_t &written);
 
-// The codes of the ASCII characters that every locking table of `locking_tables` (bit n
-// for national language n, bit 0 for the default alphabet) holds at the default alphabet's
-// code (all but the Indic tables' parentheses), kGsm7NoCode for the others: [byte].
+// The codes of the ASCII characters that every locking table of `locking_tables` (at least
+// one; bit n for national language n, bit 0 for the default alphabet) holds at the default
+// alphabet's code (all but the Indic tables' parentheses), kGsm7NoCode for the others: [byte].
 std::array<std::uint8_t, 256> gsm7_ascii_at_default_code(std::uint16_t locking_tables);
 
 // The locking table is preferred, then the single shift table.
