@@ -185,19 +185,6 @@ std::array<std::uint8_t, 256> gsm7_ascii_at_default_code(std::uint16_t locking_t
 
 namespace {
 
-std::size_t ascii_run_portable(const std::uint8_t *text, std::size_t n, const std::array<std::uint8_t, 256> &table,
-                               std::uint8_t *codes) {
-    std::size_t i = 0;
-    if (codes == nullptr) {
-        while (i < n && table[text[i]] != kGsm7NoCode)
-            ++i;
-        return i;
-    }
-    for (; i < n && table[text[i]] != kGsm7NoCode; ++i)
-        codes[i] = table[text[i]];
-    return i;
-}
-
 #if defined(VELMORA_X86_DISPATCH)
 // Per language, a bit for each ASCII character, byte c / 8 bit c % 8: which the locking
 // table holds, and which of those are their own code.
@@ -249,7 +236,7 @@ __attribute__((target("ssse3"))) std::size_t ascii_run_ssse3(const std::uint8_t 
         if (missing != 0)
             return i + taken;
     }
-    return i + ascii_run_portable(text + i, n - i, kGsm7LockingAscii[language], codes == nullptr ? nullptr : codes + i);
+    return i + gsm7_table_run(text + i, n - i, kGsm7LockingAscii[language], codes == nullptr ? nullptr : codes + i);
 }
 #endif
 
@@ -261,7 +248,7 @@ std::size_t gsm7_ascii_run(const std::uint8_t *text, std::size_t n, std::uint8_t
     if (vectors >= Vectors::Ssse3)
         return ascii_run_ssse3(text, n, language, codes);
 #endif
-    return ascii_run_portable(text, n, kGsm7LockingAscii[language], codes);
+    return gsm7_table_run(text, n, kGsm7LockingAscii[language], codes);
 }
 
 namespace {

@@ -52,6 +52,21 @@ using Gsm7AsciiCodes = std::array<std::array<std::uint8_t, 256>, 14>;
 extern const Gsm7AsciiCodes kGsm7LockingAscii;
 inline constexpr std::uint8_t kGsm7NoCode = 0xFF;
 
+// The characters at the start of `text` (at most `n`) that `table` has a code for
+// (kGsm7NoCode: none); their codes are written to `codes` unless it is null.
+inline std::size_t gsm7_table_run(const std::uint8_t *text, std::size_t n, const std::array<std::uint8_t, 256> &table,
+                                  std::uint8_t *codes) {
+    std::size_t i = 0;
+    if (codes == nullptr) {
+        while (i < n && table[text[i]] != kGsm7NoCode)
+            ++i;
+        return i;
+    }
+    for (; i < n && table[text[i]] != kGsm7NoCode; ++i)
+        codes[i] = table[text[i]];
+    return i;
+}
+
 // The ASCII characters at the start of `text` (at most `n`) that the locking table of
 // `language` holds; their codes are written to `codes` unless it is null. With the vector
 // forms of `vectors` or narrower (for tests to compare).

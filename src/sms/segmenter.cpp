@@ -382,12 +382,9 @@ public:
 
     // The characters at the start of `text` that `codes` has a code for.
     std::size_t ascii_run(const std::uint8_t *text, std::size_t n, const std::array<std::uint8_t, 256> &codes) {
-        std::uint8_t *out = ascii_.data() + ascii_length_;
-        std::size_t i = 0;
-        for (std::uint8_t code; i < n && (code = codes[text[i]]) != kGsm7NoCode; ++i)
-            out[i] = code;
-        ascii_length_ += static_cast<std::uint32_t>(i);
-        return i;
+        const std::size_t run = gsm7_table_run(text, n, codes, ascii_.data() + ascii_length_);
+        ascii_length_ += static_cast<std::uint32_t>(run);
+        return run;
     }
     void other(char32_t cp) {
         others_[other_count_++] = {static_cast<std::uint16_t>(ascii_length_), gsm7_character_index(cp)};
@@ -430,10 +427,7 @@ private:
 // The walk of a text whose codes are not kept.
 struct KeepNothing {
     std::size_t ascii_run(const std::uint8_t *text, std::size_t n, const std::array<std::uint8_t, 256> &codes) {
-        std::size_t i = 0;
-        while (i < n && codes[text[i]] != kGsm7NoCode)
-            ++i;
-        return i;
+        return gsm7_table_run(text, n, codes, nullptr);
     }
     void other(char32_t) {}
 };
