@@ -2,7 +2,7 @@
 // velmora (WebAssembly) against node-pdu in one process: decoding the shared decode vectors,
 // encoding texts of one part and of several; then both compared on every vector, each
 // disagreement listed. Run by bench/js/run.sh; the ratio is velmora's rate over node-pdu's,
-// each the best of ten rounds taken in turn.
+// each the best of forty rounds taken in turn.
 import { readFileSync, writeFileSync } from 'node:fs';
 import * as pdu from 'node-pdu';
 
@@ -12,15 +12,16 @@ const rows = readFileSync(new URL('../../tests/vectors/decode.jsonl', import.met
   .filter((l) => l && !l.startsWith('#')).map((l) => JSON.parse(l));
 const gsm = rows.filter((r) => !r.args?.length);
 
-// Calls per second of each of two calls over `inputs`: rounds of about 100 ms taken in turn,
-// so that both meet the same load on a shared machine; the best round of each counts.
+// Calls per second of each of two calls over `inputs`: short rounds taken in turn, so that
+// both meet the same load on a shared machine, and many of them, so that both meet its quiet
+// moments too; the best round of each counts.
 function rates(inputs, calls) {
   const best = calls.map(() => 0);
-  for (let round = 0; round < 10; round++) {
+  for (let round = 0; round < 40; round++) {
     calls.forEach((call, i) => {
       let count = 0;
       const start = performance.now();
-      while (performance.now() - start < 100) {
+      while (performance.now() - start < 25) {
         for (const input of inputs) call(input);
         count += inputs.length;
       }
