@@ -117,13 +117,11 @@ private:
     // switch over kinds folds away.
     [[gnu::always_inline]] void add(Kind kind) { add(kind, octet_ - strings_.data()); }
     [[gnu::always_inline]] void add(Kind kind, long long number, const char *name = nullptr) {
-        if (numbers_ != nullptr) {
-            to_tape(kind, number, name);
-        } else {
-            if (next_ == tokens_.data() + tokens_.size())
-                grow();
-            *next_++ = {kind, field_, key_, name, number};
-        }
+        if (numbers_ != nullptr)
+            return to_tape(kind, number, name);  // reads the key only in an object, where one comes first
+        if (next_ == tokens_.data() + tokens_.size())
+            grow();
+        *next_++ = {kind, field_, key_, name, number};
         field_ = -1, key_ = nullptr;
     }
     // A value onto the tape, as it comes rather than from tokens afterwards (a decode in
