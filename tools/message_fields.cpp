@@ -2,7 +2,6 @@
 #include "message_fields.h"
 
 #include <array>
-#include <cstdio>
 #include <span>
 #include <utility>
 
@@ -245,9 +244,8 @@ void json_validity_minutes(const Shown &s, JsonSink &out) {
     const std::uint32_t seconds = s.m.validity_seconds;
     if (seconds % 60 == 0)
         return out.number(seconds / 60);
-    char text[32];
-    std::snprintf(text, sizeof text, "%.4g", seconds / 60.0);
-    out.fraction(text);
+    char text[16];
+    out.fraction({text, static_cast<std::size_t>(write_minutes(text, seconds) - text)});
 }
 
 void json_numbers(std::span<const std::uint32_t> list, JsonSink &out) {

@@ -2,6 +2,10 @@
 #include "text.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <iterator>
 
 namespace velmora::cli {
 namespace {
@@ -36,6 +40,39 @@ char *write_hex(char *out, std::string_view octets) {
 }
 
 std::string hex_octet(std::uint8_t value) { return "0x" + hex_number(value, 2); }
+
+char *write_minutes(char *out, std::uint32_t seconds) {
+    static constexpr std::uint32_t kDecimalsFrom[] = {60000, 6000, 600, 60, 6};  // 0 to 4 after the point
+    if (seconds >= 599970)  // from 9,999.5 minutes, 1e+04 and up: printf's exponent
+        return out + std::snprintf(out, 16, "%.4g", seconds / 60.0);
+    unsigned decimals = 0;
+    std::uint64_t unit = 1;  // 10 to the decimals
+    while (decimals < std::size(kDecimalsFrom) && seconds < kDecimalsFrom[decimals])
+        ++decimals, unit *= 10;
+    std::uint64_t digits = seconds * unit / 60;
+    const std::uint64_t twice_rest = 2 * (seconds * unit % 60);
+    if (twice_rest > 60) {
+        ++digits;
+    } else if (twice_rest == 60) {
+        // Halfway between two decimals: printf rounds the double. A multiple of 15 seconds is
+        // a binary fraction of a minute, the double exactly halfway: to the even digit. Any
+        // other lies above or below it, as the sign of double * 60 - seconds, taken exactly, says.
+        if (seconds % 15 == 0)
+            digits += digits & 1;
+        else if (std::fma(seconds / 60.0, 60.0, -static_cast<double>(seconds)) > 0)
+            ++digits;
+    }
+    std::uint64_t fraction = digits % unit;
+    out = std::to_chars(out, out + 16, digits / unit).ptr;
+    if (fraction == 0)
+        return out;
+    for (; fraction % 10 == 0; fraction /= 10)
+        --decimals;
+    *out++ = '.';
+    for (unsigned i = decimals; i-- > 0; fraction /= 10)
+        out[i] = static_cast<char>('0' + fraction % 10);
+    return out + decimals;
+}
 
 std::string describe_code_point(char32_t cp) {
     const std::string name = "U+" + hex_number(static_cast<std::uint32_t>(cp), 4);

@@ -16,6 +16,11 @@ char *write_hex(char *out, std::string_view octets);
 // "0x91"
 std::string hex_octet(std::uint8_t value);
 
+// Seconds as minutes with four significant digits and no trailing zeros, as printf's "%.4g"
+// writes the double seconds / 60 ("1.5", "0.01667", "6041") into `out` (16 chars); where they
+// end. Without printf below 599,970 seconds (TP-VP's hh:mm:ss reach 362,439).
+char *write_minutes(char *out, std::uint32_t seconds);
+
 // "'é' (U+00E9)", or just "U+0007" for a control character.
 std::string describe_code_point(char32_t cp);
 
