@@ -120,3 +120,22 @@ test('Reassembler: parts in any order, a duplicate, the missing part named, then
   assert.throws(() => r.add('0043'), { kind: 'UNSUPPORTED_TYPE', offset: 1, field: 'TP-MTI' });
   r.close();
 });
+
+// Objects of one shape are made alike (their keys read from the tape once): every mix of the
+// sending options gives SMS-SUBMITs of hundreds of shapes, each as the tool's JSON has it.
+test('decode: every mix of optional fields as the tool shows it, hundreds of shapes in turn', () => {
+  const shapes = new Set();
+  for (let mix = 0; mix < 960; mix++) {
+    const o = { to: mix & 1 ? '+4912345' : '12345', statusReport: !!(mix & 2), rejectDuplicates: !!(mix & 4),
+      replyPath: !!(mix & 8), messageClass: [undefined, 0, 1, 2, 3][(mix >> 4) % 5],
+      validity: ['default', 'none', 90, undefined][Math.floor(mix / 80) % 4], ports: mix % 3 ? null : { destination: 2948 },
+      alphabet: ['gsm7', 'ucs2', '8bit'][Math.floor(mix / 320)], messageReference: mix & 255 };
+    if (o.validity === undefined) o.validityUntil = '2026-12-24T18:00:00+01:00';
+    for (const { hex } of encode(mix % 7 ? 'Grüße' : 'x'.repeat(200), o)) {
+      const message = decode(hex);
+      assert.deepEqual(message, explain(hex).message, hex);
+      shapes.add(Object.keys(message).join());
+    }
+  }
+  assert.ok(shapes.size > 200, `${shapes.size} shapes`);
+});
